@@ -1,0 +1,25 @@
+// Conversion between UTF-16 texts and the system's ANSI code page (932 on the target).
+// Two implementations: Win32 for the program, iconv CP932 for the native tests.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "store/runtime.h"
+
+namespace tepo::ansi {
+
+Text decode(const char* bytes, std::size_t length);
+inline Text decode(const std::string& bytes) { return decode(bytes.data(), bytes.size()); }
+
+// Characters without a form in the code page become '?' (or the code page's
+// default character); lossy, when given, tells whether that happened.
+std::string encode(const Text& text, bool* lossy = nullptr);
+
+// Length of the text in bytes once converted.
+std::size_t byteLength(const Text& text);
+
+// True when the byte starts a two-byte character in the code page.
+bool isLeadByte(unsigned char byte);
+
+}  // namespace tepo::ansi

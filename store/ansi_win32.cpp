@@ -1,0 +1,47 @@
+// The ANSI calls of the program: the system code page through the Win32 API.
+#include <windows.h>
+
+#include "store/ansi.h"
+
+namespace tepo::ansi {
+
+bool isLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_ACP, byte) != FALSE; }
+
+Text decode(const char* bytes, std::size_t length) {
+  if (length == 0) return Text();
+  if (length > static_cast<std::size_t>(INT_MAX)) raise(ErrorCode::OutOfMemory);
+  int n = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(length), nullptr, 0);
+  if (n <= 0) raise(ErrorCode::DeviceIo);
+  Text out(static_cast<std::size_t>(n), u'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(length), reinterpret_cast<wchar_t*>(&out[0]), n);
+  return out;
+}
+
+namespace {
+
+std::string convert(const Text& text, DWORD flags, BOOL* usedDefault) {
+  if (text.empty()) return std::string();
+  if (text.size() > static_cast<std::size_t>(INT_MAX / 2)) raise(ErrorCode::OutOfMemory);
+  const wchar_t* src = reinterpret_cast<const wchar_t*>(text.data());
+  int srcLen = static_cast<int>(text.size());
+  int n = WideCharToMultiByte(CP_ACP, flags, src, srcLen, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) raise(ErrorCode::DeviceIo);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, flags, src, srcLen, &out[0], n, nullptr, usedDefault);
+  return out;
+}
+
+}  // namespace
+
+std::string encode(const Text& text, bool* lossy) {
+  if (!lossy) return convert(text, 0, nullptr);
+  // Best-fit mappings change the text too, so they count as loss here.
+  BOOL usedDefault = FALSE;
+  std::string out = convert(text, WC_NO_BEST_FIT_CHARS, &usedDefault);
+  *lossy = usedDefault != FALSE;
+  return out;
+}
+
+std::size_t byteLength(const Text& text) { return convert(text, 0, nullptr).size(); }
+
+}  // namespace tepo::ansi

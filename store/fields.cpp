@@ -1,0 +1,89 @@
+#include "store/fields.h"
+
+namespace tepo {
+
+namespace {
+
+constexpr char16_t kDelimiters[] = u",\r\n";
+
+Text replaceAll(const Text& text, const Text& from, const Text& to) {
+  Text out;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t found = text.find(from, start);
+    if (found == Text::npos) break;
+    out.append(text, start, found - start);
+    out.append(to);
+    start = found + from.size();
+  }
+  if (start == 0) return text;
+  out.append(text, start, Text::npos);
+  return out;
+}
+
+}  // namespace
+
+void FieldParser::feed(const Text& chunk) {
+  // Drop what has been consumed so that the buffer holds only the open field.
+  if (pos_ > 0) {
+    buffer_.erase(0, pos_);
+    pos_ = 0;
+  }
+  buffer_.append(chunk);
+}
+
+bool FieldParser::next(Text& field, bool atEnd) {
+  const std::size_t size = buffer_.size();
+  if (pos_ >= size) return false;
+
+  std::size_t start = buffer_.find_first_not_of(u' ', pos_);
+  if (start == Text::npos) {
+    if (!atEnd) return false;
+    // Only spaces remain: they make one empty field.
+    field.clear();
+    pos_ = size;
+    return true;
+  }
+
+  std::size_t contentBegin = start;
+  std::size_t contentEnd;
+  std::size_t delimiter;
+  if (buffer_[start] == u'"') {
+    contentBegin = start + 1;
+    std::size_t close = buffer_.find(u'"', contentBegin);
+    if (close == Text::npos) {
+      if (!atEnd) return false;
+      field.assign(buffer_, contentBegin, Text::npos);
+      pos_ = size;
+      return true;
+    }
+    contentEnd = close;
+    delimiter = buffer_.find_first_of(kDelimiters, close + 1);
+  } else {
+    delimiter = buffer_.find_first_of(kDelimiters, start);
+    contentEnd = delimiter == Text::npos ? size : delimiter;
+  }
+
+  std::size_t after;
+  if (delimiter == Text::npos) {
+    if (!atEnd) return false;
+    after = size;
+  } else if (buffer_[delimiter] == u'\r') {
+    // A CR may be the first half of a CR LF that the next chunk completes.
+    if (delimiter + 1 >= size && !atEnd) return false;
+    after = delimiter + 1;
+    if (after < size && buffer_[after] == u'\n') ++after;
+  } else {
+    after = delimiter + 1;
+  }
+
+  field.assign(buffer_, contentBegin, contentEnd - contentBegin);
+  pos_ = after;
+  return true;
+}
+
+Text expandLineBreaks(const Text& field) { return replaceAll(field, u"\\n", u"\r\n"); }
+
+Text collapseLineBreaks(const Text& message) { return replaceAll(message, u"\r\n", u"\\n"); }
+
+}  // namespace tepo

@@ -1,0 +1,85 @@
+#include "store/message_file.h"
+
+#include <memory>
+
+#include "store/ansi.h"
+#include "store/fields.h"
+
+namespace tepo {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 256 * 1024;
+
+// How much of the bytes ends on a whole character: a byte below 0x40 is never
+// half of a two-byte character, so the text up to the last one is safe to
+// decode; without one, walk the lead bytes from the start.
+std::size_t completePrefix(const std::string& bytes) {
+  for (std::size_t i = bytes.size(); i > 0; --i) {
+    if (static_cast<unsigned char>(bytes[i - 1]) < 0x40) return i;
+  }
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    std::size_t step = ansi::isLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+    if (i + step > bytes.size()) break;
+    i += step;
+  }
+  return i;
+}
+
+}  // namespace
+
+void readMessages(InputFile& file, const std::function<void(Text&&)>& store) {
+  FieldParser parser;
+  std::string pending;
+  std::unique_ptr<char[]> block(new char[kBlockSize]);
+  bool atEnd = false;
+  Text field;
+  for (;;) {
+    while (parser.next(field, atEnd)) store(expandLineBreaks(field));
+    if (atEnd) return;
+
+    std::size_t got = file.read(block.get(), kBlockSize);
+    if (got == 0) {
+      atEnd = true;
+      parser.feed(ansi::decode(pending));
+      pending.clear();
+      continue;
+    }
+    pending.append(block.get(), got);
+    std::size_t whole = completePrefix(pending);
+    parser.feed(ansi::decode(pending.data(), whole));
+    pending.erase(0, whole);
+  }
+}
+
+void readMessageFile(const Text& path, const std::function<void(Text&&)>& store) {
+  std::unique_ptr<InputFile> file = openInput(path);
+  readMessages(*file, store);
+}
+
+Text formatLine(const Text& message) {
+  Text line = collapseLineBreaks(message);
+  bool needsQuotes = line.find(u',') != Text::npos || (!line.empty() && line[0] == u' ');
+  if (needsQuotes && line.find(u'"') == Text::npos) return u"\"" + line + u"\"";
+  return line;
+}
+
+std::string formatFile(const std::vector<Text>& messages, std::size_t count, bool* lossy) {
+  if (lossy) *lossy = false;
+  Text all;
+  for (std::size_t i = 0; i < count && i < messages.size(); ++i) {
+    all += formatLine(messages[i]);
+    all += u"\r\n";
+  }
+  // One conversion for the whole file: far cheaper than one per line.
+  return ansi::encode(all, lossy);
+}
+
+bool hasUnrepresentable(const Text& message) {
+  bool lossy = false;
+  ansi::encode(message, &lossy);
+  return lossy;
+}
+
+}  // namespace tepo

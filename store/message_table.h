@@ -1,0 +1,44 @@
+// The program-wide message table: entries 0 .. msgCount - 1 are the messages in
+// file order, entry msgCount is one spare empty text.
+#pragma once
+
+#include <vector>
+
+#include "store/runtime.h"
+
+namespace tepo {
+
+constexpr int16_t kMaxMessages = 32767;
+
+class MessageTable {
+ public:
+  MessageTable() { reset(); }
+
+  // Back to one empty entry and no messages.
+  void reset();
+
+  // Adds a message behind the last one; raises Overflow when 32767 are held,
+  // leaving the table as it was.
+  void append(Text message);
+
+  // Reads the file into the table, replacing what it held. A failure raises,
+  // and the table keeps every message read before it.
+  void load(const Text& path);
+
+  int16_t upperBound() const { return msgCount; }
+
+  // Raises SubscriptOutOfRange outside 0 .. upperBound().
+  const Text& at(long index) const;
+
+  const std::vector<Text>& list() const { return msgList; }
+  int16_t count() const { return msgCount; }
+
+ private:
+  std::vector<Text> msgList;
+  int16_t msgCount = 0;
+};
+
+// The one table the icon draws from and the search dialog reads.
+MessageTable& mainTable();
+
+}  // namespace tepo

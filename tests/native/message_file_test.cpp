@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "store/ansi.h"
+#include "store/message_file.h"
+#include "store/message_table.h"
+#include "temp_dir.h"
+
+namespace tepo {
+namespace {
+
+using testing::TempDir;
+
+// Hands out a byte string a few bytes at a time, to test block boundaries.
+class ChunkedFile : public InputFile {
+ public:
+  ChunkedFile(std::string bytes, std::size_t chunk) : bytes_(std::move(bytes)), chunk_(chunk) {}
+  std::size_t read(char* buffer, std::size_t size) override {
+    std::size_t n = std::min({size, chunk_, bytes_.size() - pos_});
+    std::copy_n(bytes_.data() + pos_, n, buffer);
+    pos_ += n;
+    return n;
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t chunk_;
+  std::size_t pos_ = 0;
+};
+
+std::vector<Text> readBytes(const std::string& bytes, std::size_t chunk = 1 << 20) {
+  ChunkedFile file(bytes, chunk);
+  std::vector<Text> out;
+  readMessages(file, [&](Text&& m) { out.push_back(std::move(m)); });
+  return out;
+}
+
+void expectBoundsInvariant(const MessageTable& table) {
+  ASSERT_EQ(table.list().size(), static_cast<std::size_t>(table.count()) + 1);
+  EXPECT_TRUE(table.list().back().empty());
+  EXPECT_EQ(table.upperBound(), table.count());
+}
+
+TEST(MessageTable, MissingFileLeavesOneEmptyEntry) {
+  TempDir dir;
+  MessageTable table;
+  EXPECT_THROW(table.load(dir.text("tepo.dat")), RuntimeError);
+  EXPECT_EQ(table.count(), 0);
+  expectBoundsInvariant(table);
+}
+
+TEST(MessageTable, EmptyFileLeavesOneEmptyEntry) {
+  TempDir dir;
+  dir.write("tepo.dat", "");
+  MessageTable table;
+  table.load(dir.text("tepo.dat"));
+  EXPECT_EQ(table.count(), 0);
+  expectBoundsInvariant(table);
+}
+
+TEST(MessageTable, ThreeLinesWithALineBreakInTheMiddle) {
+  TempDir dir;
+  dir.write("tepo.dat", "first\r\na\\nb\r\nthird\r\n");
+  MessageTable table;
+  table.load(dir.text("tepo.dat"));
+  ASSERT_EQ(table.count(), 3);
+  EXPECT_EQ(table.at(1), u"a\r\nb");
+  EXPECT_EQ(table.at(3), u"");
+  expectBoundsInvariant(table);
+}
+
+TEST(MessageTable, LoadReplacesThePreviousContents) {
+  TempDir dir;
+  dir.write("a.dat", "1\r\n2\r\n3\r\n");
+  dir.write("b.dat", "x\r\n");
+  MessageTable table;
+  table.load(dir.text("a.dat"));
+  table.load(dir.text("b.dat"));
+  ASSERT_EQ(table.count(), 1);
+  EXPECT_EQ(table.at(0), u"x");
+  expectBoundsInvariant(table);
+}
+
+TEST(MessageTable, StopsAt32767AndKeepsThem) {
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 32768; ++i) bytes += "m" + std::to_string(i) + "\r\n";
+  dir.write("tepo.dat", bytes);
+  MessageTable table;
+  try {
+    table.load(dir.text("tepo.dat"));
+    FAIL() << "the 32768th message must end the load";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.code(), ErrorCode::Overflow);
+  }
+  ASSERT_EQ(table.count(), 32767);
+  EXPECT_EQ(table.at(32766), u"m32766");
+  expectBoundsInvariant(table);
+  EXPECT_THROW(table.append(u"more"), RuntimeError);
+  EXPECT_EQ(table.count(), 32767);
+  expectBoundsInvariant(table);
+}
+
+TEST(MessageTable, IndexOutsideTheTableRaises) {
+  MessageTable table;
+  EXPECT_EQ(table.at(0), u"");
+  try {
+    table.at(-1);
+    FAIL();
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.code(), ErrorCode::SubscriptOutOfRange);
+  }
+  EXPECT_THROW(table.at(1), RuntimeError);
+}
+
+TEST(MessageTable, FileIsClosedAfterAFailedLoad) {
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 32768; ++i) bytes += "x\r\n";
+  dir.write("tepo.dat", bytes);
+  MessageTable table;
+  EXPECT_THROW(table.load(dir.text("tepo.dat")), RuntimeError);
+  // An open descriptor left behind would show up in /proc/self/fd.
+  std::string link = "/proc/self/fd";
+  int open = 0;
+  for (int fd = 0; fd < 1024; ++fd) {
+    char target[4096];
+    ssize_t n = ::readlink((link + "/" + std::to_string(fd)).c_str(), target, sizeof(target) - 1);
+    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == dir.file("tepo.dat")) ++open;
+  }
+  EXPECT_EQ(open, 0);
+}
+
+TEST(ShiftJis, TrailByteBackslashIsNotALineBreak) {
+  // ソ is 83 5C and 表 is 95 5C: their second byte is the backslash byte.
+  const std::string bytes = "\x83\x5Cn\x95\x5Cn\r\n";
+  for (std::size_t chunk : {1u, 2u, 3u, 1024u}) {
+    std::vector<Text> m = readBytes(bytes, chunk);
+    ASSERT_EQ(m.size(), 1u) << chunk;
+    EXPECT_EQ(m[0], u"ソn表n") << chunk;
+  }
+}
+
+TEST(ShiftJis, TwoByteCharactersSurviveEveryBlockBoundary) {
+  const Text text = u"あいうえお,漢字ソ表\r\nカタカナ\\nです\r\n";
+  const std::string bytes = ansi::encode(text);
+  const std::vector<Text> expected = {u"あいうえお", u"漢字ソ表", u"カタカナ\r\nです"};
+  for (std::size_t chunk = 1; chunk <= 7; ++chunk) EXPECT_EQ(readBytes(bytes, chunk), expected) << chunk;
+}
+
+TEST(ShiftJis, BadBytesDoNotStopTheLoad) {
+  // A lead byte followed by a line end, a lone lead byte at the end, NUL bytes.
+  std::vector<Text> m = readBytes(std::string("ok\r\n\x81\r\nnul\0in\r\n\xFF\xFE\r\nend\x82", 24), 3);
+  ASSERT_EQ(m.size(), 5u);
+  EXPECT_EQ(m[0], u"ok");
+  EXPECT_EQ(m[2], Text(u"nul\0in", 6));
+  EXPECT_EQ(m[4].substr(0, 3), u"end");
+}
+
+TEST(ShiftJis, Utf8ByteOrderMarkIsJustText) {
+  std::vector<Text> m = readBytes("\xEF\xBB\xBFhello\r\nworld\r\n");
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[1], u"world");
+}
+
+TEST(Writer, PlainLinesAreWrittenAsTheyAre) {
+  EXPECT_EQ(formatLine(u"hello"), u"hello");
+  EXPECT_EQ(formatLine(u"trailing "), u"trailing ");
+  EXPECT_EQ(formatLine(u"\ttab"), u"\ttab");
+  EXPECT_EQ(formatLine(u"a\r\nb"), u"a\\nb");
+  EXPECT_EQ(formatLine(u""), u"");
+  EXPECT_EQ(formatLine(u"say \"hi\""), u"say \"hi\"");
+}
+
+TEST(Writer, CommasAndLeadingBlanksAreQuoted) {
+  EXPECT_EQ(formatLine(u"a,b"), u"\"a,b\"");
+  EXPECT_EQ(formatLine(u"  x"), u"\"  x\"");
+  EXPECT_EQ(formatLine(u"a,\r\nb"), u"\"a,\\nb\"");
+}
+
+TEST(Writer, TextNoQuotingCanCarryIsWrittenRaw) {
+  EXPECT_EQ(formatLine(u"\"q\",x"), u"\"q\",x");
+  EXPECT_EQ(formatLine(u" \"q\""), u" \"q\"");
+}
+
+TEST(Writer, FileIsShiftJisWithCrLfAfterEveryLine) {
+  std::vector<Text> m = {u"あ", u"a\r\nb", u"", u"spare"};
+  EXPECT_EQ(formatFile(m, 3), std::string("\x82\xA0\r\na\\nb\r\n\r\n"));
+  EXPECT_EQ(formatFile(m, 0), std::string());
+}
+
+TEST(Writer, ReportsCharactersWithoutAShiftJisForm) {
+  bool lossy = true;
+  formatFile({u"日本語"}, 1, &lossy);
+  EXPECT_FALSE(lossy);
+  formatFile({u"ok", u"emoji \U0001F600"}, 2, &lossy);
+  EXPECT_TRUE(lossy);
+  EXPECT_TRUE(hasUnrepresentable(u"한국어"));
+  EXPECT_FALSE(hasUnrepresentable(u"ｶﾀｶﾅ and ASCII"));
+}
+
+// Every message without a double quote, a lone CR or LF or a literal "\n"
+// comes back from the writer and the reader unchanged.
+TEST(Writer, RoundTripKeepsEveryCarriableMessage) {
+  const std::vector<Text> pieces = {u"a", u"Z", u" ", u"  ", u",", u"\t", u"あ", u"ソ", u"表", u"\r\n", u"\\", u"n", u"ｱ"};
+  std::mt19937 random(12345);
+  std::vector<Text> messages;
+  for (int i = 0; i < 3000; ++i) {
+    Text m;
+    int length = static_cast<int>(random() % 8);
+    for (int k = 0; k < length; ++k) m += pieces[random() % pieces.size()];
+    if (m.find(u"\\n") != Text::npos) continue;
+    messages.push_back(m);
+  }
+  std::vector<Text> back = readBytes(formatFile(messages, messages.size()), 7);
+  ASSERT_EQ(back.size(), messages.size());
+  for (std::size_t i = 0; i < messages.size(); ++i) EXPECT_EQ(back[i], messages[i]) << i;
+}
+
+}  // namespace
+}  // namespace tepo

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "store/pick.h"
+#include "store/runtime.h"
+
+namespace tepo {
+namespace {
+
+ErrorCode codeOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const RuntimeError& e) {
+    return e.code();
+  }
+  ADD_FAILURE() << "no runtime error raised";
+  return ErrorCode::DeviceIo;
+}
+
+TEST(Rounding, TiesGoToTheEvenInteger) {
+  EXPECT_EQ(roundToInt16(0.5), 0);
+  EXPECT_EQ(roundToInt16(1.5), 2);
+  EXPECT_EQ(roundToInt16(2.5), 2);
+  EXPECT_EQ(roundToInt16(-0.5), 0);
+  EXPECT_EQ(roundToInt16(-1.5), -2);
+  EXPECT_EQ(roundToInt16(-2.5), -2);
+  EXPECT_EQ(roundToInt16(2.4999), 2);
+  EXPECT_EQ(roundToInt16(2.5001), 3);
+  EXPECT_EQ(roundToInt32(3000 * 15.0 + 0.5), 45000);
+}
+
+TEST(Rounding, SixteenBitRangeIsChecked) {
+  EXPECT_EQ(roundToInt16(32767.4), 32767);
+  EXPECT_EQ(roundToInt16(-32768.5), -32768);  // the tie goes to the even -32768
+  EXPECT_EQ(codeOf([] { roundToInt16(32767.5); }), ErrorCode::Overflow);
+  EXPECT_EQ(codeOf([] { roundToInt16(-32769.0); }), ErrorCode::Overflow);
+  EXPECT_EQ(codeOf([] { roundToInt16(std::nan("")); }), ErrorCode::Overflow);
+}
+
+TEST(CheckedArithmetic, OverflowRaisesInsteadOfWrapping) {
+  EXPECT_EQ(add16(32766, 1), 32767);
+  EXPECT_EQ(codeOf([] { add16(32767, 1); }), ErrorCode::Overflow);
+  EXPECT_EQ(codeOf([] { sub16(-32768, 1); }), ErrorCode::Overflow);
+  EXPECT_EQ(mul16(5461, 6), 32766);
+  EXPECT_EQ(codeOf([] { mul16(5462, 6); }), ErrorCode::Overflow);
+}
+
+TEST(RuntimeErrors, CarryAJapaneseDescription) {
+  EXPECT_EQ(RuntimeError(ErrorCode::Overflow).description(), u"オーバーフローしました。");
+  EXPECT_EQ(RuntimeError(ErrorCode::SubscriptOutOfRange).description(), u"インデックスが有効範囲にありません。");
+  EXPECT_FALSE(RuntimeError(ErrorCode::FileNotFound).description().empty());
+}
+
+TEST(PickIndex, MapsTheUnitRangeOntoTheMessages) {
+  const float almostOne = 1.0f - 1.0f / 16777216.0f;
+  // One message: always the first.
+  EXPECT_EQ(pickIndex(0.0f, 1), 0);
+  EXPECT_EQ(pickIndex(almostOne, 1), 0);
+  // Two: the halfway point goes to the even index.
+  EXPECT_EQ(pickIndex(0.49f, 2), 0);
+  EXPECT_EQ(pickIndex(0.5f, 2), 0);
+  EXPECT_EQ(pickIndex(0.51f, 2), 1);
+  // Five: ties at 1.5 and 2.5 both give 2.
+  EXPECT_EQ(pickIndex(0.375f, 5), 2);
+  EXPECT_EQ(pickIndex(0.625f, 5), 2);
+  // The spare entry past the last message is never drawn.
+  EXPECT_EQ(pickIndex(almostOne, 32767), 32766);
+}
+
+TEST(PickIndex, EmptyTableGivesTheSpareEntryOrOneBeforeTheTable) {
+  EXPECT_EQ(pickIndex(0.0f, 0), 0);
+  EXPECT_EQ(pickIndex(0.5f, 0), 0);
+  EXPECT_EQ(pickIndex(0.5001f, 0), -1);
+}
+
+TEST(RandomSource, StaysInTheUnitRangeAndVaries) {
+  RandomSource random;
+  random.seedFromClock();
+  float low = 1.0f, high = 0.0f;
+  for (int i = 0; i < 100000; ++i) {
+    float r = random.next();
+    ASSERT_GE(r, 0.0f);
+    ASSERT_LT(r, 1.0f);
+    low = std::min(low, r);
+    high = std::max(high, r);
+  }
+  EXPECT_LT(low, 0.01f);
+  EXPECT_GT(high, 0.99f);
+}
+
+}  // namespace
+}  // namespace tepo

@@ -1,0 +1,54 @@
+// Form1: the hidden main window. It loads the messages, owns the notification
+// icon and turns the icon's mouse events into the program's actions.
+#pragma once
+
+#include <cstdint>
+
+#include "app/tray_icon.h"
+#include "forms/handle.h"
+#include "forms/window.h"
+#include "store/pick.h"
+#include "store/runtime.h"
+
+namespace tepo {
+
+class Form1 : public forms::Window {
+ public:
+  // Cursor at the last click on the icon, in twips. 32 bits wide so that
+  // screens past 2184 pixels work.
+  int32_t mx = 0;
+  int32_t my = 0;
+  // Measures of the message shown last.
+  int16_t lineCnt = 0;
+  int16_t crCnt = 0;
+
+  // Creates the window and runs its load handler; false if it could not be created.
+  bool load();
+
+  // Replaces the message table with the file's messages; failures are silent
+  // and keep what was read.
+  void dataRead(const Text& strFile);
+
+  // Ends the program at once, taking the icon out of the notification area first.
+  [[noreturn]] void quit();
+
+  const TrayIconRecord& trayIcon() const { return trayIcon_; }
+
+ private:
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Form_Load();
+  void Form_Unload();
+  void onTaskbarCreated();
+
+  TrayIconRecord trayIcon_;
+  forms::UniqueIcon bigIcon_;
+  forms::UniqueIcon smallIcon_;
+  RandomSource random_;
+  UINT taskbarCreated_ = 0;
+  bool unloaded_ = false;
+};
+
+// The one Form1 of the program.
+Form1& form1();
+
+}  // namespace tepo

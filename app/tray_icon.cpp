@@ -1,0 +1,57 @@
+#include "app/tray_icon.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "store/ansi.h"
+
+namespace tepo {
+
+static_assert(sizeof(void*) != 4 || sizeof(NotifyIconDataV1A) == kTrayRecordSize,
+              "the first NOTIFYICONDATA form is 88 bytes");
+
+TrayIconRecord makeTrayIcon(HWND form, HICON icon) {
+  TrayIconRecord r;
+  r.cbSize = kTrayRecordSize;
+  r.hWnd = form;
+  r.uID = 1;
+  r.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  r.uCallbackMessage = WM_MOUSEMOVE;
+  r.hIcon = icon;
+  // "Click Here!", a NUL that ends it for the shell, then spaces to 64.
+  const Text tip = u"Click Here!";
+  std::fill(std::begin(r.szTip), std::end(r.szTip), u' ');
+  std::copy(tip.begin(), tip.end(), r.szTip);
+  r.szTip[tip.size()] = u'\0';
+  return r;
+}
+
+bool notifyTray(DWORD message, TrayIconRecord& record) {
+  NotifyIconDataV1A data{};
+  data.cbSize = sizeof(NotifyIconDataV1A);
+  data.hWnd = record.hWnd;
+  data.uID = record.uID;
+  data.uFlags = record.uFlags;
+  data.uCallbackMessage = record.uCallbackMessage;
+  data.hIcon = record.hIcon;
+  std::string tip = ansi::encode(Text(record.szTip, 64));
+  tip.resize(sizeof(data.szTip), ' ');
+  std::memcpy(data.szTip, tip.data(), sizeof(data.szTip));
+
+  bool ok = Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(&data)) != FALSE;
+
+  record.hWnd = data.hWnd;
+  record.uID = data.uID;
+  record.uFlags = data.uFlags;
+  record.uCallbackMessage = data.uCallbackMessage;
+  record.hIcon = data.hIcon;
+  Text back = ansi::decode(data.szTip, sizeof(data.szTip));
+  back.resize(64, u' ');
+  std::copy(back.begin(), back.begin() + 64, record.szTip);
+  return ok;
+}
+
+}  // namespace tepo

@@ -1,0 +1,58 @@
+#include "forms/controls.h"
+
+#include <vector>
+
+#include "forms/screen.h"
+#include "forms/window.h"
+
+namespace tepo::forms {
+
+HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                   const Placement& at, HFONT font, DWORD exStyle) {
+  RECT r = twipsRect(at.left, at.top, at.width, at.height);
+  HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left,
+                                 r.top, r.right - r.left, r.bottom - r.top, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+  if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control;
+}
+
+UniqueFont createFont(const wchar_t* face, double points, int weight, BYTE charset) {
+  LOGFONTW lf{};
+  lf.lfHeight = fontHeight(points);
+  lf.lfWeight = weight;
+  lf.lfCharSet = charset;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+  return UniqueFont(CreateFontIndirectW(&lf));
+}
+
+HFONT defaultFont() {
+  // Created once and kept for the whole run, like a stock object.
+  static HFONT font = createFont(L"ＭＳ Ｐゴシック", 9).release();
+  return font;
+}
+
+Text windowText(HWND hwnd) {
+  int length = GetWindowTextLengthW(hwnd);
+  if (length <= 0) return Text();
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+  int got = GetWindowTextW(hwnd, buffer.data(), length + 1);
+  return Text(reinterpret_cast<const char16_t*>(buffer.data()), static_cast<std::size_t>(got > 0 ? got : 0));
+}
+
+void setWindowText(HWND hwnd, const Text& text) { SetWindowTextW(hwnd, wide(text)); }
+
+void listClear(HWND list) { SendMessageW(list, LB_RESETCONTENT, 0, 0); }
+
+void listAdd(HWND list, const Text& text) {
+  SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text)));
+}
+
+int listSelection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
+
+void listSelect(HWND list, int row) { SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
+
+int listCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
+
+}  // namespace tepo::forms

@@ -1,0 +1,38 @@
+// The standard controls the windows are built from, placed in twips.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "forms/handle.h"
+#include "store/runtime.h"
+
+namespace tepo::forms {
+
+struct Placement {
+  double left, top, width, height;  // twips, relative to the window's client area
+};
+
+HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                   const Placement& at, HFONT font, DWORD exStyle = 0);
+
+// A font by name and points; charset 128 is Shift-JIS.
+UniqueFont createFont(const wchar_t* face, double points, int weight = FW_NORMAL, BYTE charset = SHIFTJIS_CHARSET);
+
+// The font for controls that set none of their own.
+HFONT defaultFont();
+
+Text windowText(HWND hwnd);
+void setWindowText(HWND hwnd, const Text& text);
+
+// List boxes.
+void listClear(HWND list);
+void listAdd(HWND list, const Text& text);
+int listSelection(HWND list);  // -1 when none
+void listSelect(HWND list, int row);
+int listCount(HWND list);
+
+inline const wchar_t* wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+}  // namespace tepo::forms

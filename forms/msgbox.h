@@ -1,0 +1,16 @@
+// Every message box of the program: caption "tepo", no icon.
+#pragma once
+
+#include <windows.h>
+
+#include "store/runtime.h"
+
+namespace tepo::forms {
+
+// A report with an OK button.
+void report(HWND owner, const Text& text);
+
+// A question with OK and Cancel, OK the default; true only for OK.
+bool confirm(HWND owner, const Text& text);
+
+}  // namespace tepo::forms

@@ -1,0 +1,114 @@
+#include "forms/window.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+namespace tepo::forms {
+
+namespace {
+
+std::vector<HWND>& navigated() {
+  static std::vector<HWND> windows;
+  return windows;
+}
+
+// One solid brush per colour for the whole run: class brushes are never freed.
+HBRUSH brushFor(COLORREF colour) {
+  static std::map<COLORREF, HBRUSH> brushes;
+  auto found = brushes.find(colour);
+  if (found != brushes.end()) return found->second;
+  HBRUSH brush = CreateSolidBrush(colour);
+  brushes[colour] = brush;
+  return brush;
+}
+
+}  // namespace
+
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+Window::~Window() { destroy(); }
+
+void Window::destroy() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool Window::create(const WindowDesign& design) {
+  if (hwnd_) return true;
+  background_ = brushFor(design.background);
+
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  if (!GetClassInfoExW(instance(), design.className, &wc)) {
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = staticProc;
+    wc.hInstance = instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background_;
+    wc.lpszClassName = design.className;
+    if (!RegisterClassExW(&wc)) return false;
+  }
+
+  RECT frame{0, 0, design.clientWidth, design.clientHeight};
+  AdjustWindowRectEx(&frame, design.style, design.menu != nullptr, design.exStyle);
+  HWND created = CreateWindowExW(design.exStyle, design.className, design.caption, design.style, design.x,
+                                 design.y, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                 design.menu, instance(), this);
+  if (!created) {
+    if (design.menu) DestroyMenu(design.menu);
+    return false;
+  }
+  if (design.bigIcon) SendMessageW(created, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(design.bigIcon));
+  if (design.smallIcon) SendMessageW(created, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(design.smallIcon));
+  return true;
+}
+
+LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return defaultProc(message, wParam, lParam);
+}
+
+LRESULT Window::defaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* self;
+  if (message == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    self = static_cast<Window*>(cs->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+
+  LRESULT result = self->handleMessage(message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    removeDialogNavigation(hwnd);
+    self->hwnd_ = nullptr;
+    self->onDestroyed();
+  }
+  return result;
+}
+
+void addDialogNavigation(HWND hwnd) {
+  auto& list = navigated();
+  if (std::find(list.begin(), list.end(), hwnd) == list.end()) list.push_back(hwnd);
+}
+
+void removeDialogNavigation(HWND hwnd) {
+  auto& list = navigated();
+  list.erase(std::remove(list.begin(), list.end(), hwnd), list.end());
+}
+
+bool translateDialogMessage(MSG& msg) {
+  for (HWND hwnd : navigated()) {
+    if (IsWindow(hwnd) && (msg.hwnd == hwnd || IsChild(hwnd, msg.hwnd)) && IsDialogMessageW(hwnd, &msg)) return true;
+  }
+  return false;
+}
+
+}  // namespace tepo::forms

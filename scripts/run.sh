@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds tepo.exe and starts it under Wine, with the
+# sample tepo.dat beside it. Without a display it starts a virtual one.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TEPO_BUILD_DIR:-$root/build}
+
+bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/build.sh" win tepo
+
+# shellcheck source=wine-env.sh
+source "$root/scripts/wine-env.sh"
+tepo_wine_env "$build/win/wineprefix"
+had_display=${DISPLAY:-}
+TEPO_SCREEN=${TEPO_SCREEN:-1280x800x24} tepo_ensure_display
+tepo_ensure_prefix
+tepo_start_services
+if [ -z "$had_display" ]; then
+  echo "No display was given: tepo runs on the virtual display $DISPLAY."
+  echo "Take a screenshot with:  xwd -root -display $DISPLAY | convert xwd:- tepo-screen.png"
+fi
+echo "Starting tepo.exe; its icon (tip \"Click Here!\") is in the notification area."
+echo "Under Wine without a desktop tray it stands in the window \"Wine System Tray\". Quit from its menu, or press Ctrl+C."
+cd "$build/win/bin"
+exec wine tepo.exe

@@ -1,0 +1,63 @@
+# Sourced by the scripts that run tepo under Wine: the environment, a display
+# and the project's own Wine prefix.
+
+# Code page 932 for the ANSI calls; a quiet Wine that never offers to install
+# Mono or Gecko, which would hang an unattended run.
+tepo_wine_env() {
+  export WINEPREFIX="$1"
+  export WINEARCH=win32
+  export LANG=ja_JP.UTF-8
+  export LC_ALL=ja_JP.UTF-8
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# Starts a virtual display when none is given. The screen is wide enough to
+# test cursors far right, where a 16-bit twips value would overflow.
+tepo_ensure_display() {
+  if [ -n "${DISPLAY:-}" ]; then return 0; fi
+  local n
+  for n in $(seq 90 140); do
+    if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then break; fi
+  done
+  Xvfb ":${n}" -screen 0 "${TEPO_SCREEN:-3840x1080x24}" -nolisten tcp >/dev/null 2>&1 &
+  TEPO_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X${n}" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":${n}"
+  export TEPO_XVFB_PID
+}
+
+# Creates the prefix once (later runs reuse it), with the Japanese gothic font
+# standing in for MS Gothic so that text fits the windows as designed.
+tepo_ensure_prefix() {
+  if [ -f "$WINEPREFIX/.tepo-ready" ]; then return 0; fi
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ -f "$WINEPREFIX/.tepo-ready" ]; then exit 0; fi
+    echo "Creating the Wine prefix $WINEPREFIX (once)..." >&2
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    local reg="$WINEPREFIX/tepo-fonts.reg"
+    {
+      printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+      printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+      printf '"ＭＳ ゴシック"="IPAGothic"\r\n"MS Gothic"="IPAGothic"\r\n'
+      printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"MS PGothic"="IPAPGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n\r\n'
+    } | iconv -f UTF-8 -t UTF-16 > "$reg"
+    wine regedit /S "$reg" >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.tepo-ready"
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# Starts the prefix's services (services.exe and friends) detached from our
+# output. Started by a test program instead, they would inherit its stdout and
+# hold CTest's pipe open after the test has ended.
+tepo_start_services() {
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}

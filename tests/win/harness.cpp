@@ -1,0 +1,246 @@
+#include "harness.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+namespace tepo::testing {
+
+std::wstring testExeFolder() {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  std::wstring path(buffer, n);
+  return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+std::string readFileBytes(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::string("<missing>");
+  std::string out;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buffer, sizeof(buffer), &got, nullptr) && got > 0) out.append(buffer, got);
+  CloseHandle(h);
+  return out;
+}
+
+void writeFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD done = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+  CloseHandle(h);
+}
+
+std::string shiftJis(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int n = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+  return out;
+}
+
+namespace {
+
+void removeTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring full = folder + L"\\" + name;
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        removeTree(full);
+      } else {
+        DeleteFileW(full.c_str());
+      }
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
+  static int counter = 0;
+  for (;;) {
+    path_ = std::wstring(base) + L"tepo-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++counter);
+    if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+  }
+}
+
+TempFolder::~TempFolder() { removeTree(path_); }
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+std::wstring windowText(HWND hwnd) {
+  std::vector<wchar_t> buffer(65536);
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG, 2000, &length)) {
+    return std::wstring();
+  }
+  return std::wstring(buffer.data(), length);
+}
+
+std::wstring className(HWND hwnd) {
+  wchar_t buffer[256];
+  int n = GetClassNameW(hwnd, buffer, 256);
+  return std::wstring(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+namespace {
+
+struct FindState {
+  DWORD pid;
+  const wchar_t* className;
+  const wchar_t* caption;
+  HWND found;
+};
+
+BOOL CALLBACK findProc(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<FindState*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != s->pid) return TRUE;
+  if (s->className && className(hwnd) != s->className) return TRUE;
+  if (s->caption && windowText(hwnd) != s->caption) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND findWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption) {
+  FindState s{pid, cls, caption, nullptr};
+  EnumWindows(findProc, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+TepoProcess::TepoProcess(const std::string* messages) {
+  std::wstring exe = folder_.file(L"tepo.exe");
+  if (!CopyFileW((testExeFolder() + L"\\tepo.exe").c_str(), exe.c_str(), FALSE)) return;
+  if (messages) writeFileBytes(dataFile(), *messages);
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  std::wstring command = L"\"" + exe + L"\"";
+  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.path().c_str(), &si,
+                      &pi_)) {
+    pi_ = PROCESS_INFORMATION{};
+    return;
+  }
+  waitFor([this] {
+    form1_ = findWindow(pi_.dwProcessId, L"tepoForm1", L"Form1");
+    return form1_ != nullptr && trayIconExists(form1_);
+  }, 10000);
+}
+
+TepoProcess::~TepoProcess() {
+  if (pi_.hProcess) {
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+      // Take the icon away as the program's Quit would, then end it.
+      if (form1_) {
+        NOTIFYICONDATAW nid{};
+        nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+        nid.hWnd = form1_;
+        nid.uID = 1;
+        Shell_NotifyIconW(NIM_DELETE, &nid);
+      }
+      TerminateProcess(pi_.hProcess, 1);
+      WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+}
+
+void TepoProcess::trayEvent(UINT mouseMessage) const {
+  PostMessageW(form1_, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
+}
+
+bool TepoProcess::exited(int timeoutMs) const {
+  return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}
+
+bool trayIconExists(HWND owner) {
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  nid.hWnd = owner;
+  nid.uID = 1;
+  nid.uFlags = 0;
+  return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
+HWND findMessageBox(DWORD pid) { return findWindow(pid, L"#32770", L"tepo"); }
+
+std::wstring messageBoxText(HWND box) {
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? windowText(text) : std::wstring();
+}
+
+void pressButton(HWND box, int id) {
+  HWND button = GetDlgItem(box, id);
+  if (button) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  } else if (id == IDCANCEL) {
+    PostMessageW(box, WM_CLOSE, 0, 0);
+  }
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(DWORD pid, std::function<int(const std::wstring&)> answer) {
+  InitializeCriticalSection(&lock_);
+  thread_ = std::thread([this, pid, answer] {
+    HWND last = nullptr;
+    while (!stop_) {
+      HWND box = findMessageBox(pid);
+      if (box && box != last && IsWindowVisible(box)) {
+        std::wstring text = messageBoxText(box);
+        EnterCriticalSection(&lock_);
+        if (!texts_.empty()) texts_ += L"|";
+        texts_ += text;
+        LeaveCriticalSection(&lock_);
+        ++count_;
+        pressButton(box, answer(text));
+        last = box;
+        // The box goes away; wait so it is not answered twice.
+        for (int i = 0; i < 400 && IsWindow(box); ++i) Sleep(5);
+        if (!IsWindow(box)) last = nullptr;
+      }
+      Sleep(5);
+    }
+  });
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+  stop_ = true;
+  thread_.join();
+  DeleteCriticalSection(&lock_);
+}
+
+std::wstring MessageBoxAnswerer::texts() const {
+  EnterCriticalSection(&lock_);
+  std::wstring copy = texts_;
+  LeaveCriticalSection(&lock_);
+  return copy;
+}
+
+}  // namespace tepo::testing

@@ -1,0 +1,98 @@
+// Shared helpers of the Windows-side tests: scratch folders, a tepo.exe started
+// as its own process, finding windows and answering message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace tepo::testing {
+
+std::wstring testExeFolder();
+
+// Bytes of a file, and writing them.
+std::string readFileBytes(const std::wstring& path);
+void writeFileBytes(const std::wstring& path, const std::string& bytes);
+std::string shiftJis(const std::wstring& text);
+
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::wstring& path() const { return path_; }
+  std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+ private:
+  std::wstring path_;
+};
+
+// Waits until condition holds or timeoutMs pass, pumping this thread's messages.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// Top-level windows of a process by class and caption (nullptr: any).
+HWND findWindow(DWORD pid, const wchar_t* className, const wchar_t* caption);
+std::wstring windowText(HWND hwnd);
+std::wstring className(HWND hwnd);
+
+// tepo.exe copied into a folder of its own, with the given tepo.dat (none for a
+// null pointer), started and waited for until Form1 exists.
+class TepoProcess {
+ public:
+  explicit TepoProcess(const std::string* messages);
+  ~TepoProcess();
+  TepoProcess(const TepoProcess&) = delete;
+  TepoProcess& operator=(const TepoProcess&) = delete;
+
+  bool started() const { return form1_ != nullptr; }
+  HWND form1() const { return form1_; }
+  DWORD pid() const { return pi_.dwProcessId; }
+  HANDLE process() const { return pi_.hProcess; }
+  const TempFolder& folder() const { return folder_; }
+  std::wstring dataFile() const { return folder_.file(L"tepo.dat"); }
+
+  // Sends the tray callback the shell would send for a mouse message.
+  void trayEvent(UINT mouseMessage) const;
+  bool exited(int timeoutMs = 5000) const;
+
+ private:
+  TempFolder folder_;
+  PROCESS_INFORMATION pi_{};
+  HWND form1_ = nullptr;
+};
+
+// Whether the icon (hwnd, uID 1) is in the notification area: only an existing
+// icon can be modified.
+bool trayIconExists(HWND owner);
+
+// A message box of the given process with the caption "tepo", or nullptr.
+HWND findMessageBox(DWORD pid);
+std::wstring messageBoxText(HWND box);
+// Presses IDOK or IDCANCEL.
+void pressButton(HWND box, int id);
+
+// Answers message boxes on a thread of its own while the test thread is
+// blocked in a handler that shows them; keeps the texts it saw.
+class MessageBoxAnswerer {
+ public:
+  MessageBoxAnswerer(DWORD pid, std::function<int(const std::wstring&)> answer);
+  ~MessageBoxAnswerer();
+  std::wstring texts() const;  // every text seen, separated by '|'
+  int count() const { return count_; }
+
+ private:
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> count_{0};
+  mutable CRITICAL_SECTION lock_;
+  std::wstring texts_;
+};
+
+inline int answerOk(const std::wstring&) { return IDOK; }
+inline int answerCancel(const std::wstring&) { return IDCANCEL; }
+
+}  // namespace tepo::testing

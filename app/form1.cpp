@@ -72,6 +72,14 @@ void Form1::quit() {
   ExitProcess(0);
 }
 
+void Form1::mnuFind_Click() {
+  // Shows the search dialog (being written).
+}
+
+void Form1::mnuMente_Click() {
+  // Shows the maintenance window (being written).
+}
+
 void Form1::onTaskbarCreated() {
   if (unloaded_) return;
   // After a DPI change the icon may still be there: then modifying it is what works.

@@ -40,6 +40,10 @@ class Form1 : public forms::Window {
   void Form_Unload();
   void onTaskbarCreated();
 
+  // Popup-menu commands.
+  void mnuFind_Click();
+  void mnuMente_Click();
+
   TrayIconRecord trayIcon_;
   forms::UniqueIcon bigIcon_;
   forms::UniqueIcon smallIcon_;

@@ -1,0 +1,88 @@
+#include "editor/mente_table.h"
+
+#include <new>
+
+#include "store/message_file.h"
+
+namespace tepo {
+
+void MenteTable::reset() {
+  menteList.assign(1, Text());
+  menteCount = 0;
+}
+
+void MenteTable::appendRead(Text&& message) {
+  int16_t grown = add16(menteCount, 1);
+  menteList.emplace_back();
+  menteList[static_cast<std::size_t>(menteCount)] = std::move(message);
+  menteCount = grown;
+}
+
+void MenteTable::load(const Text& path) {
+  reset();
+  try {
+    readMessageFile(path, [this](Text&& message) { appendRead(std::move(message)); });
+  } catch (const std::bad_alloc&) {
+    raise(ErrorCode::OutOfMemory);
+  }
+}
+
+int MenteTable::add(const Text& text) {
+  // Checked before anything moves, so that a full table stays as it was.
+  int16_t grown = add16(menteCount, 1);
+  try {
+    // Upper bound menteCount + 1: shrinks after deletions, grows by one otherwise.
+    menteList.resize(static_cast<std::size_t>(grown) + 1);
+  } catch (const std::bad_alloc&) {
+    raise(ErrorCode::OutOfMemory);
+  }
+  menteList[static_cast<std::size_t>(menteCount)] = text;
+  menteList[static_cast<std::size_t>(grown)].clear();
+  menteCount = grown;
+  return menteCount - 1;
+}
+
+void MenteTable::update(int row, const Text& text) {
+  if (!isMessageRow(row)) raise(ErrorCode::SubscriptOutOfRange);
+  menteList[static_cast<std::size_t>(row)] = text;
+}
+
+int MenteTable::remove(int row) {
+  if (!isMessageRow(row)) raise(ErrorCode::SubscriptOutOfRange);
+  for (int i = row; i < menteCount; ++i) {
+    menteList[static_cast<std::size_t>(i)] = std::move(menteList[static_cast<std::size_t>(i) + 1]);
+  }
+  // The vacated slot at the old count holds an empty string again.
+  menteList[static_cast<std::size_t>(menteCount)].clear();
+  menteCount = sub16(menteCount, 1);
+  // r - 1 > 0, not >= 0: deleting the second row selects the message that followed it.
+  return row - 1 > 0 ? row - 1 : row;
+}
+
+std::string MenteTable::fileBytes(bool* lossy) const {
+  return formatFile(menteList, static_cast<std::size_t>(menteCount), lossy);
+}
+
+int MenteTable::firstUnrepresentableRow() const {
+  for (int i = 0; i < menteCount; ++i) {
+    if (hasUnrepresentable(menteList[static_cast<std::size_t>(i)])) return i;
+  }
+  return -1;
+}
+
+bool MenteTable::save(const Text& path, FileOps& ops) const {
+  std::string bytes;
+  try {
+    // The same conversion the window's question is based on: what cannot be
+    // written becomes '?', never a look-alike.
+    bool lossy = false;
+    bytes = fileBytes(&lossy);
+  } catch (const RuntimeError&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return saveAtomically(ops, path, bytes);
+}
+
+}  // namespace tepo

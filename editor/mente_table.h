@@ -1,0 +1,69 @@
+// The maintenance editor's own copy of the messages and the operations on it.
+// Slots 0 .. menteCount - 1 hold the messages; the array's upper bound U is at
+// least menteCount, and the slots from menteCount to U are empty. The list
+// shows one row per slot 0 .. U - 1, so deletions leave blank rows at its end
+// until the next addition or load.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "store/files.h"
+#include "store/message_table.h"
+#include "store/runtime.h"
+
+namespace tepo {
+
+class MenteTable {
+ public:
+  MenteTable() { reset(); }
+
+  // One empty slot and no messages.
+  void reset();
+
+  // Reads the file into the table, replacing what it held. A failure raises,
+  // and the table keeps every message read before it (at most 32767).
+  void load(const Text& path);
+
+  const std::vector<Text>& list() const { return menteList; }
+  int16_t count() const { return menteCount; }
+  // U: the number of rows the list shows.
+  int16_t upperBound() const { return static_cast<int16_t>(menteList.size() - 1); }
+
+  bool isFull() const { return menteCount == kMaxMessages; }
+  // A row that holds a message, as opposed to none (-1) or a blank row past the last.
+  bool isMessageRow(int row) const { return row >= 0 && row < menteCount; }
+
+  // Puts text behind the last message, dropping the blank rows of earlier
+  // deletions. Returns the row of the new message. When full, raises Overflow
+  // and leaves the table as it was.
+  int add(const Text& text);
+
+  // Replaces the message in row. Raises SubscriptOutOfRange, changing nothing,
+  // unless isMessageRow(row).
+  void update(int row, const Text& text);
+
+  // Removes the message in row and closes the gap; the array keeps its size.
+  // Returns the row to select afterwards. Raises SubscriptOutOfRange,
+  // changing nothing, unless isMessageRow(row).
+  int remove(int row);
+
+  // The file's contents for the messages (the slots past them are not written).
+  // lossy tells whether some character had no form in the code page.
+  std::string fileBytes(bool* lossy = nullptr) const;
+
+  // The first message row that loses characters in the code page, or -1.
+  int firstUnrepresentableRow() const;
+
+  // Writes the messages to path through a temporary file; on failure the old
+  // file stays as it was. The table itself never changes by saving.
+  bool save(const Text& path, FileOps& ops) const;
+
+ private:
+  void appendRead(Text&& message);
+
+  std::vector<Text> menteList;
+  int16_t menteCount = 0;
+};
+
+}  // namespace tepo

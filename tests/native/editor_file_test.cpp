@@ -1,0 +1,243 @@
+// The editor table and the message file: loading, the bytes a save writes,
+// round trips and failed saves.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+
+#include "editor/mente_table.h"
+#include "store/ansi.h"
+#include "temp_dir.h"
+
+namespace tepo {
+namespace {
+
+using testing::TempDir;
+
+TEST(MenteLoad, MissingFileRaisesAndLeavesAnEmptyTable) {
+  TempDir dir;
+  MenteTable table;
+  table.add(u"left over");
+  EXPECT_THROW(table.load(dir.text("tepo.dat")), RuntimeError);
+  EXPECT_EQ(table.count(), 0);
+  EXPECT_EQ(table.list(), std::vector<Text>{u""});
+}
+
+TEST(MenteLoad, UnreadableFileRaises) {
+  TempDir dir;
+  MenteTable table;
+  // A folder where the file should be cannot be read as one.
+  EXPECT_THROW(table.load(dir.text("")), RuntimeError);
+  EXPECT_EQ(table.count(), 0);
+}
+
+TEST(MenteLoad, EmptyFileGivesNoMessages) {
+  TempDir dir;
+  dir.write("tepo.dat", "");
+  MenteTable table;
+  table.load(dir.text("tepo.dat"));
+  EXPECT_EQ(table.count(), 0);
+  EXPECT_EQ(table.upperBound(), 0);
+}
+
+TEST(MenteLoad, InvalidBytesDoNotDisturbTheOtherMessages) {
+  TempDir dir;
+  // A lone lead byte at the end of a line, and a byte that is no character at all.
+  dir.write("tepo.dat", "first\r\nbad\x81\r\n\xFF\r\n\x82\xA0\r\n");
+  MenteTable table;
+  table.load(dir.text("tepo.dat"));
+  ASSERT_EQ(table.count(), 4);
+  EXPECT_EQ(table.list()[0], u"first");
+  EXPECT_EQ(table.list()[3], u"あ");
+}
+
+TEST(MenteLoad, MoreThan32767FieldsKeepsTheFirst32767AndRaises) {
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < kMaxMessages + 3; ++i) bytes += std::to_string(i) + "\r\n";
+  dir.write("tepo.dat", bytes);
+  MenteTable table;
+  try {
+    table.load(dir.text("tepo.dat"));
+    FAIL() << "no overflow";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.code(), ErrorCode::Overflow);
+  }
+  ASSERT_EQ(table.count(), kMaxMessages);
+  EXPECT_EQ(table.upperBound(), kMaxMessages);
+  EXPECT_EQ(table.list()[32766], u"32766");
+  EXPECT_TRUE(table.list().back().empty());
+}
+
+TEST(MenteFileBytes, ShiftJisLinesWithCrLfAndBackslashN) {
+  MenteTable table;
+  table.add(u"あいう");
+  table.add(u"line1\r\nline2");
+  table.add(u"");
+  table.add(u"ソ表");
+  EXPECT_EQ(table.fileBytes(), std::string("\x82\xA0\x82\xA2\x82\xA4\r\nline1\\nline2\r\n\r\n\x83\x5C\x95\x5C\r\n"));
+}
+
+TEST(MenteFileBytes, EmptyTableIsZeroBytesAndBlankRowsAreNotWritten) {
+  MenteTable table;
+  EXPECT_EQ(table.fileBytes(), "");
+  table.add(u"A");
+  table.add(u"B");
+  table.remove(0);
+  EXPECT_EQ(table.fileBytes(), "B\r\n");
+}
+
+TEST(MenteFileBytes, CommasAndLeadingBlanksAreQuotedSoTheyReadBackWhole) {
+  MenteTable table;
+  table.add(u"a,b");
+  table.add(u"  lead");
+  EXPECT_EQ(table.fileBytes(), "\"a,b\"\r\n\"  lead\"\r\n");
+}
+
+TEST(MenteFileBytes, FirstUnrepresentableRowCountsOnlyMessages) {
+  MenteTable table;
+  table.add(u"fine");
+  table.add(u"also fine あ");
+  EXPECT_EQ(table.firstUnrepresentableRow(), -1);
+  table.add(u"smile \U0001F600");
+  table.add(u"한국어");
+  EXPECT_EQ(table.firstUnrepresentableRow(), 2);
+  bool lossy = false;
+  std::string bytes = table.fileBytes(&lossy);
+  EXPECT_TRUE(lossy);
+  EXPECT_EQ(bytes.substr(0, 27), "fine\r\nalso fine \x82\xA0\r\nsmile ?");
+  table.remove(2);
+  table.remove(2);
+  EXPECT_EQ(table.firstUnrepresentableRow(), -1);
+}
+
+// Every message the reader can carry must come back unchanged: no double quote,
+// no lone CR or LF, no literal "\n" (those the format cannot tell from a break).
+Text randomMessage(std::mt19937& rng) {
+  static const std::vector<Text> pieces = {
+      u"a", u"Z", u"0", u" ", u"  ", u",", u",,", u"\\", u"\t", u"\r\n", u"あ", u"ソ", u"表", u"能", u"　", u"ｶﾅ",
+      u"'", u"!", u"\\\\", u"n", u"\\ ", u"￥", u"～", u"①"};
+  std::uniform_int_distribution<int> length(0, 12);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  for (;;) {
+    Text m;
+    for (int n = length(rng); n > 0; --n) m += pieces[pick(rng)];
+    if (m.find(u"\\n") == Text::npos && m.find(u"\\\r\n") == Text::npos) return m;
+  }
+}
+
+TEST(MenteRoundTrip, EveryCarriableMessageSurvivesSaveAndLoad) {
+  std::mt19937 rng(20261207);
+  TempDir dir;
+  for (int round = 0; round < 40; ++round) {
+    MenteTable table;
+    std::uniform_int_distribution<int> count(0, 60);
+    for (int n = count(rng); n > 0; --n) table.add(randomMessage(rng));
+    ASSERT_EQ(table.firstUnrepresentableRow(), -1);
+    ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+
+    MenteTable back;
+    back.load(dir.text("tepo.dat"));
+    ASSERT_EQ(back.list(), table.list()) << "round " << round;
+  }
+}
+
+TEST(MenteRoundTrip, AVeryLongMessageSurvives) {
+  TempDir dir;
+  Text longOne;
+  for (int i = 0; i < 200000; ++i) longOne += (i % 7 == 0) ? u"表" : u"x";
+  MenteTable table;
+  table.add(longOne);
+  table.add(u"after");
+  ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+  MenteTable back;
+  back.load(dir.text("tepo.dat"));
+  EXPECT_EQ(back.list(), table.list());
+}
+
+enum class Step { CreateTemp, Write, Flush, Close, Replace };
+
+// The real file operations with one step failing, as a full disk or a locked file would.
+class FailingOps : public FileOps {
+ public:
+  explicit FailingOps(Step failAt) : failAt_(failAt) {}
+  Handle createTemp(const Text& target, Text& tempPath) override {
+    return failAt_ == Step::CreateTemp ? nullptr : real().createTemp(target, tempPath);
+  }
+  bool write(Handle f, const char* d, std::size_t n) override {
+    if (failAt_ != Step::Write) return real().write(f, d, n);
+    real().write(f, d, n / 2);
+    return false;
+  }
+  bool flush(Handle f) override { return failAt_ != Step::Flush && real().flush(f); }
+  bool close(Handle f) override { return real().close(f) && failAt_ != Step::Close; }
+  bool replace(const Text& target, const Text& temp) override {
+    return failAt_ != Step::Replace && real().replace(target, temp);
+  }
+  bool remove(const Text& path) override { return real().remove(path); }
+
+ private:
+  static FileOps& real() { return systemFileOps(); }
+  Step failAt_;
+};
+
+class MenteFailedSave : public ::testing::TestWithParam<Step> {};
+
+TEST_P(MenteFailedSave, KeepsTheOldFileAndTheTableAndATryLaterSucceeds) {
+  TempDir dir;
+  const std::string old("old one\r\n\x82\xA0\r\n");
+  dir.write("tepo.dat", old);
+  MenteTable table;
+  table.load(dir.text("tepo.dat"));
+  table.add(u"new");
+  table.remove(0);
+  const std::vector<Text> edited = table.list();
+
+  FailingOps ops(GetParam());
+  EXPECT_FALSE(table.save(dir.text("tepo.dat"), ops));
+  EXPECT_EQ(dir.read("tepo.dat"), old);
+  EXPECT_EQ(dir.files(), std::vector<std::string>{"tepo.dat"});
+  EXPECT_EQ(table.list(), edited);
+
+  ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+  EXPECT_EQ(dir.read("tepo.dat"), "\x82\xA0\r\nnew\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(EachStep, MenteFailedSave,
+                         ::testing::Values(Step::CreateTemp, Step::Write, Step::Flush, Step::Close, Step::Replace));
+
+TEST(MenteSave, FirstSaveCreatesTheFile) {
+  TempDir dir;
+  MenteTable table;
+  ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+  EXPECT_EQ(dir.files(), std::vector<std::string>{"tepo.dat"});
+  EXPECT_EQ(dir.read("tepo.dat"), "");
+}
+
+TEST(MenteSave, FullTableLoadsAndSavesBackTheSameBytes) {
+  TempDir dir;
+  MenteTable source;
+  for (int i = 0; i < kMaxMessages; ++i) {
+    std::string n = std::to_string(i);
+    source.add(u"メッセージ番号 " + Text(n.begin(), n.end()) + u"\r\n二行目");
+  }
+  ASSERT_TRUE(source.save(dir.text("tepo.dat"), systemFileOps()));
+  const std::string written = dir.read("tepo.dat");
+
+  auto start = std::chrono::steady_clock::now();
+  MenteTable table;
+  table.load(dir.text("tepo.dat"));
+  auto loadedAt = std::chrono::steady_clock::now();
+  ASSERT_EQ(table.count(), kMaxMessages);
+  ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+  auto savedAt = std::chrono::steady_clock::now();
+  EXPECT_EQ(dir.read("tepo.dat"), written);
+  EXPECT_EQ(table.list(), source.list());
+  std::printf("32767 messages: load %.1f ms, save %.1f ms\n",
+              std::chrono::duration<double, std::milli>(loadedAt - start).count(),
+              std::chrono::duration<double, std::milli>(savedAt - loadedAt).count());
+}
+
+}  // namespace
+}  // namespace tepo

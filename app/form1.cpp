@@ -4,12 +4,27 @@
 
 #include "app/module1.h"
 #include "app/resource.h"
+#include "balloon/frm_msg.h"
+#include "forms/screen.h"
+#include "store/measure.h"
 #include "store/files.h"
 #include "store/message_table.h"
 
 namespace tepo {
 
 namespace {
+
+constexpr UINT_PTR kTimer1 = 1;
+constexpr char16_t kComplaint[] = u"なんだか調子悪いみたい...";
+
+HMENU createMenu0() {
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, Form1::kMnuFind, L"検索");
+  AppendMenuW(menu, MF_STRING, Form1::kMnuMente, L"データメンテナンス");
+  AppendMenuW(menu, MF_STRING, Form1::kMnuTenmin, L"10秒モード");
+  AppendMenuW(menu, MF_STRING, Form1::kQuit, L"Quit");
+  return menu;
+}
 
 HICON loadAppIcon(int size) {
   return static_cast<HICON>(
@@ -35,6 +50,7 @@ bool Form1::load() {
   design.bigIcon = bigIcon_.get();
   design.smallIcon = smallIcon_.get();
   if (!create(design)) return false;
+  menu0_.reset(createMenu0());
   Form_Load();
   return true;
 }
@@ -72,6 +88,113 @@ void Form1::quit() {
   ExitProcess(0);
 }
 
+void Form1::Form_MouseMove(int x) {
+  switch (x) {
+    case WM_LBUTTONUP:
+      readCursor();
+      showMessage();
+      break;
+    case WM_RBUTTONDOWN:
+      readCursor();
+      balloon().windowClose();
+      Popmenu();
+      break;
+    default:
+      // Moves, the left press, double clicks and the right release do nothing.
+      break;
+  }
+}
+
+void Form1::readCursor() {
+  POINT p{0, 0};
+  GetCursorPos(&p);
+  volatile float x = forms::twipsPerPixelX() * static_cast<float>(p.x);
+  volatile float y = forms::twipsPerPixelY() * static_cast<float>(p.y);
+  mx = roundToInt32(x);
+  my = roundToInt32(y);
+}
+
+void Form1::showMessage() {
+  try {
+    const MessageTable& table = mainTable();
+    int16_t index = pickIndex(random_.next(), table.count());
+    const Text& text = table.at(index);
+    lineCnt = measureWidth(text);
+    crCnt = add16(countBreaks(text), 1);
+    showBalloon(text);
+  } catch (const RuntimeError& e) {
+    Text complaint = Text(kComplaint) + e.description();
+    lineCnt = measureWidth(complaint);
+    crCnt = 1;
+    showBalloon(complaint);
+  }
+}
+
+void Form1::showBalloon(const Text& text) {
+  frmMsg& b = balloon();
+  b.windowClose();
+  b.setCaption(text);
+  b.show();
+}
+
+void Form1::Popmenu() {
+  SetForegroundWindow(hwnd());
+  // Let what is pending run once before the menu takes over.
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    if (forms::translateDialogMessage(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  POINT at{0, 0};
+  GetCursorPos(&at);
+  UINT id = static_cast<UINT>(
+      TrackPopupMenu(menu0_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, hwnd(), nullptr));
+  // Without this the menu would not close when the user clicks elsewhere.
+  PostMessageW(hwnd(), WM_NULL, 0, 0);
+  runMenuCommand(id);
+}
+
+void Form1::runMenuCommand(UINT id) {
+  switch (id) {
+    case kMnuFind:
+      mnuFind_Click();
+      break;
+    case kMnuMente:
+      mnuMente_Click();
+      break;
+    case kMnuTenmin:
+      mnuTenmin_Click();
+      break;
+    case kQuit:
+      quit();
+  }
+}
+
+void Form1::mnuTenmin_Click() {
+  bool checked = (GetMenuState(menu0_.get(), kMnuTenmin, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  CheckMenuItem(menu0_.get(), kMnuTenmin, MF_BYCOMMAND | (checked ? MF_UNCHECKED : MF_CHECKED));
+  setTimer1(!checked, timer1Interval_);
+  setTimer1(timer1Enabled_, 10000);
+}
+
+void Form1::setTimer1(bool enabled, UINT interval) {
+  timer1Enabled_ = enabled;
+  timer1Interval_ = interval;
+  // A timer with interval 0 never fires.
+  if (enabled && interval > 0) {
+    SetTimer(hwnd(), kTimer1, interval, nullptr);
+  } else {
+    KillTimer(hwnd(), kTimer1);
+  }
+}
+
+void Form1::Timer1_Timer() { showMessage(); }
+
 void Form1::mnuFind_Click() {
   // Shows the search dialog (being written).
 }
@@ -89,6 +212,22 @@ void Form1::onTaskbarCreated() {
 LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (taskbarCreated_ != 0 && message == taskbarCreated_) {
     onTaskbarCreated();
+    return 0;
+  }
+  // No failure may end the resident program from inside an event.
+  try {
+    switch (message) {
+      case WM_MOUSEMOVE:
+        Form_MouseMove(static_cast<short>(LOWORD(lParam)));
+        return 0;
+      case WM_TIMER:
+        if (wParam == kTimer1) Timer1_Timer();
+        return 0;
+      case WM_COMMAND:
+        if (HIWORD(wParam) == 0 && lParam == 0) runMenuCommand(LOWORD(wParam));
+        return 0;
+    }
+  } catch (const std::exception&) {
     return 0;
   }
   switch (message) {

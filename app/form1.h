@@ -34,20 +34,45 @@ class Form1 : public forms::Window {
 
   const TrayIconRecord& trayIcon() const { return trayIcon_; }
 
+  // The popup menu as the user sees it, and the ten-second timer's state.
+  HMENU menu0() const { return menu0_.get(); }
+  bool timerEnabled() const { return timer1Enabled_; }
+  UINT timerInterval() const { return timer1Interval_; }
+
+  // Command ids of menu0's items.
+  static constexpr UINT kMnuFind = 1001;
+  static constexpr UINT kMnuMente = 1002;
+  static constexpr UINT kMnuTenmin = 1003;
+  static constexpr UINT kQuit = 1004;
+
  private:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Form_Load();
   void Form_Unload();
   void onTaskbarCreated();
 
+  // The icon's mouse events arrive as mouse moves whose x is the mouse message.
+  void Form_MouseMove(int x);
+  void readCursor();
+  void showMessage();
+  void showBalloon(const Text& text);
+  void Popmenu();
+  void runMenuCommand(UINT id);
+  void Timer1_Timer();
+  void setTimer1(bool enabled, UINT interval);
+
   // Popup-menu commands.
   void mnuFind_Click();
   void mnuMente_Click();
+  void mnuTenmin_Click();
 
   TrayIconRecord trayIcon_;
   forms::UniqueIcon bigIcon_;
   forms::UniqueIcon smallIcon_;
   RandomSource random_;
+  forms::UniqueMenu menu0_;
+  bool timer1Enabled_ = false;
+  UINT timer1Interval_ = 0;
   UINT taskbarCreated_ = 0;
   bool unloaded_ = false;
 };

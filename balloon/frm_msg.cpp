@@ -1,0 +1,130 @@
+#include "balloon/frm_msg.h"
+
+#include "app/form1.h"
+#include "balloon/geometry.h"
+#include "forms/controls.h"
+#include "forms/handle.h"
+#include "forms/screen.h"
+
+namespace tepo {
+
+namespace {
+
+constexpr int kLabelId = 100;
+constexpr COLORREF kPaleYellow = 0x00C0FFFF;
+
+HFONT balloonFont() {
+  // One font for every balloon of the run: no GDI churn per message.
+  static HFONT font = forms::createFont(L"ＭＳ ゴシック", 8.25, FW_NORMAL, SHIFTJIS_CHARSET).release();
+  return font;
+}
+
+}  // namespace
+
+frmMsg& balloon() {
+  static frmMsg form;
+  return form;
+}
+
+void frmMsg::windowClose() { destroy(); }
+
+void frmMsg::load() {
+  forms::WindowDesign design;
+  design.className = L"tepoBalloon";
+  design.caption = L"";
+  design.style = WS_POPUP;
+  // No taskbar button, and never activated: the user keeps typing where they were.
+  design.exStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+  design.clientWidth = forms::twipsToPixelsX(3780);
+  design.clientHeight = forms::twipsToPixelsY(1035);
+  design.x = 0;
+  design.y = 0;
+  design.background = kPaleYellow;
+  if (!create(design)) raise(ErrorCode::OutOfMemory);
+  lblDescription_ = forms::createControl(hwnd(), L"STATIC", L"Description", SS_LEFT | SS_NOTIFY | SS_NOPREFIX,
+                                         kLabelId, {120, 120, 990, 165}, balloonFont());
+  try {
+    Form_Load();
+  } catch (...) {
+    windowClose();
+    throw;
+  }
+}
+
+void frmMsg::Form_Load() {
+  const Form1& f = form1();
+  BalloonInput in{f.lineCnt,          f.crCnt, f.mx, forms::twipsPerPixelX(), forms::twipsPerPixelY(),
+                  forms::screenWidthTwips(), forms::screenHeightTwips()};
+  BalloonGeometry g = balloonGeometry(in);
+  SetWindowPos(hwnd(), nullptr, g.pixelLeft, g.pixelTop, g.pixelWidth, g.pixelHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  // Start empty, add the rounded body, cut the tail in by exclusive-or.
+  forms::UniqueRegion rgnBalloon(CreateRectRgn(client.left, client.top, client.right, client.bottom));
+  forms::UniqueRegion rgnPart(CreateRectRgn(client.left, client.top, client.right, client.bottom));
+  CombineRgn(rgnBalloon.get(), rgnBalloon.get(), rgnPart.get(), RGN_XOR);
+  rgnPart.reset(CreateRoundRectRgn(client.left, client.top, client.right, client.bottom - 20, kBalloonCorner,
+                                   kBalloonCorner));
+  CombineRgn(rgnBalloon.get(), rgnBalloon.get(), rgnPart.get(), RGN_OR);
+  POINT points[3];
+  for (int i = 0; i < 3; ++i) points[i] = POINT{g.tail[i].x, g.tail[i].y};
+  rgnPart.reset(CreatePolygonRgn(points, 3, ALTERNATE));
+  CombineRgn(rgnBalloon.get(), rgnBalloon.get(), rgnPart.get(), RGN_XOR);
+  // From here on the region belongs to the window.
+  if (SetWindowRgn(hwnd(), rgnBalloon.get(), TRUE)) rgnBalloon.release();
+  rgnPart.reset();
+
+  SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void frmMsg::setCaption(const Text& text) {
+  if (!isOpen()) load();
+  forms::setWindowText(lblDescription_, text);
+  // The label follows its caption, as many lines as it has.
+  HDC dc = GetDC(lblDescription_);
+  HGDIOBJ old = SelectObject(dc, balloonFont());
+  RECT r{0, 0, 0, 0};
+  if (text.empty()) {
+    DrawTextW(dc, L" ", 1, &r, DT_CALCRECT | DT_NOPREFIX);
+    r.right = 0;
+  } else {
+    DrawTextW(dc, forms::wide(text), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(lblDescription_, dc);
+  SetWindowPos(lblDescription_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmMsg::show() {
+  if (isOpen()) ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+}
+
+void frmMsg::Form_Click() { windowClose(); }
+
+void frmMsg::lblDescription_Click() { windowClose(); }
+
+LRESULT frmMsg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_LBUTTONUP:
+      Form_Click();
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kLabelId && HIWORD(wParam) == STN_CLICKED) lblDescription_Click();
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      // The label is transparent: the balloon's pale yellow shows through.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      return reinterpret_cast<LRESULT>(backgroundBrush());
+    }
+  }
+  return defaultProc(message, wParam, lParam);
+}
+
+}  // namespace tepo

@@ -1,0 +1,3 @@
+tepo_wine_test(balloon_test)
+tepo_wine_test(tray_events_test)
+add_dependencies(tray_events_test tepo)

@@ -4,6 +4,7 @@
 
 #include "app/module1.h"
 #include "app/resource.h"
+#include "editor/frm_mente.h"
 #include "balloon/frm_msg.h"
 #include "forms/screen.h"
 #include "store/measure.h"
@@ -199,9 +200,7 @@ void Form1::mnuFind_Click() {
   // Shows the search dialog (being written).
 }
 
-void Form1::mnuMente_Click() {
-  // Shows the maintenance window (being written).
-}
+void Form1::mnuMente_Click() { menteForm().show(); }
 
 void Form1::onTaskbarCreated() {
   if (unloaded_) return;

@@ -53,7 +53,7 @@ bool Window::create(const WindowDesign& design) {
   RECT frame{0, 0, design.clientWidth, design.clientHeight};
   AdjustWindowRectEx(&frame, design.style, design.menu != nullptr, design.exStyle);
   HWND created = CreateWindowExW(design.exStyle, design.className, design.caption, design.style, design.x,
-                                 design.y, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                 design.y, frame.right - frame.left, frame.bottom - frame.top, design.owner,
                                  design.menu, instance(), this);
   if (!created) {
     if (design.menu) DestroyMenu(design.menu);

@@ -23,6 +23,8 @@ struct WindowDesign {
   HICON bigIcon = nullptr;
   HICON smallIcon = nullptr;
   COLORREF background = GetSysColor(COLOR_BTNFACE);
+  // An owned top-level window stays above its owner and gets no taskbar button.
+  HWND owner = nullptr;
 };
 
 class Window {

@@ -1,0 +1,312 @@
+#include "editor/frm_mente.h"
+
+#include <string>
+
+#include "app/form1.h"
+#include "app/resource.h"
+#include "forms/controls.h"
+#include "forms/msgbox.h"
+#include "forms/screen.h"
+
+namespace tepo {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"tepoFrmMente";
+constexpr wchar_t kCaption[] = L"tepoデータメンテナンス";
+
+constexpr char16_t kReadFailed[] = u"ファイル読み込みに失敗しました";
+constexpr char16_t kSaveFailed[] = u"ファイル保存に失敗しました";
+constexpr char16_t kSaved[] = u"データを保存しました!";
+constexpr char16_t kAskAdd[] = u"追加します。よろしいですか？";
+constexpr char16_t kAdded[] = u"最終行に追加しました";
+constexpr char16_t kAskUpdate[] = u"更新します。よろしいですか？";
+constexpr char16_t kUpdated[] = u"更新しました";
+constexpr char16_t kAskDelete[] = u"削除します。よろしいですか？";
+constexpr char16_t kDeleted[] = u"削除しました";
+constexpr char16_t kNoRow[] = u"行が選択されていません";
+constexpr char16_t kBlankRow[] = u"この行にはメッセージがありません";
+constexpr char16_t kFull[] = u"これ以上追加できません（最大32767件）";
+constexpr char16_t kAskLossy[] =
+    u"行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？";
+
+// The design, in twips; a control in a frame is placed from the frame's corner.
+constexpr double kClientWidth = 7830;
+constexpr double kClientHeight = 5970;
+constexpr forms::Placement kList1At{0, 0, 7815, 2580};
+constexpr forms::Placement kFrame1At{4440, 5160, 3375, 735};
+constexpr forms::Placement kText1At{0, 2640, 7815, 2415};
+constexpr forms::Placement kFrame2At{120, 5160, 1215, 735};
+
+forms::Placement inFrame(const forms::Placement& frame, double left, double top, double width, double height) {
+  return forms::Placement{frame.left + left, frame.top + top, width, height};
+}
+
+HICON loadAppIcon(int size) {
+  return static_cast<HICON>(
+      LoadImageW(forms::instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+HMENU createMenuBar() {
+  HMENU bar = CreateMenu();
+  HMENU file = CreatePopupMenu();
+  if (!bar || !file) {
+    if (bar) DestroyMenu(bar);
+    if (file) DestroyMenu(file);
+    return nullptr;
+  }
+  AppendMenuW(file, MF_STRING, frmMente::kMnuOpen, L"開く(&O)");
+  AppendMenuW(file, MF_STRING, frmMente::kMnuSave, L"保存(&S)");
+  AppendMenuW(file, MF_STRING, frmMente::kMnuQuit, L"終了(&Q)");
+  // The bar owns the popup from here on and destroys it with itself.
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"FILE(&F)");
+  return bar;
+}
+
+Text number(int n) {
+  std::string digits = std::to_string(n);
+  return Text(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+frmMente& menteForm() {
+  static frmMente form;
+  return form;
+}
+
+void frmMente::show() {
+  if (!isOpen()) {
+    if (!bigIcon_) bigIcon_.reset(loadAppIcon(GetSystemMetrics(SM_CXICON)));
+    if (!smallIcon_) smallIcon_.reset(loadAppIcon(GetSystemMetrics(SM_CXSMICON)));
+    forms::WindowDesign design;
+    design.className = kClassName;
+    design.caption = kCaption;
+    // A fixed dialog frame: no sizing border, no minimize or maximize box.
+    design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    design.exStyle = WS_EX_DLGMODALFRAME;
+    design.clientWidth = forms::twipsToPixelsX(kClientWidth);
+    design.clientHeight = forms::twipsToPixelsY(kClientHeight);
+    design.menu = createMenuBar();
+    design.bigIcon = bigIcon_.get();
+    design.smallIcon = smallIcon_.get();
+    // Owned by the hidden main window: that keeps it off the taskbar while it
+    // still has the caption and frame of a dialog.
+    design.owner = form1().hwnd();
+    if (!design.menu || !create(design)) return;
+    if (!createControls()) {
+      destroy();
+      return;
+    }
+    forms::addDialogNavigation(hwnd());
+    Form_Load();
+    if (!isOpen()) return;
+  }
+  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  SetForegroundWindow(hwnd());
+}
+
+bool frmMente::createControls() {
+  HWND form = hwnd();
+  HFONT font = forms::defaultFont();
+  text1Font_ = forms::createFont(L"ＭＳ ゴシック", 9, FW_NORMAL, SHIFTJIS_CHARSET);
+  const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
+
+  // Created in tab order, since the dialog manager tabs through the controls in
+  // the order of the windows. Controls drawn in a frame are its siblings.
+  list1_ = forms::createControl(form, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                                kList1, kList1At, font, WS_EX_CLIENTEDGE);
+  HWND frame1 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame1, kFrame1At, font);
+  HWND add = forms::createControl(form, L"BUTTON", L"追加", button, kBtnAdd, inFrame(kFrame1At, 120, 240, 975, 375), font);
+  HWND update =
+      forms::createControl(form, L"BUTTON", L"修正", button, kBtnUpdate, inFrame(kFrame1At, 1200, 240, 975, 375), font);
+  HWND remove =
+      forms::createControl(form, L"BUTTON", L"削除", button, kBtnDelete, inFrame(kFrame1At, 2280, 240, 975, 375), font);
+  text1_ = forms::createControl(form, L"EDIT", L"",
+                                WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, kText1,
+                                kText1At, text1Font_.get(), WS_EX_CLIENTEDGE);
+  HWND frame2 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame2, kFrame2At, font);
+  HWND close =
+      forms::createControl(form, L"BUTTON", L"終了", button, kCommand1, inFrame(kFrame2At, 120, 240, 975, 375), font);
+  if (!list1_ || !frame1 || !add || !update || !remove || !text1_ || !frame2 || !close) return false;
+
+  // The frames go to the bottom of the order: above the buttons they would clip
+  // them away. They take no focus, so the tab order stays as created.
+  SetWindowPos(frame1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(frame2, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // No limit of its own: a long message from the file can be edited whole.
+  SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);
+  return true;
+}
+
+Text frmMente::path() const { return messageFile_.empty() ? besideExecutable(u"tepo.dat") : messageFile_; }
+
+void frmMente::Form_Load() {
+  dataRead(path());
+  setList();
+}
+
+void frmMente::dataRead(const Text& strFile) {
+  try {
+    mente_.load(strFile);
+  } catch (const RuntimeError&) {
+    // The table keeps what was read before the failure; the reader has closed the file.
+    forms::report(hwnd(), kReadFailed);
+  }
+}
+
+void frmMente::setList() {
+  if (!list1_) return;
+  // Without redrawing, and with the storage reserved, 32767 rows fill quickly.
+  SendMessageW(list1_, WM_SETREDRAW, FALSE, 0);
+  forms::listClear(list1_);
+  const std::vector<Text>& slots = mente_.list();
+  const int rows = mente_.upperBound();
+  std::size_t chars = 0;
+  for (int i = 0; i < rows; ++i) chars += slots[static_cast<std::size_t>(i)].size() + 1;
+  SendMessageW(list1_, LB_INITSTORAGE, static_cast<WPARAM>(rows), static_cast<LPARAM>(chars * sizeof(wchar_t)));
+  for (int i = 0; i < rows; ++i) forms::listAdd(list1_, slots[static_cast<std::size_t>(i)]);
+  SendMessageW(list1_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list1_, nullptr, TRUE);
+}
+
+bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
+  int lossyRow = mente_.firstUnrepresentableRow();
+  if (lossyRow >= 0 && !forms::confirm(hwnd(), number(lossyRow + 1) + kAskLossy)) return false;
+  if (!mente_.save(strFile, ops)) {
+    // The old file is still there as it was; the main table keeps its messages.
+    forms::report(hwnd(), kSaveFailed);
+    return false;
+  }
+  form1().dataRead(strFile);
+  return true;
+}
+
+void frmMente::selectRow(int row) {
+  forms::listSelect(list1_, row);
+  List1_Click();
+}
+
+bool frmMente::checkMessageRow(int row) {
+  if (mente_.isMessageRow(row)) return true;
+  forms::report(hwnd(), row < 0 ? kNoRow : kBlankRow);
+  return false;
+}
+
+void frmMente::List1_Click() {
+  int row = forms::listSelection(list1_);
+  if (row < 0 || static_cast<std::size_t>(row) >= mente_.list().size()) return;
+  forms::setWindowText(text1_, mente_.list()[static_cast<std::size_t>(row)]);
+}
+
+void frmMente::btnAdd_Click() {
+  // Refused before the question: an OK that cannot be carried out would mislead.
+  if (mente_.isFull()) {
+    forms::report(hwnd(), kFull);
+    return;
+  }
+  if (!forms::confirm(hwnd(), kAskAdd)) return;
+  int row;
+  try {
+    row = mente_.add(forms::windowText(text1_));
+  } catch (const RuntimeError&) {
+    forms::report(hwnd(), kFull);
+    return;
+  }
+  setList();
+  selectRow(row);
+  forms::report(hwnd(), kAdded);
+}
+
+void frmMente::btnUpdate_Click() {
+  int row = forms::listSelection(list1_);
+  if (!checkMessageRow(row)) return;
+  if (!forms::confirm(hwnd(), kAskUpdate)) return;
+  mente_.update(row, forms::windowText(text1_));
+  setList();
+  selectRow(row);
+  forms::report(hwnd(), kUpdated);
+}
+
+void frmMente::btnDelete_Click() {
+  int row = forms::listSelection(list1_);
+  if (!checkMessageRow(row)) return;
+  if (!forms::confirm(hwnd(), kAskDelete)) return;
+  int next = mente_.remove(row);
+  setList();
+  selectRow(next);
+  forms::report(hwnd(), kDeleted);
+}
+
+void frmMente::Command1_Click() { destroy(); }
+
+void frmMente::mnuOpen_Click() { Form_Load(); }
+
+void frmMente::mnuSave_Click() {
+  if (dataSave(path())) forms::report(hwnd(), kSaved);
+}
+
+void frmMente::mnuQuit_Click() { destroy(); }
+
+void frmMente::onCommand(int id, int code) {
+  switch (id) {
+    case kList1:
+      if (code == LBN_SELCHANGE) List1_Click();
+      break;
+    case kBtnAdd:
+      if (code == BN_CLICKED) btnAdd_Click();
+      break;
+    case kBtnUpdate:
+      if (code == BN_CLICKED) btnUpdate_Click();
+      break;
+    case kBtnDelete:
+      if (code == BN_CLICKED) btnDelete_Click();
+      break;
+    case kCommand1:
+      if (code == BN_CLICKED) Command1_Click();
+      break;
+    case kMnuOpen:
+      mnuOpen_Click();
+      break;
+    case kMnuSave:
+      mnuSave_Click();
+      break;
+    case kMnuQuit:
+      mnuQuit_Click();
+      break;
+    default:
+      // IDOK and IDCANCEL from Enter and Escape, and everything else: nothing.
+      break;
+  }
+}
+
+LRESULT frmMente::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      onCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_ACTIVATE:
+      // Focus comes back to the control that had it, as in a dialog.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd(), focus)) lastFocus_ = focus;
+      }
+      break;
+    case WM_SETFOCUS:
+      SetFocus(lastFocus_ && IsChild(hwnd(), lastFocus_) ? lastFocus_ : list1_);
+      return 0;
+  }
+  // Closing by the close box needs no handler: the window is destroyed at once.
+  return defaultProc(message, wParam, lParam);
+}
+
+void frmMente::onDestroyed() {
+  // Unloaded: the next opening reads the file again.
+  mente_.reset();
+  list1_ = nullptr;
+  text1_ = nullptr;
+  lastFocus_ = nullptr;
+  text1Font_.reset();
+}
+
+}  // namespace tepo

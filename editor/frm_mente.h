@@ -1,0 +1,92 @@
+// frmMente: the maintenance window. It edits its own copy of the messages and
+// writes it back to the message file, after which the icon draws from the saved file.
+#pragma once
+
+#include <windows.h>
+
+#include "editor/mente_table.h"
+#include "forms/handle.h"
+#include "forms/window.h"
+#include "store/files.h"
+#include "store/runtime.h"
+
+namespace tepo {
+
+class frmMente : public forms::Window {
+ public:
+  // Control and menu ids; none is IDOK or IDCANCEL, which Enter and Escape send.
+  enum : int {
+    kList1 = 101,
+    kFrame1,
+    kBtnAdd,
+    kBtnUpdate,
+    kBtnDelete,
+    kText1,
+    kFrame2,
+    kCommand1,
+    kMnuOpen = 201,
+    kMnuSave,
+    kMnuQuit,
+  };
+
+  // Creates and loads the window unless it is open, then shows and activates
+  // it; an open window is not loaded again.
+  void show();
+
+  // Loads the file into the editor table; a failure is reported to the user and
+  // the table keeps what was read.
+  void dataRead(const Text& strFile);
+
+  // Refills List1 with one row per slot 0 .. U - 1.
+  void setList();
+
+  // Writes the editor table to the file and then reloads the main table from it.
+  // False when the user declined or the save failed (the failure already reported);
+  // the file is then as it was.
+  bool dataSave(const Text& strFile, FileOps& ops = systemFileOps());
+
+  const MenteTable& table() const { return mente_; }
+
+  // The message file the window loads and saves; empty means the one beside
+  // the executable. Tests point it at a scratch folder.
+  void setMessageFile(const Text& path) { messageFile_ = path; }
+
+  HWND List1() const { return list1_; }
+  HWND text1() const { return text1_; }
+
+  // Event procedures, also reachable for the menu and tests.
+  void List1_Click();
+  void btnAdd_Click();
+  void btnUpdate_Click();
+  void btnDelete_Click();
+  void Command1_Click();
+  void mnuOpen_Click();
+  void mnuSave_Click();
+  void mnuQuit_Click();
+
+ private:
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void onDestroyed() override;
+  bool createControls();
+  void Form_Load();
+  Text path() const;
+  // Selects a row the way the user would, so that List1_Click runs.
+  void selectRow(int row);
+  // Whether the selected row can be updated or deleted; tells the user if not.
+  bool checkMessageRow(int row);
+  void onCommand(int id, int code);
+
+  MenteTable mente_;
+  Text messageFile_;
+  HWND list1_ = nullptr;
+  HWND text1_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  forms::UniqueFont text1Font_;
+  forms::UniqueIcon bigIcon_;
+  forms::UniqueIcon smallIcon_;
+};
+
+// The one maintenance window of the program.
+frmMente& menteForm();
+
+}  // namespace tepo

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the native and the Windows configuration and
-# runs every test, native and under Wine, in one CTest run.
+# Installs what is missing, builds the native, the fuzzing and the Windows
+# configuration and runs every test, native and under Wine, in one CTest run.
 #   test.sh [ctest arguments]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,9 +9,10 @@ build=${TEPO_BUILD_DIR:-$root/build}
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" native
 bash "$root/scripts/build.sh" win
+bash "$root/scripts/build.sh" fuzz
 
 # One CTest run over both configurations.
-printf 'subdirs("native" "win")\n' > "$build/CTestTestfile.cmake"
+printf 'subdirs("native" "fuzz" "win")\n' > "$build/CTestTestfile.cmake"
 
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"

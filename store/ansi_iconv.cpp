@@ -62,7 +62,9 @@ Text decode(const char* bytes, std::size_t length) {
       // Invalid or truncated sequence: one replacement character per bad
       // character, as MultiByteToWideChar does with the system code page.
       unsigned char b = static_cast<unsigned char>(bytes[pos]);
-      std::size_t skip = (isLeadByte(b) && pos + 1 < length) ? 2 : 1;
+      // A byte below 0x40 is never a trail byte: it stays for the next character.
+      bool pair = isLeadByte(b) && pos + 1 < length && static_cast<unsigned char>(bytes[pos + 1]) >= 0x40;
+      std::size_t skip = pair ? 2 : 1;
       out.push_back(u'\u30FB');
       pos += skip;
       iconv(cd, nullptr, nullptr, nullptr, nullptr);

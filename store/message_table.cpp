@@ -1,5 +1,6 @@
 #include "store/message_table.h"
 
+#include <memory>
 #include <new>
 
 #include "store/message_file.h"
@@ -25,8 +26,14 @@ void MessageTable::append(Text message) {
 
 void MessageTable::load(const Text& path) {
   reset();
+  std::unique_ptr<InputFile> file = openInput(path);
+  load(*file);
+}
+
+void MessageTable::load(InputFile& file) {
+  reset();
   try {
-    readMessageFile(path, [this](Text&& message) { append(std::move(message)); });
+    readMessages(file, [this](Text&& message) { append(std::move(message)); });
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }

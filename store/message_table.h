@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "store/files.h"
 #include "store/runtime.h"
 
 namespace tepo {
@@ -24,6 +25,7 @@ class MessageTable {
   // Reads the file into the table, replacing what it held. A failure raises,
   // and the table keeps every message read before it.
   void load(const Text& path);
+  void load(InputFile& file);
 
   int16_t upperBound() const { return msgCount; }
 

@@ -1,0 +1,50 @@
+// libFuzzer target for the message file reader: whatever the bytes, the load
+// ends, the table keeps its invariant and no message holds a "\n".
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "store/message_table.h"
+
+namespace {
+
+class MemoryFile : public tepo::InputFile {
+ public:
+  MemoryFile(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  std::size_t read(char* buffer, std::size_t size) override {
+    // Small, uneven reads put block boundaries inside characters.
+    std::size_t n = size_ - pos_;
+    if (n > size) n = size;
+    if (n > 7 + pos_ % 13) n = 7 + pos_ % 13;
+    for (std::size_t i = 0; i < n; ++i) buffer[i] = static_cast<char>(data_[pos_ + i]);
+    pos_ += n;
+    return n;
+  }
+
+ private:
+  const uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+};
+
+void check(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  tepo::MessageTable table;
+  MemoryFile file(data, size);
+  try {
+    table.load(file);
+  } catch (const tepo::RuntimeError&) {
+    // Ending early is allowed; the table must still be whole.
+  }
+  check(table.count() >= 0 && table.count() <= 32767);
+  check(table.list().size() == static_cast<std::size_t>(table.count()) + 1);
+  check(table.list().back().empty());
+  for (const tepo::Text& m : table.list()) check(m.find(u"\\n") == tepo::Text::npos);
+  return 0;
+}

@@ -1,0 +1,100 @@
+// Figures for the message file: loading and saving 32767 messages, each as a
+// ratio to the bare floor measured in the same run.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "store/ansi.h"
+#include "store/files.h"
+#include "store/message_file.h"
+#include "store/message_table.h"
+
+using namespace tepo;
+
+namespace {
+
+double medianMs(int runs, const std::function<void()>& work) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    auto start = std::chrono::steady_clock::now();
+    work();
+    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+std::vector<Text> generateMessages() {
+  const std::vector<Text> words = {u"こんにちは", u"今日は", u"いい天気", u"ですね", u"hello", u"world",
+                                   u"tepo",       u"メッセージ", u"表示", u"ソフト", u"and", u"more"};
+  std::mt19937 random(7);
+  std::vector<Text> messages;
+  for (int i = 0; i < 32767; ++i) {
+    Text m;
+    int n = 3 + static_cast<int>(random() % 6);
+    for (int k = 0; k < n; ++k) {
+      m += words[random() % words.size()];
+      if (random() % 10 == 0) m += u"\r\n";
+      else m += u' ';
+    }
+    messages.push_back(m);
+  }
+  return messages;
+}
+
+std::string readAll(const Text& path) {
+  std::unique_ptr<InputFile> file = openInput(path);
+  std::string bytes;
+  char block[256 * 1024];
+  for (std::size_t n; (n = file->read(block, sizeof(block))) > 0;) bytes.append(block, n);
+  return bytes;
+}
+
+void writeOnce(const Text& path, const std::string& bytes) {
+  FileOps& ops = systemFileOps();
+  Text temp;
+  FileOps::Handle h = ops.createTemp(path, temp);
+  ops.write(h, bytes.data(), bytes.size());
+  ops.close(h);
+  ops.remove(temp);
+}
+
+}  // namespace
+
+int main() {
+  const Text path = besideExecutable(u"bench-tepo.dat");
+  std::vector<Text> messages = generateMessages();
+  const std::string bytes = formatFile(messages, messages.size());
+  if (!saveAtomically(systemFileOps(), path, bytes)) {
+    std::fprintf(stderr, "cannot write the benchmark file\n");
+    return 1;
+  }
+  std::printf("file: %zu messages, %zu bytes\n", messages.size(), bytes.size());
+
+  const int runs = 15;
+  std::size_t decoded = 0;
+  double floorLoad = medianMs(runs, [&] { decoded = ansi::decode(readAll(path)).size(); });
+  MessageTable table;
+  double load = medianMs(runs, [&] {
+    try {
+      table.load(path);
+    } catch (const RuntimeError&) {
+    }
+  });
+  std::printf("load:   %8.2f ms  floor (read + one decode) %8.2f ms  ratio %.2f  (%d messages, %zu chars)\n", load,
+              floorLoad, load / floorLoad, table.count(), decoded);
+
+  double floorSave = medianMs(runs, [&] { writeOnce(path, bytes); });
+  double save = medianMs(runs, [&] {
+    saveAtomically(systemFileOps(), path, formatFile(table.list(), static_cast<std::size_t>(table.count())));
+  });
+  std::printf("save:   %8.2f ms  floor (write the bytes once) %8.2f ms  ratio %.2f\n", save, floorSave,
+              save / floorSave);
+  systemFileOps().remove(path);
+  return 0;
+}

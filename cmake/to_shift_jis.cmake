@@ -1,0 +1,15 @@
+# cmake -DIN=... -DOUT=... [-DICONV=...] -P to_shift_jis.cmake
+# Writes IN with CR LF line ends, in Shift-JIS when iconv is there.
+file(READ ${IN} text)
+string(REPLACE "\r\n" "\n" text "${text}")
+string(REPLACE "\n" "\r\n" text "${text}")
+file(WRITE ${OUT}.utf8 "${text}")
+if(ICONV)
+  execute_process(COMMAND ${ICONV} -f UTF-8 -t CP932 INPUT_FILE ${OUT}.utf8 OUTPUT_FILE ${OUT} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "iconv could not convert ${IN}")
+  endif()
+  file(REMOVE ${OUT}.utf8)
+else()
+  file(RENAME ${OUT}.utf8 ${OUT})
+endif()

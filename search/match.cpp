@@ -1,0 +1,39 @@
+#include "search/match.h"
+
+#include <string>
+
+namespace tepo {
+
+bool occursIn(const Text& searchText, const Text& message) {
+  if (message.empty()) return false;
+  return message.find(searchText) != Text::npos;
+}
+
+SearchHits findHits(const std::vector<Text>& msgList, const Text& searchText) {
+  SearchHits hits;
+  // The table is at most 32768 entries, so every position fits 16 bits.
+  const long upper = static_cast<long>(msgList.size()) - 1;
+  for (long i = 0; i <= upper; ++i) {
+    if (!occursIn(searchText, msgList[static_cast<std::size_t>(i)])) continue;
+    if (hits.hitCount == 0) hits.hitList.clear();
+    hits.hitList.push_back(toInt16(i));
+    hits.hitCount = add16(hits.hitCount, 1);
+  }
+  return hits;
+}
+
+Text hitReport(int16_t hitCount) {
+  if (hitCount <= 0) return u"見つかりませんでした。";
+  Text digits;
+  for (const char c : std::to_string(hitCount)) digits += static_cast<char16_t>(c);
+  return digits + u"件 見つかりました。";
+}
+
+Text hitDetail(const SearchHits& hits, int row, const std::vector<Text>& msgList) {
+  if (row < 0 || row >= hits.hitCount || static_cast<std::size_t>(row) >= hits.hitList.size()) return Text();
+  const int16_t position = hits.hitList[static_cast<std::size_t>(row)];
+  if (position < 0 || static_cast<std::size_t>(position) >= msgList.size()) return Text();
+  return msgList[static_cast<std::size_t>(position)];
+}
+
+}  // namespace tepo

@@ -1,3 +1,7 @@
 tepo_wine_test(balloon_test)
 tepo_wine_test(tray_events_test)
 add_dependencies(tray_events_test tepo)
+tepo_wine_test(soak_test)
+target_link_libraries(soak_test PRIVATE psapi)
+add_dependencies(soak_test tepo)
+set_tests_properties(win.soak_test PROPERTIES LABELS soak)

@@ -117,18 +117,51 @@ struct FindState {
   HWND found;
 };
 
+// The caption as the window manager keeps it, read without sending a message:
+// a window whose thread is blocked (a test waiting in a handler) answers no
+// WM_GETTEXT, and every search would wait for it.
+std::wstring captionOf(HWND hwnd) {
+  wchar_t buffer[512];
+  int n = InternalGetWindowText(hwnd, buffer, 512);
+  return std::wstring(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
 BOOL CALLBACK findProc(HWND hwnd, LPARAM lParam) {
   auto* s = reinterpret_cast<FindState*>(lParam);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   if (pid != s->pid) return TRUE;
   if (s->className && className(hwnd) != s->className) return TRUE;
-  if (s->caption && windowText(hwnd) != s->caption) return TRUE;
+  if (s->caption && captionOf(hwnd) != s->caption) return TRUE;
   s->found = hwnd;
   return FALSE;
 }
 
 }  // namespace
+
+namespace {
+
+struct CountState {
+  DWORD pid;
+  const wchar_t* className;
+  int count;
+};
+
+BOOL CALLBACK countProc(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<CountState*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == s->pid && className(hwnd) == s->className) ++s->count;
+  return TRUE;
+}
+
+}  // namespace
+
+int countWindows(DWORD pid, const wchar_t* cls) {
+  CountState s{pid, cls, 0};
+  EnumWindows(countProc, reinterpret_cast<LPARAM>(&s));
+  return s.count;
+}
 
 HWND findWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption) {
   FindState s{pid, cls, caption, nullptr};

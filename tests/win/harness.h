@@ -38,6 +38,8 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 HWND findWindow(DWORD pid, const wchar_t* className, const wchar_t* caption);
 std::wstring windowText(HWND hwnd);
 std::wstring className(HWND hwnd);
+// How many top-level windows of the class the process has.
+int countWindows(DWORD pid, const wchar_t* className);
 
 // tepo.exe copied into a folder of its own, with the given tepo.dat (none for a
 // null pointer), started and waited for until Form1 exists.

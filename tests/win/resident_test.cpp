@@ -82,6 +82,19 @@ TEST(Resident, VersionResourceIsJapanese) {
   EXPECT_EQ(versionString(exe, L"InternalName"), L"tepo");
 }
 
+TEST(Module1, UnsubclassWithoutAPreviousProcedureLeavesTheWindowAlone) {
+  HWND plain = CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(plain, nullptr);
+  LONG_PTR saved = tepo::Module1::prevWndProc;
+  tepo::Module1::prevWndProc = 0;
+  LONG_PTR before = GetWindowLongPtrW(plain, GWLP_WNDPROC);
+  tepo::Module1::unsubclassWindow(plain);
+  EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), before);
+  tepo::Module1::prevWndProc = saved;
+  DestroyWindow(plain);
+}
+
 // Form1 of this test process itself: the record handed to the shell and the
 // pass-through procedure.
 TEST(Form1InProcess, LoadsRegistersTheIconAndUnloadsCleanly) {

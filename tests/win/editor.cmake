@@ -1,0 +1,3 @@
+# The maintenance window under Wine.
+tepo_wine_test(editor_window_test)
+add_dependencies(editor_window_test tepo)

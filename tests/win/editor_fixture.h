@@ -1,0 +1,98 @@
+// The maintenance window in this test process, on a message file in a scratch
+// folder, with its message boxes answered from a thread of their own.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "editor/frm_mente.h"
+#include "harness.h"
+
+namespace tepo::testing {
+
+inline Text toText(const std::wstring& s) { return Text(reinterpret_cast<const char16_t*>(s.c_str()), s.size()); }
+
+inline std::vector<std::wstring> listRows(HWND list) {
+  std::vector<std::wstring> rows;
+  int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    std::wstring row(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&row[0]));
+    row.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+class MenteFixture : public ::testing::Test {
+ protected:
+  // The owner of the window must exist, as it does in the program.
+  static void SetUpTestSuite() {
+    if (!form1().isOpen()) {
+      ASSERT_TRUE(form1().load());
+    }
+  }
+
+  void TearDown() override {
+    menteForm().destroy();
+    menteForm().setMessageFile(u"");
+  }
+
+  frmMente& form() { return menteForm(); }
+  HWND hwnd() { return menteForm().hwnd(); }
+  HWND control(int id) { return GetDlgItem(menteForm().hwnd(), id); }
+  std::vector<std::wstring> rows() { return listRows(menteForm().List1()); }
+  std::wstring text1() { return windowText(menteForm().text1()); }
+  int selected() { return static_cast<int>(SendMessageW(menteForm().List1(), LB_GETCURSEL, 0, 0)); }
+
+  void writeFile(const std::string& bytes) { writeFileBytes(file_, bytes); }
+  std::string fileBytes() { return readFileBytes(file_); }
+
+  // Runs action while answering every "tepo" box by answer; returns the texts
+  // of the boxes seen, separated by '|'.
+  std::wstring answering(const std::function<void()>& action,
+                         std::function<int(const std::wstring&)> answer = answerOk) {
+    MessageBoxAnswerer answerer(GetCurrentProcessId(), std::move(answer));
+    action();
+    return answerer.texts();
+  }
+
+  // Opens the window on the scratch file (bytes written first unless null).
+  std::wstring open(const std::string* bytes) {
+    if (bytes) writeFile(*bytes);
+    menteForm().setMessageFile(toText(file_));
+    return answering([] { menteForm().show(); });
+  }
+
+  std::wstring click(int id, std::function<int(const std::wstring&)> answer = answerOk) {
+    return answering([&] { SendMessageW(control(id), BM_CLICK, 0, 0); }, std::move(answer));
+  }
+
+  std::wstring menu(int id, std::function<int(const std::wstring&)> answer = answerOk) {
+    return answering([&] { SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }, std::move(answer));
+  }
+
+  // Selects a row as the list box does for the user: the selection, then its notification.
+  void pick(int row) {
+    HWND list = menteForm().List1();
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(frmMente::kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  }
+
+  void typeText(const std::wstring& text) { SetWindowTextW(menteForm().text1(), text.c_str()); }
+
+  TempFolder folder_;
+  std::wstring file_ = folder_.file(L"tepo.dat");
+};
+
+// Cancel for the question with this text, OK for every other box.
+inline std::function<int(const std::wstring&)> cancelOn(const std::wstring& question) {
+  return [question](const std::wstring& text) { return text == question ? IDCANCEL : IDOK; };
+}
+
+}  // namespace tepo::testing

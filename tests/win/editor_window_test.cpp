@@ -1,0 +1,358 @@
+// The maintenance window as it is built and opened: its frame, menu, controls
+// and tab order, loading the file into the list, and closing.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+#include <thread>
+
+#include "editor_fixture.h"
+#include "forms/screen.h"
+#include "forms/window.h"
+#include "store/message_table.h"
+
+namespace tepo::testing {
+namespace {
+
+const std::string kABCD = "A\r\nB\r\nC\r\nD\r\n";
+
+int px(double twips) { return static_cast<int>(std::lround(twips / forms::twipsPerPixelX())); }
+int py(double twips) { return static_cast<int>(std::lround(twips / forms::twipsPerPixelY())); }
+
+using MenteWindow = MenteFixture;
+
+TEST_F(MenteWindow, FixedDialogFrameOwnedByTheHiddenMainWindow) {
+  ASSERT_EQ(open(&kABCD), L"");
+  HWND w = hwnd();
+  EXPECT_EQ(className(w), L"tepoFrmMente");
+  EXPECT_EQ(windowText(w), L"tepoデータメンテナンス");
+  EXPECT_TRUE(IsWindowVisible(w));
+  LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+  LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CHILD | WS_POPUP));
+  EXPECT_TRUE(ex & WS_EX_DLGMODALFRAME);
+  // What decides the taskbar button: an owned window without WS_EX_APPWINDOW has none.
+  EXPECT_EQ(GetWindow(w, GW_OWNER), form1().hwnd());
+  EXPECT_FALSE(ex & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW));
+  EXPECT_FALSE(IsWindowVisible(form1().hwnd()));
+
+  RECT client;
+  GetClientRect(w, &client);
+  EXPECT_EQ(client.right, px(7830));
+  EXPECT_EQ(client.bottom, py(5970));
+}
+
+int iconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return 0;
+  BITMAP bm{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bm), &bm);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bm.bmWidth;
+}
+
+TEST_F(MenteWindow, CarriesTheProgramsIconInBothSizes) {
+  open(&kABCD);
+  EXPECT_EQ(iconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd(), WM_GETICON, ICON_BIG, 0))), 32);
+  EXPECT_EQ(iconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd(), WM_GETICON, ICON_SMALL, 0))), 16);
+}
+
+std::wstring menuText(HMENU menu, UINT position) {
+  wchar_t buffer[64] = {};
+  GetMenuStringW(menu, position, buffer, 64, MF_BYPOSITION);
+  return buffer;
+}
+
+TEST_F(MenteWindow, MenuBarHasTheFileMenuWithOpenSaveQuit) {
+  open(&kABCD);
+  HMENU bar = GetMenu(hwnd());
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(GetMenuItemCount(bar), 1);
+  EXPECT_EQ(menuText(bar, 0), L"FILE(&F)");
+  HMENU file = GetSubMenu(bar, 0);
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(GetMenuItemCount(file), 3);
+  const wchar_t* texts[] = {L"開く(&O)", L"保存(&S)", L"終了(&Q)"};
+  const UINT ids[] = {frmMente::kMnuOpen, frmMente::kMnuSave, frmMente::kMnuQuit};
+  for (UINT i = 0; i < 3; ++i) {
+    EXPECT_EQ(menuText(file, i), texts[i]);
+    EXPECT_EQ(GetMenuItemID(file, static_cast<int>(i)), ids[i]);
+    EXPECT_EQ(GetMenuState(file, i, MF_BYPOSITION) & (MF_CHECKED | MF_GRAYED | MF_DISABLED), 0u);
+  }
+}
+
+struct ControlCase {
+  int id;
+  const wchar_t* cls;
+  const wchar_t* text;
+  double left, top, width, height;  // twips in the window
+};
+
+TEST_F(MenteWindow, ControlsStandWhereTheDesignPutsThem) {
+  open(&kABCD);
+  const ControlCase cases[] = {
+      {frmMente::kList1, L"ListBox", L"", 0, 0, 7815, 2580},
+      {frmMente::kFrame1, L"Button", L"", 4440, 5160, 3375, 735},
+      {frmMente::kBtnAdd, L"Button", L"追加", 4440 + 120, 5160 + 240, 975, 375},
+      {frmMente::kBtnUpdate, L"Button", L"修正", 4440 + 1200, 5160 + 240, 975, 375},
+      {frmMente::kBtnDelete, L"Button", L"削除", 4440 + 2280, 5160 + 240, 975, 375},
+      {frmMente::kText1, L"Edit", L"", 0, 2640, 7815, 2415},
+      {frmMente::kFrame2, L"Button", L"", 120, 5160, 1215, 735},
+      {frmMente::kCommand1, L"Button", L"終了", 120 + 120, 5160 + 240, 975, 375},
+  };
+  for (const ControlCase& c : cases) {
+    SCOPED_TRACE(c.id);
+    HWND h = control(c.id);
+    ASSERT_NE(h, nullptr);
+    EXPECT_NE(c.id, IDOK);
+    EXPECT_NE(c.id, IDCANCEL);
+    EXPECT_EQ(GetParent(h), hwnd());
+    EXPECT_EQ(_wcsicmp(className(h).c_str(), c.cls), 0) << className(h).c_str();
+    if (c.id != frmMente::kList1) {
+      EXPECT_EQ(windowText(h), c.text);
+    }
+    EXPECT_TRUE(IsWindowVisible(h));
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, px(c.left));
+    EXPECT_EQ(r.top, py(c.top));
+    EXPECT_EQ(r.right - r.left, px(c.width));
+    EXPECT_EQ(r.bottom - r.top, py(c.height));
+  }
+}
+
+TEST_F(MenteWindow, ControlStylesAndTheEditBoxFont) {
+  open(&kABCD);
+  LONG_PTR list = GetWindowLongPtrW(control(frmMente::kList1), GWL_STYLE);
+  EXPECT_TRUE(list & LBS_NOTIFY);
+  EXPECT_TRUE(list & LBS_NOINTEGRALHEIGHT);
+  EXPECT_FALSE(list & (LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL));
+  LONG_PTR edit = GetWindowLongPtrW(control(frmMente::kText1), GWL_STYLE);
+  EXPECT_TRUE(edit & ES_MULTILINE);
+  EXPECT_TRUE(edit & ES_WANTRETURN);
+  EXPECT_TRUE(edit & WS_VSCROLL);
+  EXPECT_EQ(windowText(control(frmMente::kText1)), L"");
+  for (int frame : {frmMente::kFrame1, frmMente::kFrame2}) {
+    EXPECT_EQ(GetWindowLongPtrW(control(frame), GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
+  }
+  for (int button : {frmMente::kBtnAdd, frmMente::kBtnUpdate, frmMente::kBtnDelete, frmMente::kCommand1}) {
+    EXPECT_EQ(GetWindowLongPtrW(control(button), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+  }
+
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(control(frmMente::kText1), WM_GETFONT, 0, 0));
+  ASSERT_NE(font, nullptr);
+  LOGFONTW lf{};
+  ASSERT_NE(GetObjectW(font, sizeof(lf), &lf), 0);
+  EXPECT_STREQ(lf.lfFaceName, L"ＭＳ ゴシック");
+  EXPECT_EQ(lf.lfHeight, -py(9 * 20));  // 9 points = 180 twips
+  EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+  EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+}
+
+TEST_F(MenteWindow, TabGoesThroughTheControlsInTheDesignedOrder) {
+  open(&kABCD);
+  const int order[] = {frmMente::kList1,  frmMente::kBtnAdd, frmMente::kBtnUpdate, frmMente::kBtnDelete,
+                       frmMente::kText1,  frmMente::kCommand1, frmMente::kList1};
+  HWND at = control(order[0]);
+  for (std::size_t i = 1; i < sizeof(order) / sizeof(order[0]); ++i) {
+    HWND next = GetNextDlgTabItem(hwnd(), at, FALSE);
+    EXPECT_EQ(GetDlgCtrlID(next), order[i]) << "after " << GetDlgCtrlID(at);
+    at = next;
+  }
+  // Frames sit beneath the buttons drawn in them, or they would hide them.
+  HWND child = GetWindow(control(frmMente::kCommand1), GW_HWNDNEXT);
+  EXPECT_EQ(GetDlgCtrlID(child), frmMente::kFrame1);
+  EXPECT_EQ(GetDlgCtrlID(GetWindow(child, GW_HWNDNEXT)), frmMente::kFrame2);
+}
+
+TEST_F(MenteWindow, EnterAndEscapeThroughTheDialogManagerDoNothing) {
+  open(&kABCD);
+  HWND list = form().List1();
+  SetFocus(list);
+  std::wstring seen = answering([&] {
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+      MSG msg{list, WM_KEYDOWN, key, 1, GetTickCount(), {0, 0}};
+      EXPECT_TRUE(forms::translateDialogMessage(msg));
+      MSG up{list, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u), GetTickCount(), {0, 0}};
+      forms::translateDialogMessage(up);
+    }
+    waitFor([] { return false; }, 200);
+  });
+  EXPECT_EQ(seen, L"");
+  EXPECT_TRUE(form().isOpen());
+  EXPECT_EQ(rows().size(), 4u);
+}
+
+TEST_F(MenteWindow, OpeningListsOneRowPerSlotWithNothingSelected) {
+  const std::string bytes = "first\r\n\x82\xA0\x82\xA2\r\ntwo\\nlines\r\n\r\nlast";
+  ASSERT_EQ(open(&bytes), L"");
+  EXPECT_EQ(rows(), (std::vector<std::wstring>{L"first", L"あい", L"two\r\nlines", L"", L"last"}));
+  EXPECT_EQ(form().table().count(), 5);
+  EXPECT_EQ(form().table().upperBound(), 5);
+  EXPECT_EQ(selected(), -1);
+  EXPECT_EQ(text1(), L"");
+}
+
+TEST_F(MenteWindow, ClickingARowPutsItsTextInTheEditBox) {
+  const std::string bytes = "first\r\ntwo\\nlines\r\n";
+  open(&bytes);
+  HWND list = form().List1();
+  RECT item;
+  ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item)), LB_ERR);
+  LPARAM at = MAKELPARAM(item.left + 5, (item.top + item.bottom) / 2);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(list, WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(selected(), 1);
+  EXPECT_EQ(text1(), L"two\r\nlines");
+  pick(0);
+  EXPECT_EQ(text1(), L"first");
+}
+
+TEST_F(MenteWindow, EmptyFileGivesAnEmptyListAndNoMessage) {
+  const std::string empty;
+  EXPECT_EQ(open(&empty), L"");
+  EXPECT_TRUE(rows().empty());
+  EXPECT_EQ(form().table().count(), 0);
+}
+
+TEST_F(MenteWindow, MissingFileIsReportedThenTheListIsEmpty) {
+  EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
+  ASSERT_TRUE(form().isOpen());
+  EXPECT_TRUE(IsWindowVisible(hwnd()));
+  EXPECT_TRUE(rows().empty());
+}
+
+TEST_F(MenteWindow, UnreadableFileIsReportedAndCanBeReadOnceFreed) {
+  writeFile(kABCD);
+  HANDLE lock = CreateFileW(file_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
+  EXPECT_TRUE(rows().empty());
+  CloseHandle(lock);
+  // Nothing of the failed load holds the file open.
+  EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
+  EXPECT_EQ(rows().size(), 4u);
+}
+
+TEST_F(MenteWindow, ShowingItAgainWhileOpenDoesNotReload) {
+  open(&kABCD);
+  HWND first = hwnd();
+  typeText(L"E");
+  EXPECT_EQ(click(frmMente::kBtnAdd), L"追加します。よろしいですか？|最終行に追加しました");
+  writeFile("other\r\n");
+  EXPECT_EQ(answering([] { menteForm().show(); }), L"");
+  EXPECT_EQ(hwnd(), first);
+  EXPECT_EQ(rows(), (std::vector<std::wstring>{L"A", L"B", L"C", L"D", L"E"}));
+}
+
+TEST_F(MenteWindow, OpenMenuDiscardsEditsAndKeepsTheEditBox) {
+  open(&kABCD);
+  pick(1);
+  EXPECT_EQ(click(frmMente::kBtnDelete), L"削除します。よろしいですか？|削除しました");
+  ASSERT_EQ(rows().size(), 4u);
+  typeText(L"typed");
+  EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
+  EXPECT_EQ(rows(), (std::vector<std::wstring>{L"A", L"B", L"C", L"D"}));
+  EXPECT_EQ(selected(), -1);
+  EXPECT_EQ(text1(), L"typed");
+}
+
+struct CloseCase {
+  const char* name;
+  std::function<void(HWND)> close;
+};
+
+TEST_F(MenteWindow, EveryWayOfClosingUnloadsAtOnceAndTheNextOpeningReloads) {
+  const CloseCase cases[] = {
+      {"menu", [](HWND w) { SendMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuQuit, 0), 0); }},
+      {"button", [](HWND w) { SendMessageW(GetDlgItem(w, frmMente::kCommand1), BM_CLICK, 0, 0); }},
+      {"close box", [](HWND w) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+  };
+  for (const CloseCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    open(&kABCD);
+    typeText(L"unsaved");
+    click(frmMente::kBtnAdd);
+    ASSERT_EQ(rows().size(), 5u);
+    HWND w = hwnd();
+    EXPECT_EQ(answering([&] { c.close(w); }), L"");
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_FALSE(form().isOpen());
+    EXPECT_EQ(fileBytes(), kABCD);
+
+    EXPECT_EQ(answering([] { menteForm().show(); }), L"");
+    EXPECT_EQ(rows().size(), 4u);
+    EXPECT_EQ(text1(), L"");
+    form().destroy();
+  }
+}
+
+TEST_F(MenteWindow, LargestTableLoadsAndListsInFull) {
+  std::string bytes;
+  for (int i = 0; i < kMaxMessages; ++i) bytes += "message " + std::to_string(i) + " \x82\xA0\r\n";
+  writeFile(bytes);
+  DWORD start = GetTickCount();
+  EXPECT_EQ(open(nullptr), L"");
+  DWORD took = GetTickCount() - start;
+  std::printf("32767 messages: load and list %lu ms\n", static_cast<unsigned long>(took));
+  HWND list = form().List1();
+  ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), kMaxMessages);
+  pick(32766);
+  EXPECT_EQ(text1(), L"message 32766 あ");
+
+  start = GetTickCount();
+  form().setList();
+  std::printf("32767 messages: list again %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
+  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), kMaxMessages);
+}
+
+TEST_F(MenteWindow, MoreThanTheLargestTableKeepsTheFirst32767) {
+  std::string bytes;
+  for (int i = 0; i < kMaxMessages + 2; ++i) bytes += std::to_string(i) + "\r\n";
+  writeFile(bytes);
+  EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
+  EXPECT_EQ(form().table().count(), kMaxMessages);
+  EXPECT_EQ(SendMessageW(form().List1(), LB_GETCOUNT, 0, 0), kMaxMessages);
+}
+
+// The whole program, started as the user starts it: the popup menu's item opens the window.
+TEST(MenteProgram, PopupMenuItemOpensTheWindowOnceWithTheFilesMessages) {
+  const std::string messages = "one\r\ntwo\r\n";
+  TepoProcess tepo(&messages);
+  ASSERT_TRUE(tepo.started());
+  PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
+  HWND w = nullptr;
+  ASSERT_TRUE(waitFor([&] { return (w = findWindow(tepo.pid(), L"tepoFrmMente", L"tepoデータメンテナンス")) != nullptr && IsWindowVisible(w); }));
+  EXPECT_EQ(GetWindow(w, GW_OWNER), tepo.form1());
+  HWND list = GetDlgItem(w, frmMente::kList1);
+  EXPECT_EQ(listRows(list), (std::vector<std::wstring>{L"one", L"two"}));
+
+  // An addition, then the menu item again: the same window, the edit kept.
+  SetWindowTextW(GetDlgItem(w, frmMente::kText1), L"three");
+  {
+    MessageBoxAnswerer answerer(tepo.pid(), answerOk);
+    PostMessageW(GetDlgItem(w, frmMente::kBtnAdd), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return answerer.count() == 2; }));
+    EXPECT_EQ(answerer.texts(), L"追加します。よろしいですか？|最終行に追加しました");
+  }
+  PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
+  waitFor([] { return false; }, 300);
+  EXPECT_EQ(findWindow(tepo.pid(), L"tepoFrmMente", nullptr), w);
+  EXPECT_EQ(listRows(list).size(), 3u);
+
+  // Saving writes the file that the program reads.
+  {
+    MessageBoxAnswerer answerer(tepo.pid(), answerOk);
+    PostMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuSave, 0), 0);
+    ASSERT_TRUE(waitFor([&] { return answerer.count() == 1; }));
+    EXPECT_EQ(answerer.texts(), L"データを保存しました!");
+  }
+  EXPECT_EQ(readFileBytes(tepo.dataFile()), "one\r\ntwo\r\nthree\r\n");
+}
+
+}  // namespace
+}  // namespace tepo::testing

@@ -82,7 +82,11 @@ bool FieldParser::next(Text& field, bool atEnd) {
   return true;
 }
 
-Text expandLineBreaks(const Text& field) { return replaceAll(field, u"\\n", u"\r\n"); }
+Text expandLineBreaks(Text field) {
+  // Most messages hold no line break: hand them on without a copy.
+  if (field.find(u"\\n") == Text::npos) return field;
+  return replaceAll(field, u"\\n", u"\r\n");
+}
 
 Text collapseLineBreaks(const Text& message) { return replaceAll(message, u"\r\n", u"\\n"); }
 

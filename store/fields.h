@@ -28,7 +28,7 @@ class FieldParser {
 };
 
 // Every "\n" (backslash, n) becomes CR LF, scanned left to right without overlap.
-Text expandLineBreaks(const Text& field);
+Text expandLineBreaks(Text field);
 
 // Every CR LF becomes "\n": the inverse that the writer applies.
 Text collapseLineBreaks(const Text& message);

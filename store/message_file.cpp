@@ -34,9 +34,9 @@ void readMessages(InputFile& file, const std::function<void(Text&&)>& store) {
   std::string pending;
   std::unique_ptr<char[]> block(new char[kBlockSize]);
   bool atEnd = false;
-  Text field;
   for (;;) {
-    while (parser.next(field, atEnd)) store(expandLineBreaks(field));
+    // A fresh string per field: it is allocated once, at its size, and moved on.
+    for (Text field; parser.next(field, atEnd); field = Text()) store(expandLineBreaks(std::move(field)));
     if (atEnd) return;
 
     std::size_t got = file.read(block.get(), kBlockSize);

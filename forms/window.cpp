@@ -84,7 +84,14 @@ LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   }
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
 
-  LRESULT result = self->handleMessage(message, wParam, lParam);
+  // No exception may cross the system's frames: a failure the handlers did not
+  // trap ends that one message, not the program.
+  LRESULT result = 0;
+  try {
+    result = self->handleMessage(message, wParam, lParam);
+  } catch (...) {
+    result = message == WM_NCCREATE ? FALSE : 0;
+  }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     removeDialogNavigation(hwnd);

@@ -1,0 +1,59 @@
+// Saves that fail for real under the file system: the old file must stay as it
+// was, the user must hear of it, and the edits must stay for another try.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "editor_fixture.h"
+
+namespace {
+
+using tepo::menteForm;
+using tepo::testing::toText;
+
+class FolderFault : public tepo::testing::MenteFixture {
+ protected:
+  std::wstring folder() {
+    const char* env = std::getenv("TEPO_LOCKED_FOLDER");
+    std::string narrow = env ? env : "";
+    return std::wstring(narrow.begin(), narrow.end());
+  }
+};
+
+TEST_F(FolderFault, SaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile) {
+  const std::wstring dir = folder();
+  ASSERT_FALSE(dir.empty()) << "the test is run by CTest, which prepares the folder";
+  if (GetFileAttributesW((dir + L"\\.unsupported").c_str()) != INVALID_FILE_ATTRIBUTES) {
+    GTEST_SKIP() << "this file system cannot make a folder immutable";
+  }
+  const std::wstring data = dir + L"\\tepo.dat";
+  const std::string before = tepo::testing::readFileBytes(data);
+  ASSERT_EQ(before, "old message\r\n");
+  const int mainCount = tepo::mainTable().count();
+
+  menteForm().setMessageFile(toText(data));
+  EXPECT_EQ(answering([] { menteForm().show(); }), L"");
+  ASSERT_EQ(rows(), std::vector<std::wstring>{L"old message"});
+  typeText(L"new message");
+  EXPECT_EQ(click(tepo::frmMente::kBtnAdd), L"追加します。よろしいですか？|最終行に追加しました");
+
+  EXPECT_EQ(menu(tepo::frmMente::kMnuSave), L"ファイル保存に失敗しました");
+  EXPECT_EQ(tepo::testing::readFileBytes(data), before);
+  EXPECT_EQ(tepo::mainTable().count(), mainCount) << "the main table is not reloaded after a failed save";
+  EXPECT_EQ(rows(), (std::vector<std::wstring>{L"old message", L"new message"})) << "the edits stay";
+
+  // Nothing but the old file is in the folder: no temporary file was left.
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  std::vector<std::wstring> names;
+  do {
+    std::wstring name = fd.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find, &fd));
+  FindClose(find);
+  EXPECT_EQ(names, std::vector<std::wstring>{L"tepo.dat"});
+}
+
+}  // namespace

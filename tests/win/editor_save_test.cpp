@@ -1,0 +1,207 @@
+// Saving from the maintenance window: the bytes written, the main table that
+// follows the file, and saves that fail without harming the old file.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <set>
+
+#include "editor_fixture.h"
+#include "store/files.h"
+#include "store/message_table.h"
+
+namespace tepo::testing {
+namespace {
+
+const std::string kABCD = "A\r\nB\r\nC\r\nD\r\n";
+const std::wstring kSaved = L"データを保存しました!";
+const std::wstring kSaveFailed = L"ファイル保存に失敗しました";
+
+std::set<std::wstring> filesIn(const std::wstring& folder) {
+  std::set<std::wstring> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::wstring name = fd.cFileName;
+    if (name != L"." && name != L"..") names.insert(name);
+  } while (FindNextFileW(find, &fd));
+  FindClose(find);
+  return names;
+}
+
+class MenteSaving : public MenteFixture {
+ protected:
+  void SetUp() override { mainTable().reset(); }
+  std::vector<Text> mainMessages() {
+    const std::vector<Text>& all = mainTable().list();
+    return std::vector<Text>(all.begin(), all.begin() + mainTable().count());
+  }
+  std::vector<Text> editorMessages() {
+    const std::vector<Text>& all = form().table().list();
+    return std::vector<Text>(all.begin(), all.begin() + form().table().count());
+  }
+};
+
+TEST_F(MenteSaving, WritesShiftJisLinesAndTheMainTableFollows) {
+  open(&kABCD);
+  pick(1);
+  typeText(L"ソ表\r\n二行目");
+  click(frmMente::kBtnUpdate);
+  pick(3);
+  click(frmMente::kBtnDelete);
+  typeText(L"a,b");
+  click(frmMente::kBtnAdd);
+  typeText(L"  lead");
+  click(frmMente::kBtnAdd);
+
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(fileBytes(), "A\r\n\x83\x5C\x95\x5C\\n\x93\xF1\x8D\x73\x96\xDA\r\nC\r\n\"a,b\"\r\n\"  lead\"\r\n");
+  EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
+  EXPECT_EQ(mainMessages(), (std::vector<Text>{u"A", u"ソ表\r\n二行目", u"C", u"a,b", u"  lead"}));
+  EXPECT_EQ(mainTable().upperBound(), mainTable().count());
+
+  // The file reads back as the editor held it, commas and blanks included.
+  EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
+  EXPECT_EQ(editorMessages(), mainMessages());
+}
+
+TEST_F(MenteSaving, EmptyTableWritesZeroBytes) {
+  const std::string one = "only\r\n";
+  open(&one);
+  pick(0);
+  click(frmMente::kBtnDelete);
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(fileBytes(), "");
+  EXPECT_EQ(mainTable().count(), 0);
+  // The blank row stays until the next load or addition.
+  EXPECT_EQ(rows(), std::vector<std::wstring>{L""});
+}
+
+TEST_F(MenteSaving, MissingFileIsCreatedByTheFirstSave) {
+  EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(fileBytes(), "");
+  typeText(L"hello");
+  click(frmMente::kBtnAdd);
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(fileBytes(), "hello\r\n");
+  EXPECT_EQ(mainMessages(), std::vector<Text>{u"hello"});
+}
+
+// Another program holds the file open without sharing: the save fails, the
+// file and the main table stay, and the edits stay for a second try.
+TEST_F(MenteSaving, LockedFileFailsKeepsEverythingAndTheNextTrySucceeds) {
+  open(&kABCD);
+  mainTable().load(toText(file_));
+  typeText(L"E");
+  click(frmMente::kBtnAdd);
+  HANDLE lock = CreateFileW(file_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaveFailed);
+  CloseHandle(lock);
+  EXPECT_EQ(fileBytes(), kABCD);
+  EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"}) << "a temporary file was left";
+  EXPECT_EQ(mainTable().count(), 4);
+  EXPECT_EQ(rows().size(), 5u);
+
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(fileBytes(), kABCD + "E\r\n");
+  EXPECT_EQ(mainTable().count(), 5);
+}
+
+// A read-only message file cannot be replaced: the same clean failure.
+TEST_F(MenteSaving, ReadOnlyFileFailsAndTheNextTrySucceeds) {
+  open(&kABCD);
+  typeText(L"E");
+  click(frmMente::kBtnAdd);
+  ASSERT_TRUE(SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaveFailed);
+  SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(fileBytes(), kABCD);
+  EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
+  EXPECT_EQ(mainTable().count(), 0);
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(fileBytes(), kABCD + "E\r\n");
+}
+
+// File operations that fail at one step, as a full disk would.
+class FailingOps : public FileOps {
+ public:
+  explicit FailingOps(int failAt) : failAt_(failAt) {}
+  Handle createTemp(const Text& target, Text& tempPath) override {
+    return failAt_ == 0 ? nullptr : real().createTemp(target, tempPath);
+  }
+  bool write(Handle f, const char* d, std::size_t n) override {
+    if (failAt_ != 1) return real().write(f, d, n);
+    real().write(f, d, n / 2);
+    return false;
+  }
+  bool flush(Handle f) override { return failAt_ != 2 && real().flush(f); }
+  bool close(Handle f) override { return real().close(f) && failAt_ != 3; }
+  bool replace(const Text& t, const Text& temp) override { return failAt_ != 4 && real().replace(t, temp); }
+  bool remove(const Text& path) override { return real().remove(path); }
+
+ private:
+  static FileOps& real() { return systemFileOps(); }
+  int failAt_;
+};
+
+TEST_F(MenteSaving, AFailureAtAnyStepReportsAndLeavesTheOldFile) {
+  open(&kABCD);
+  mainTable().load(toText(file_));
+  typeText(L"E");
+  click(frmMente::kBtnAdd);
+  for (int step = 0; step < 5; ++step) {
+    SCOPED_TRACE(step);
+    FailingOps ops(step);
+    bool saved = true;
+    EXPECT_EQ(answering([&] { saved = form().dataSave(toText(file_), ops); }), kSaveFailed);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(fileBytes(), kABCD);
+    EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
+    EXPECT_EQ(mainTable().count(), 4);
+    EXPECT_EQ(form().table().count(), 5);
+  }
+}
+
+TEST_F(MenteSaving, UnwritableCharactersAreAskedAboutByRow) {
+  open(&kABCD);
+  typeText(L"smile \U0001F600");
+  click(frmMente::kBtnAdd);
+  const std::wstring question =
+      L"5行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？";
+
+  // Cancel: nothing is written, nothing more is said.
+  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(question)), question);
+  EXPECT_EQ(fileBytes(), kABCD);
+  EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
+  EXPECT_EQ(mainTable().count(), 0);
+  EXPECT_EQ(form().table().list()[4], u"smile \U0001F600");
+
+  // OK: the character is written as '?'.
+  EXPECT_EQ(menu(frmMente::kMnuSave), question + L"|" + kSaved);
+  std::string bytes = fileBytes();
+  ASSERT_EQ(bytes.substr(0, kABCD.size() + 6), kABCD + "smile ");
+  EXPECT_EQ(bytes.find_first_not_of('?', kABCD.size() + 6), bytes.size() - 2);
+  EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+}
+
+TEST_F(MenteSaving, LargestTableSavesAndTheMainTableHoldsIt) {
+  std::string bytes;
+  for (int i = 0; i < kMaxMessages; ++i) bytes += "\x83\x81\x83\x62\x83\x5A\x81\x5B\x83\x57 " + std::to_string(i) + "\\n2\r\n";
+  writeFile(bytes);
+  open(nullptr);
+  ASSERT_EQ(form().table().count(), kMaxMessages);
+  writeFile("");
+  DWORD start = GetTickCount();
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  std::printf("32767 messages: save and reload of the main table %lu ms (message box included)\n",
+              static_cast<unsigned long>(GetTickCount() - start));
+  EXPECT_EQ(fileBytes(), bytes);
+  EXPECT_EQ(mainTable().count(), kMaxMessages);
+  EXPECT_EQ(mainTable().at(32766), u"メッセージ 32766\r\n2");
+}
+
+}  // namespace
+}  // namespace tepo::testing

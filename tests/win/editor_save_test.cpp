@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <random>
 #include <set>
 
 #include "editor_fixture.h"
 #include "store/files.h"
+#include "store/message_file.h"
 #include "store/message_table.h"
 
 namespace tepo::testing {
@@ -185,6 +187,32 @@ TEST_F(MenteSaving, UnwritableCharactersAreAskedAboutByRow) {
   ASSERT_EQ(bytes.substr(0, kABCD.size() + 6), kABCD + "smile ");
   EXPECT_EQ(bytes.find_first_not_of('?', kABCD.size() + 6), bytes.size() - 2);
   EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+}
+
+// Any message without a double quote, a lone CR or LF, or a literal "\n" comes
+// back from a save and a load exactly as it was, in the system's code page.
+TEST_F(MenteSaving, CarriableMessagesSurviveSaveAndReload) {
+  const std::vector<Text> pieces = {u"a",  u" ",  u"  ", u",",  u",,", u"\\", u"\t", u"\r\n", u"あ", u"ソ",
+                                    u"表", u"能", u"　", u"ｶﾅ", u"!",  u"n",   u"～", u"①",   u"\\\\"};
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> length(0, 10);
+  std::vector<Text> messages;
+  while (messages.size() < 300) {
+    Text m;
+    for (int n = length(rng); n > 0; --n) m += pieces[pick(rng)];
+    if (m.find(u"\\n") == Text::npos && m.find(u"\\\r\n") == Text::npos) messages.push_back(m);
+  }
+  writeFile(formatFile(messages, messages.size()));
+  ASSERT_EQ(open(nullptr), L"");
+  ASSERT_EQ(editorMessages(), messages);
+
+  const Text copy = toText(folder_.file(L"copy.dat"));
+  ASSERT_EQ(answering([&] { EXPECT_TRUE(form().dataSave(copy)); }), L"");
+  EXPECT_EQ(mainMessages(), messages);
+  EXPECT_EQ(readFileBytes(folder_.file(L"copy.dat")), fileBytes());
+  ASSERT_EQ(answering([&] { form().dataRead(copy); }), L"");
+  EXPECT_EQ(editorMessages(), messages);
 }
 
 TEST_F(MenteSaving, LargestTableSavesAndTheMainTableHoldsIt) {

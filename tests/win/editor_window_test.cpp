@@ -238,6 +238,17 @@ TEST_F(MenteWindow, UnreadableFileIsReportedAndCanBeReadOnceFreed) {
   EXPECT_EQ(rows().size(), 4u);
 }
 
+TEST_F(MenteWindow, InvalidBytesLeaveTheOtherMessagesWhole) {
+  const std::string bytes = "first\r\nbad\x81\r\n\xFF\xFF\r\n\x82\xA0\r\n";
+  EXPECT_EQ(open(&bytes), L"");
+  std::vector<std::wstring> listed = rows();
+  ASSERT_EQ(listed.size(), 4u);
+  EXPECT_EQ(listed[0], L"first");
+  EXPECT_EQ(listed[1].substr(0, 3), L"bad");
+  EXPECT_FALSE(listed[2].empty());
+  EXPECT_EQ(listed[3], L"あ");
+}
+
 TEST_F(MenteWindow, ShowingItAgainWhileOpenDoesNotReload) {
   open(&kABCD);
   HWND first = hwnd();

@@ -55,4 +55,35 @@ void listSelect(HWND list, int row) { SendMessageW(list, LB_SETCURSEL, static_ca
 
 int listCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
 
+namespace {
+
+constexpr wchar_t kEditProc[] = L"tepoEditProc";
+
+LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto previous = reinterpret_cast<WNDPROC>(GetPropW(edit, kEditProc));
+  if (!previous) return DefWindowProcW(edit, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    RemovePropW(edit, kEditProc);
+    return CallWindowProcW(previous, edit, message, wParam, lParam);
+  }
+  LRESULT result = CallWindowProcW(previous, edit, message, wParam, lParam);
+  if (message == WM_GETDLGCODE && lParam) {
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
+      result &= ~static_cast<LRESULT>(DLGC_WANTTAB | DLGC_WANTALLKEYS);
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+void tabLeavesEdit(HWND edit) {
+  if (!edit || GetPropW(edit, kEditProc)) return;
+  auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
+  if (!previous || !SetPropW(edit, kEditProc, reinterpret_cast<HANDLE>(previous))) return;
+  SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tabLeavesProc));
+}
+
 }  // namespace tepo::forms

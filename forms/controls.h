@@ -33,6 +33,10 @@ int listSelection(HWND list);  // -1 when none
 void listSelect(HWND list, int row);
 int listCount(HWND list);
 
+// A multi-line edit takes Tab for itself; in a window with dialog navigation
+// this makes Tab (without Ctrl) move on to the next control instead.
+void tabLeavesEdit(HWND edit);
+
 inline const wchar_t* wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 }  // namespace tepo::forms

@@ -1,0 +1,176 @@
+#include "search/frm_search.h"
+
+#include "forms/controls.h"
+#include "forms/msgbox.h"
+#include "forms/screen.h"
+#include "store/message_table.h"
+
+namespace tepo {
+
+namespace {
+
+constexpr COLORREF kListBackground = RGB(255, 255, 192);
+
+// Client area in twips.
+constexpr double kClientWidth = 7815;
+constexpr double kClientHeight = 6960;
+
+// Where the frames stand; their controls are placed relative to them.
+constexpr forms::Placement kFrame1At{0, 0, 7815, 975};
+constexpr forms::Placement kFrame4At{120, 6120, 1215, 735};
+
+forms::Placement inside(const forms::Placement& frame, const forms::Placement& at) {
+  return {frame.left + at.left, frame.top + at.top, at.width, at.height};
+}
+
+}  // namespace
+
+FrmSearch& frmSearch() {
+  static FrmSearch form;
+  return form;
+}
+
+bool FrmSearch::show() {
+  if (!isOpen() && !createWindow()) return false;
+  ShowWindow(hwnd(), SW_SHOW);
+  SetForegroundWindow(hwnd());
+  SetFocus(focus_ ? focus_ : text1_);
+  return true;
+}
+
+bool FrmSearch::createWindow() {
+  forms::WindowDesign design;
+  design.className = L"tepoSearch";
+  design.caption = L"検索";
+  // A fixed tool window: small caption with a close box, no icon, no taskbar button.
+  design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  design.exStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
+  design.clientWidth = forms::twipsToPixelsX(kClientWidth);
+  design.clientHeight = forms::twipsToPixelsY(kClientHeight);
+  if (!create(design)) return false;
+  if (!createControls()) {
+    destroy();
+    return false;
+  }
+  forms::addDialogNavigation(hwnd());
+  return true;
+}
+
+bool FrmSearch::createControls() {
+  listBrush_.reset(CreateSolidBrush(kListBackground));
+  text2Font_ = forms::createFont(L"ＭＳ ゴシック", 9, FW_NORMAL, SHIFTJIS_CHARSET);
+  if (!listBrush_ || !text2Font_) return false;
+  HFONT font = forms::defaultFont();
+  HWND w = hwnd();
+
+  // Created in tab order, which is also the order Tab walks.
+  Frame1_ = forms::createControl(w, L"BUTTON", L"何をお探しですか？", BS_GROUPBOX, kFrame1, kFrame1At, font);
+  text1_ = forms::createControl(w, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, kText1,
+                                inside(kFrame1At, {120, 360, 6495, 375}), font, WS_EX_CLIENTEDGE);
+  cmdSearch_ = forms::createControl(w, L"BUTTON", L"を検索！", BS_PUSHBUTTON | WS_TABSTOP, kCmdSearch,
+                                    inside(kFrame1At, {6720, 360, 975, 375}), font);
+  Frame4_ = forms::createControl(w, L"BUTTON", L"", BS_GROUPBOX, kFrame4, kFrame4At, font);
+  Command1_ = forms::createControl(w, L"BUTTON", L"終了", BS_PUSHBUTTON | WS_TABSTOP, kCommand1,
+                                   inside(kFrame4At, {120, 240, 975, 375}), font);
+  List1_ = forms::createControl(w, L"LISTBOX", L"",
+                                LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, kList1,
+                                {0, 1080, 7815, 1500}, font, WS_EX_CLIENTEDGE);
+  Text2_ = forms::createControl(w, L"EDIT", L"",
+                                ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, kText2,
+                                {0, 2640, 7815, 3135}, text2Font_.get(), WS_EX_CLIENTEDGE);
+  if (!Frame1_ || !text1_ || !cmdSearch_ || !Frame4_ || !Command1_ || !List1_ || !Text2_) return false;
+
+  // Tab leaves the detail box as it leaves every other control.
+  forms::tabLeavesEdit(Text2_);
+
+  // The frames go to the back: every control clips its siblings, and a frame
+  // in front would hide the controls it holds. Frames take no tab stop, so
+  // the order Tab walks stays as created.
+  SetWindowPos(Frame1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(Frame4_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  focus_ = text1_;
+  return true;
+}
+
+LRESULT FrmSearch::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      onCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_CTLCOLORLISTBOX:
+      if (reinterpret_cast<HWND>(lParam) == List1_ && listBrush_) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), kListBackground);
+        return reinterpret_cast<LRESULT>(listBrush_.get());
+      }
+      break;
+    case WM_ACTIVATE:
+      // A plain window would take the focus itself on activation; the user
+      // expects to go on typing where they left off.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND had = GetFocus();
+        if (had && IsChild(hwnd(), had)) focus_ = had;
+      } else if (focus_ && IsWindow(focus_)) {
+        SetFocus(focus_);
+      }
+      return 0;
+    case WM_SETFOCUS:
+      if (focus_ && IsWindow(focus_)) SetFocus(focus_);
+      return 0;
+  }
+  return defaultProc(message, wParam, lParam);
+}
+
+void FrmSearch::onCommand(int id, int code) {
+  // IDOK and IDCANCEL, which the dialog navigation sends for Enter and
+  // Escape, belong to no control here and are ignored.
+  switch (id) {
+    case kCmdSearch:
+      if (code == BN_CLICKED) cmdSearch_Click();
+      break;
+    case kCommand1:
+      if (code == BN_CLICKED) Command1_Click();
+      break;
+    case kList1:
+      if (code == LBN_SELCHANGE) List1_Click();
+      break;
+  }
+}
+
+void FrmSearch::onDestroyed() {
+  Frame1_ = text1_ = cmdSearch_ = List1_ = Text2_ = Frame4_ = Command1_ = nullptr;
+  focus_ = nullptr;
+  listBrush_.reset();
+  text2Font_.reset();
+  hits_ = SearchHits();
+}
+
+void FrmSearch::cmdSearch_Click() {
+  const Text searchText = forms::windowText(text1_);
+  forms::listClear(List1_);
+  hits_ = SearchHits();
+  hits_ = findHits(mainTable().list(), searchText);
+
+  const std::vector<Text>& msgList = mainTable().list();
+  // Many rows: reserve once and draw once at the end.
+  std::size_t characters = 0;
+  for (int k = 0; k < hits_.hitCount; ++k) characters += msgList[static_cast<std::size_t>(hits_.hitList[k])].size();
+  SendMessageW(List1_, LB_INITSTORAGE, static_cast<WPARAM>(hits_.hitCount),
+               static_cast<LPARAM>((characters + hits_.hitCount) * sizeof(wchar_t)));
+  SendMessageW(List1_, WM_SETREDRAW, FALSE, 0);
+  for (int k = 0; k < hits_.hitCount; ++k) forms::listAdd(List1_, msgList[static_cast<std::size_t>(hits_.hitList[k])]);
+  SendMessageW(List1_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(List1_, nullptr, TRUE);
+
+  forms::report(hwnd(), hitReport(hits_.hitCount));
+}
+
+void FrmSearch::List1_Click() {
+  const int row = forms::listSelection(List1_);
+  if (row < 0) return;
+  // The table as it stands now; a position it no longer holds clears the box.
+  forms::setWindowText(Text2_, hitDetail(hits_, row, mainTable().list()));
+}
+
+void FrmSearch::Command1_Click() { destroy(); }
+
+}  // namespace tepo

@@ -1,0 +1,92 @@
+// Shared by the search dialog's tests: a message table loaded from a real
+// file, the dialog opened in this process, and searches run as clicks with
+// the report box answered.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "search/frm_search.h"
+#include "store/message_table.h"
+
+namespace tepo::testing {
+
+inline std::vector<std::wstring> listRows(HWND list) {
+  std::vector<std::wstring> rows;
+  int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    int length = static_cast<int>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0));
+    std::wstring row(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&row[0]));
+    row.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// A mouse click on a row, as the user makes it: the list notifies its parent.
+inline void clickRow(HWND list, int row) {
+  RECT r{};
+  SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(list, WM_LBUTTONUP, 0, at);
+}
+
+class SearchFixture : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    frmSearch().destroy();
+    mainTable().reset();
+  }
+
+  // The file as the editor writes it, one line per message, "\n" for a break.
+  void loadMessages(const std::wstring& lines) {
+    writeFileBytes(folder_.file(L"tepo.dat"), shiftJis(lines));
+    loadFile(folder_.file(L"tepo.dat"));
+  }
+  void loadFile(const std::wstring& path) {
+    try {
+      mainTable().load(Text(reinterpret_cast<const char16_t*>(path.c_str())));
+    } catch (const RuntimeError&) {
+      // As the program's loader: silent, keeping what was read.
+    }
+  }
+
+  FrmSearch& form() { return frmSearch(); }
+
+  void open() {
+    ASSERT_TRUE(form().show());
+    waitFor([] { return false; }, 50);
+  }
+
+  // Types the text and clicks the search button; the report boxes it showed.
+  // untilReport receives the milliseconds from the click to the report box.
+  std::wstring search(const std::wstring& text, double* untilReport = nullptr) {
+    SetWindowTextW(form().text1(), text.c_str());
+    LARGE_INTEGER frequency, start;
+    QueryPerformanceFrequency(&frequency);
+    double seenAfter = -1;
+    MessageBoxAnswerer answerer(GetCurrentProcessId(), [&](const std::wstring&) {
+      LARGE_INTEGER now;
+      QueryPerformanceCounter(&now);
+      if (seenAfter < 0) seenAfter = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart;
+      return IDOK;
+    });
+    QueryPerformanceCounter(&start);
+    SendMessageW(form().cmdSearch(), BM_CLICK, 0, 0);
+    if (untilReport) *untilReport = seenAfter;
+    return answerer.texts();
+  }
+
+  std::vector<std::wstring> rows() { return listRows(form().List1()); }
+  std::wstring detail() { return windowText(form().Text2()); }
+
+  TempFolder folder_;
+};
+
+}  // namespace tepo::testing

@@ -1,0 +1,65 @@
+// The search dialog in the running program, opened by the popup menu's item.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "app/form1.h"
+#include "search_fixture.h"
+
+namespace tepo::testing {
+namespace {
+
+HWND openFromMenu(const TepoProcess& tepo) {
+  PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuFind, 0), 0);
+  HWND w = nullptr;
+  waitFor([&] { return (w = findWindow(tepo.pid(), L"tepoSearch", L"検索")) != nullptr && IsWindowVisible(w); });
+  return w;
+}
+
+std::wstring clickAndAnswer(const TepoProcess& tepo, HWND button) {
+  MessageBoxAnswerer answerer(tepo.pid(), answerOk);
+  PostMessageW(button, BM_CLICK, 0, 0);
+  waitFor([&] { return answerer.count() > 0; });
+  return answerer.texts();
+}
+
+TEST(SearchProgram, MenuItemOpensOneDialogThatSearchesTheFilesMessages) {
+  const std::string messages = shiftJis(L"おはよう\r\nこんにちは\r\nこんばんは\\nおやすみ\r\n");
+  TepoProcess tepo(&messages);
+  ASSERT_TRUE(tepo.started());
+  HWND w = openFromMenu(tepo);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(GetWindow(w, GW_OWNER), nullptr);
+  HWND text1 = GetDlgItem(w, FrmSearch::kText1);
+  HWND list = GetDlgItem(w, FrmSearch::kList1);
+  SetWindowTextW(text1, L"こん");
+  EXPECT_EQ(clickAndAnswer(tepo, GetDlgItem(w, FrmSearch::kCmdSearch)), L"2件 見つかりました。");
+  EXPECT_EQ(listRows(list), (std::vector<std::wstring>{L"こんにちは", L"こんばんは\r\nおやすみ"}));
+
+  // The item again: the same window, its contents kept.
+  HWND again = openFromMenu(tepo);
+  EXPECT_EQ(again, w);
+  EXPECT_EQ(windowText(text1), L"こん");
+  EXPECT_EQ(listRows(list).size(), 2u);
+
+  // 終了 unloads it; the next opening is a fresh, empty window.
+  PostMessageW(GetDlgItem(w, FrmSearch::kCommand1), BM_CLICK, 0, 0);
+  ASSERT_TRUE(waitFor([&] { return !IsWindow(w); }));
+  HWND fresh = openFromMenu(tepo);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(windowText(GetDlgItem(fresh, FrmSearch::kText1)), L"");
+  EXPECT_TRUE(listRows(GetDlgItem(fresh, FrmSearch::kList1)).empty());
+  EXPECT_EQ(windowText(GetDlgItem(fresh, FrmSearch::kText2)), L"");
+  EXPECT_EQ(WaitForSingleObject(tepo.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program ended";
+}
+
+TEST(SearchProgram, WithoutAMessageFileTheDialogReportsNothingFound) {
+  TepoProcess tepo(nullptr);
+  ASSERT_TRUE(tepo.started());
+  HWND w = openFromMenu(tepo);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(clickAndAnswer(tepo, GetDlgItem(w, FrmSearch::kCmdSearch)), L"見つかりませんでした。");
+  EXPECT_TRUE(listRows(GetDlgItem(w, FrmSearch::kList1)).empty());
+}
+
+}  // namespace
+}  // namespace tepo::testing

@@ -7,6 +7,7 @@
 #include "editor/frm_mente.h"
 #include "balloon/frm_msg.h"
 #include "forms/screen.h"
+#include "search/frm_search.h"
 #include "store/measure.h"
 #include "store/files.h"
 #include "store/message_table.h"
@@ -197,7 +198,8 @@ void Form1::setTimer1(bool enabled, UINT interval) {
 void Form1::Timer1_Timer() { showMessage(); }
 
 void Form1::mnuFind_Click() {
-  // Shows the search dialog (being written).
+  // Modeless and unowned; an open dialog keeps what it shows.
+  frmSearch().show();
 }
 
 void Form1::mnuMente_Click() { menteForm().show(); }

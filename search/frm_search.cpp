@@ -43,7 +43,8 @@ bool FrmSearch::createWindow() {
   design.className = L"tepoSearch";
   design.caption = L"検索";
   // A fixed tool window: small caption with a close box, no icon, no taskbar button.
-  design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  // No WS_CLIPCHILDREN: the frames draw no background of their own, the window does it.
+  design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   design.exStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
   design.clientWidth = forms::twipsToPixelsX(kClientWidth);
   design.clientHeight = forms::twipsToPixelsY(kClientHeight);

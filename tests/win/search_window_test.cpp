@@ -139,6 +139,20 @@ TEST_F(SearchWindow, ListIsPaleYellowAndTheDetailBoxUsesTheGothicFont) {
   EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(form().text1(), WM_GETFONT, 0, 0)), forms::defaultFont());
 }
 
+TEST_F(SearchWindow, FramesShowTheWindowBackgroundAroundTheirControls) {
+  open();
+  RedrawWindow(form().hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  HDC dc = GetDC(form().hwnd());
+  // Inside the frames, where no control stands: a group box paints no background.
+  COLORREF inFrame1 = GetPixel(dc, px(3000), py(850));
+  COLORREF inFrame4 = GetPixel(dc, px(180), py(6500));
+  COLORREF outside = GetPixel(dc, px(4000), py(6500));
+  ReleaseDC(form().hwnd(), dc);
+  EXPECT_EQ(inFrame1, GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(inFrame4, GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(outside, GetSysColor(COLOR_BTNFACE));
+}
+
 // Searches.
 
 TEST_F(SearchWindow, CaseAndWidthAreDistinct) {

@@ -227,7 +227,12 @@ HWND findMessageBox(DWORD pid) { return findWindow(pid, L"#32770", L"tepo"); }
 
 std::wstring messageBoxText(HWND box) {
   HWND text = GetDlgItem(box, 0xFFFF);
-  return text ? windowText(text) : std::wstring();
+  if (!text) return std::wstring();
+  // Read without a message: the box's thread may be slow to answer one, and
+  // a timed-out WM_GETTEXT would give an empty text.
+  std::vector<wchar_t> buffer(8192);
+  int n = InternalGetWindowText(text, buffer.data(), static_cast<int>(buffer.size()));
+  return n > 0 ? std::wstring(buffer.data(), static_cast<std::size_t>(n)) : windowText(text);
 }
 
 void pressButton(HWND box, int id) {

@@ -13,7 +13,7 @@ echo "== native (Linux) =="
 source "$root/scripts/wine-env.sh"
 tepo_wine_env "$build/win/wineprefix"
 tepo_ensure_display
-tepo_ensure_prefix
+tepo_ensure_prefix unmanaged
 tepo_start_services
 echo "== under Wine =="
 wine "$build/win/bin/bench_store.exe" </dev/null

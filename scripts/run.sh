@@ -10,7 +10,8 @@ bash "$root/scripts/build.sh" win tepo
 
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
-tepo_wine_env "$build/win/wineprefix"
+# A prefix of its own: the tests' one leaves window management to Wine.
+tepo_wine_env "$build/win/wineprefix-desktop"
 had_display=${DISPLAY:-}
 TEPO_SCREEN=${TEPO_SCREEN:-1280x800x24} tepo_ensure_display
 tepo_ensure_prefix

@@ -18,7 +18,7 @@ printf 'subdirs("native" "fuzz" "win")\n' > "$build/CTestTestfile.cmake"
 source "$root/scripts/wine-env.sh"
 tepo_wine_env "$build/win/wineprefix"
 tepo_ensure_display
-tepo_ensure_prefix
+tepo_ensure_prefix unmanaged
 cleanup() {
   wineserver -k 2>/dev/null || true
   if [ -n "${TEPO_XVFB_PID:-}" ]; then kill "$TEPO_XVFB_PID" 2>/dev/null || true; fi

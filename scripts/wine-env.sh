@@ -33,7 +33,11 @@ tepo_ensure_display() {
 
 # Creates the prefix once (later runs reuse it), with the Japanese gothic font
 # standing in for MS Gothic so that text fits the windows as designed.
+# With "unmanaged", Wine places its windows itself instead of leaving them to a
+# window manager: on a bare virtual display there is none, and Wine would wait
+# two seconds for it each time a captioned window (a message box) closes.
 tepo_ensure_prefix() {
+  local unmanaged=${1:-}
   if [ -f "$WINEPREFIX/.tepo-ready" ]; then return 0; fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
@@ -48,6 +52,9 @@ tepo_ensure_prefix() {
       printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
       printf '"ＭＳ ゴシック"="IPAGothic"\r\n"MS Gothic"="IPAGothic"\r\n'
       printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"MS PGothic"="IPAPGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n\r\n'
+      if [ "$unmanaged" = unmanaged ]; then
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
+      fi
     } | iconv -f UTF-8 -t UTF-16 > "$reg"
     wine regedit /S "$reg" >/dev/null 2>&1
     wineserver -w

@@ -12,6 +12,6 @@ fi
 source "$here/wine-env.sh"
 tepo_wine_env "$prefix"
 tepo_ensure_display
-tepo_ensure_prefix
+tepo_ensure_prefix unmanaged
 tepo_start_services
 exec wine "$@"

@@ -19,15 +19,25 @@ Text decode(const char* bytes, std::size_t length) {
 
 namespace {
 
+std::size_t maxBytesPerUnit() {
+  static const std::size_t bytes = [] {
+    CPINFO info{};
+    return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 0 ? static_cast<std::size_t>(info.MaxCharSize) : 4u;
+  }();
+  return bytes;
+}
+
 std::string convert(const Text& text, DWORD flags, BOOL* usedDefault) {
   if (text.empty()) return std::string();
-  if (text.size() > static_cast<std::size_t>(INT_MAX / 2)) raise(ErrorCode::OutOfMemory);
+  if (text.size() > static_cast<std::size_t>(INT_MAX) / maxBytesPerUnit()) raise(ErrorCode::OutOfMemory);
   const wchar_t* src = reinterpret_cast<const wchar_t*>(text.data());
   int srcLen = static_cast<int>(text.size());
-  int n = WideCharToMultiByte(CP_ACP, flags, src, srcLen, nullptr, 0, nullptr, nullptr);
+  // One pass into a buffer of the largest size, instead of measuring first.
+  std::string out(text.size() * maxBytesPerUnit(), '\0');
+  int n = WideCharToMultiByte(CP_ACP, flags, src, srcLen, &out[0], static_cast<int>(out.size()), nullptr,
+                              usedDefault);
   if (n <= 0) raise(ErrorCode::DeviceIo);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, flags, src, srcLen, &out[0], n, nullptr, usedDefault);
+  out.resize(static_cast<std::size_t>(n));
   return out;
 }
 

@@ -1,5 +1,6 @@
 #include "store/message_file.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "store/ansi.h"
@@ -58,18 +59,45 @@ void readMessageFile(const Text& path, const std::function<void(Text&&)>& store)
   readMessages(*file, store);
 }
 
+namespace {
+
+// Whether the reader would split or trim the message unless it is quoted, and
+// whether quoting can carry it (it cannot hold a double quote). CR LF becomes
+// "\n", which changes neither answer.
+bool wantsQuotes(const Text& message) {
+  bool splitOrTrimmed = message.find(u',') != Text::npos || (!message.empty() && message[0] == u' ');
+  return splitOrTrimmed && message.find(u'"') == Text::npos;
+}
+
+void appendLine(Text& out, const Text& message) {
+  bool quoted = wantsQuotes(message);
+  if (quoted) out += u'"';
+  std::size_t start = 0;
+  for (std::size_t found; (found = message.find(u"\r\n", start)) != Text::npos; start = found + 2) {
+    out.append(message, start, found - start);
+    out += u"\\n";
+  }
+  out.append(message, start, Text::npos);
+  if (quoted) out += u'"';
+}
+
+}  // namespace
+
 Text formatLine(const Text& message) {
-  Text line = collapseLineBreaks(message);
-  bool needsQuotes = line.find(u',') != Text::npos || (!line.empty() && line[0] == u' ');
-  if (needsQuotes && line.find(u'"') == Text::npos) return u"\"" + line + u"\"";
+  Text line;
+  appendLine(line, message);
   return line;
 }
 
 std::string formatFile(const std::vector<Text>& messages, std::size_t count, bool* lossy) {
   if (lossy) *lossy = false;
+  count = std::min(count, messages.size());
+  std::size_t size = 0;
+  for (std::size_t i = 0; i < count; ++i) size += messages[i].size() + 4;
   Text all;
-  for (std::size_t i = 0; i < count && i < messages.size(); ++i) {
-    all += formatLine(messages[i]);
+  all.reserve(size);
+  for (std::size_t i = 0; i < count; ++i) {
+    appendLine(all, messages[i]);
     all += u"\r\n";
   }
   // One conversion for the whole file: far cheaper than one per line.

@@ -8,3 +8,5 @@ set_tests_properties(win.fault_setup PROPERTIES FIXTURES_SETUP locked_folder)
 set_tests_properties(win.fault_cleanup PROPERTIES FIXTURES_CLEANUP locked_folder)
 set_tests_properties(win.fault_test PROPERTIES FIXTURES_REQUIRED locked_folder
   ENVIRONMENT "TEPO_LOCKED_FOLDER=${locked_windows}")
+tepo_wine_test(soak_windows_test)
+set_tests_properties(win.soak_windows_test PROPERTIES LABELS soak)

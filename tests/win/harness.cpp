@@ -157,6 +157,17 @@ BOOL CALLBACK countProc(HWND hwnd, LPARAM lParam) {
 
 }  // namespace
 
+unsigned long gdiObjectCount() {
+  DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (counted != 0) return counted;
+  unsigned long live = 0;
+  // Wine takes a handle with its upper word 0 as "whatever generation".
+  for (UINT_PTR slot = 1; slot < 0x10000; ++slot) {
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
+  }
+  return live;
+}
+
 int countWindows(DWORD pid, const wchar_t* cls) {
   CountState s{pid, cls, 0};
   EnumWindows(countProc, reinterpret_cast<LPARAM>(&s));

@@ -38,6 +38,10 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 HWND findWindow(DWORD pid, const wchar_t* className, const wchar_t* caption);
 std::wstring windowText(HWND hwnd);
 std::wstring className(HWND hwnd);
+// GDI objects alive in this process: the system's count where it keeps one;
+// under Wine, which reports 0, by asking every slot of the handle table.
+unsigned long gdiObjectCount();
+
 // How many top-level windows of the class the process has.
 int countWindows(DWORD pid, const wchar_t* className);
 

@@ -29,6 +29,9 @@ constexpr char16_t kBlankRow[] = u"この行にはメッセージがありませ
 constexpr char16_t kFull[] = u"これ以上追加できません（最大32767件）";
 constexpr char16_t kAskLossy[] =
     u"行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？";
+constexpr char16_t kAskUncarriable[] =
+    u"行目のメッセージは \" で始まるか \" と , を含むため、次に開いたとき元どおりに読み込めません。"
+    u"このまま保存しますか？";
 
 // The design, in twips; a control in a frame is placed from the frame's corner.
 constexpr double kClientWidth = 7830;
@@ -188,6 +191,10 @@ void frmMente::setList() {
 bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
   int lossyRow = mente_.firstUnrepresentableRow();
   if (lossyRow >= 0 && !forms::confirm(hwnd(), number(lossyRow + 1) + kAskLossy)) return false;
+  // Saying "saved" for a message that comes back cut short, or that swallows
+  // the ones after it, would mislead: ask first.
+  int uncarriableRow = mente_.firstUncarriableRow();
+  if (uncarriableRow >= 0 && !forms::confirm(hwnd(), number(uncarriableRow + 1) + kAskUncarriable)) return false;
   if (!replaceable(strFile) || !mente_.save(strFile, ops)) {
     // The old file is still there as it was; the main table keeps its messages.
     forms::report(hwnd(), kSaveFailed);

@@ -70,6 +70,13 @@ int MenteTable::firstUnrepresentableRow() const {
   return -1;
 }
 
+int MenteTable::firstUncarriableRow() const {
+  for (int i = 0; i < menteCount; ++i) {
+    if (formatCannotCarry(menteList[static_cast<std::size_t>(i)])) return i;
+  }
+  return -1;
+}
+
 bool MenteTable::save(const Text& path, FileOps& ops) const {
   std::string bytes;
   try {

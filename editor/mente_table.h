@@ -55,6 +55,9 @@ class MenteTable {
   // The first message row that loses characters in the code page, or -1.
   int firstUnrepresentableRow() const;
 
+  // The first message row that would not come back from the file as it is, or -1.
+  int firstUncarriableRow() const;
+
   // Writes the messages to path through a temporary file; on failure the old
   // file stays as it was. The table itself never changes by saving.
   bool save(const Text& path, FileOps& ops) const;

@@ -104,6 +104,13 @@ std::string formatFile(const std::vector<Text>& messages, std::size_t count, boo
   return ansi::encode(all, lossy);
 }
 
+bool formatCannotCarry(const Text& message) {
+  // Without a double quote, quoting carries commas and leading blanks.
+  if (message.find(u'"') == Text::npos) return false;
+  std::size_t first = message.find_first_not_of(u' ');
+  return message[first] == u'"' || message[0] == u' ' || message.find(u',') != Text::npos;
+}
+
 bool hasUnrepresentable(const Text& message) {
   bool lossy = false;
   ansi::encode(message, &lossy);

@@ -189,6 +189,24 @@ TEST_F(MenteSaving, UnwritableCharactersAreAskedAboutByRow) {
   EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
 }
 
+TEST_F(MenteSaving, MessagesTheFileCannotCarryAreAskedAboutByRow) {
+  open(&kABCD);
+  // Read back, this would run on through the messages after it.
+  typeText(L"\"unclosed quote");
+  click(frmMente::kBtnAdd);
+  const std::wstring question =
+      L"5行目のメッセージは \" で始まるか \" と , を含むため、次に開いたとき元どおりに読み込めません。"
+      L"このまま保存しますか？";
+
+  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(question)), question);
+  EXPECT_EQ(fileBytes(), kABCD);
+  EXPECT_EQ(form().table().count(), 5);
+
+  // OK writes the line as it is, as the format always has.
+  EXPECT_EQ(menu(frmMente::kMnuSave), question + L"|" + kSaved);
+  EXPECT_EQ(fileBytes(), kABCD + "\"unclosed quote\r\n");
+}
+
 // Any message without a double quote, a lone CR or LF, or a literal "\n" comes
 // back from a save and a load exactly as it was, in the system's code page.
 TEST_F(MenteSaving, CarriableMessagesSurviveSaveAndReload) {

@@ -51,6 +51,9 @@ TEST(Soak, TenThousandBalloonsKeepMemoryAndObjectsFlat) {
   drive(tepo, WM_MOUSEMOVE, 1, WM_LBUTTONUP, 5000);
   drive(tepo, WM_TIMER, 1, 0, 4000);  // the ten-second mode's path
 
+  // A sent message overtakes the posted ones still queued: let the queue drain,
+  // then the last balloon stands.
+  tepo::testing::waitFor([&] { return tepo::testing::countWindows(tepo.pid(), L"tepoBalloon") == 1; }, 5000);
   const SIZE_T after = privateBytes(tepo.process());
   std::printf("private bytes after 1000 balloons: %zu, after 10000: %zu\n", static_cast<size_t>(before),
               static_cast<size_t>(after));

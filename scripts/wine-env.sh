@@ -16,19 +16,29 @@ tepo_wine_env() {
 # test cursors far right, where a 16-bit twips value would overflow.
 tepo_ensure_display() {
   if [ -n "${DISPLAY:-}" ]; then return 0; fi
-  local n
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then break; fi
+  local n pid i
+  for n in $(seq 90 399); do
+    # A lock whose server is gone is stale; Xvfb takes such a number over.
+    if [ -e "/tmp/.X${n}-lock" ]; then
+      pid=$(tr -d ' ' < "/tmp/.X${n}-lock" 2>/dev/null)
+      if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then continue; fi
+      rm -f "/tmp/.X${n}-lock" "/tmp/.X11-unix/X${n}" 2>/dev/null
+    fi
+    Xvfb ":${n}" -screen 0 "${TEPO_SCREEN:-3840x1080x24}" -nolisten tcp >/dev/null 2>&1 &
+    TEPO_XVFB_PID=$!
+    for i in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X${n}" ] && break
+      kill -0 "$TEPO_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -e "/tmp/.X11-unix/X${n}" ] && kill -0 "$TEPO_XVFB_PID" 2>/dev/null; then
+      export DISPLAY=":${n}"
+      export TEPO_XVFB_PID
+      return 0
+    fi
   done
-  Xvfb ":${n}" -screen 0 "${TEPO_SCREEN:-3840x1080x24}" -nolisten tcp >/dev/null 2>&1 &
-  TEPO_XVFB_PID=$!
-  local i
-  for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X${n}" ] && break
-    sleep 0.1
-  done
-  export DISPLAY=":${n}"
-  export TEPO_XVFB_PID
+  echo "Could not start a virtual display (Xvfb)." >&2
+  return 1
 }
 
 # Creates the prefix once (later runs reuse it), with the Japanese gothic font

@@ -12,6 +12,10 @@ namespace tepo::ansi {
 Text decode(const char* bytes, std::size_t length);
 inline Text decode(const std::string& bytes) { return decode(bytes.data(), bytes.size()); }
 
+// The same into out, replacing its contents but keeping its storage, for a
+// caller that decodes block after block.
+void decodeInto(const char* bytes, std::size_t length, Text& out);
+
 // Characters without a form in the code page become '?' (or the code page's
 // default character); lossy, when given, tells whether that happened.
 std::string encode(const Text& text, bool* lossy = nullptr);

@@ -73,6 +73,8 @@ Text decode(const char* bytes, std::size_t length) {
   return out;
 }
 
+void decodeInto(const char* bytes, std::size_t length, Text& out) { out = decode(bytes, length); }
+
 std::string encode(const Text& text, bool* lossy) {
   std::string out;
   out.reserve(text.size() * 2);

@@ -7,13 +7,21 @@ namespace tepo::ansi {
 
 bool isLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_ACP, byte) != FALSE; }
 
-Text decode(const char* bytes, std::size_t length) {
-  if (length == 0) return Text();
+void decodeInto(const char* bytes, std::size_t length, Text& out) {
+  out.clear();
+  if (length == 0) return;
   if (length > static_cast<std::size_t>(INT_MAX)) raise(ErrorCode::OutOfMemory);
-  int n = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(length), nullptr, 0);
+  // No code page gives more UTF-16 units than bytes: one call, no measuring.
+  out.resize(length);
+  int n = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(length), reinterpret_cast<wchar_t*>(&out[0]),
+                              static_cast<int>(length));
   if (n <= 0) raise(ErrorCode::DeviceIo);
-  Text out(static_cast<std::size_t>(n), u'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(length), reinterpret_cast<wchar_t*>(&out[0]), n);
+  out.resize(static_cast<std::size_t>(n));
+}
+
+Text decode(const char* bytes, std::size_t length) {
+  Text out;
+  decodeInto(bytes, length, out);
   return out;
 }
 

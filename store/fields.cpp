@@ -23,13 +23,13 @@ Text replaceAll(const Text& text, const Text& from, const Text& to) {
 
 }  // namespace
 
-void FieldParser::feed(const Text& chunk) {
+void FieldParser::feed(const char16_t* chunk, std::size_t length) {
   // Drop what has been consumed so that the buffer holds only the open field.
   if (pos_ > 0) {
     buffer_.erase(0, pos_);
     pos_ = 0;
   }
-  buffer_.append(chunk);
+  buffer_.append(chunk, length);
 }
 
 bool FieldParser::next(Text& field, bool atEnd) {

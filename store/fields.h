@@ -15,7 +15,8 @@ namespace tepo {
 // - a comma, a CR LF pair, a lone CR or a lone LF ends a field and is consumed.
 class FieldParser {
  public:
-  void feed(const Text& chunk);
+  void feed(const Text& chunk) { feed(chunk.data(), chunk.size()); }
+  void feed(const char16_t* chunk, std::size_t length);
 
   // Takes the next complete field. Until atEnd is true a field that reaches the
   // end of the text so far is incomplete and stays for the next feed. Returns

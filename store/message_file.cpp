@@ -35,6 +35,7 @@ void readMessages(InputFile& file, const std::function<void(Text&&)>& store) {
   std::string pending;
   std::unique_ptr<char[]> block(new char[kBlockSize]);
   bool atEnd = false;
+  Text decoded;  // one buffer for every block
   for (;;) {
     // A fresh string per field: it is allocated once, at its size, and moved on.
     for (Text field; parser.next(field, atEnd); field = Text()) store(expandLineBreaks(std::move(field)));
@@ -43,13 +44,15 @@ void readMessages(InputFile& file, const std::function<void(Text&&)>& store) {
     std::size_t got = file.read(block.get(), kBlockSize);
     if (got == 0) {
       atEnd = true;
-      parser.feed(ansi::decode(pending));
+      ansi::decodeInto(pending.data(), pending.size(), decoded);
+      parser.feed(decoded);
       pending.clear();
       continue;
     }
     pending.append(block.get(), got);
     std::size_t whole = completePrefix(pending);
-    parser.feed(ansi::decode(pending.data(), whole));
+    ansi::decodeInto(pending.data(), whole, decoded);
+    parser.feed(decoded);
     pending.erase(0, whole);
   }
 }

@@ -66,21 +66,6 @@ HMENU createMenuBar() {
   return bar;
 }
 
-// Whether an existing file could be replaced now: not read-only and not held
-// open without sharing. Checked first because a replace that fails half-way
-// can leave a temporary of the system's own behind; a missing file is fine.
-bool replaceable(const Text& path) {
-  HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_WRITE | DELETE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    CloseHandle(h);
-    return true;
-  }
-  DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 Text number(int n) {
   std::string digits = std::to_string(n);
   return Text(digits.begin(), digits.end());
@@ -195,7 +180,7 @@ bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
   // the ones after it, would mislead: ask first.
   int uncarriableRow = mente_.firstUncarriableRow();
   if (uncarriableRow >= 0 && !forms::confirm(hwnd(), number(uncarriableRow + 1) + kAskUncarriable)) return false;
-  if (!replaceable(strFile) || !mente_.save(strFile, ops)) {
+  if (!mente_.save(strFile, ops)) {
     // The old file is still there as it was; the main table keeps its messages.
     forms::report(hwnd(), kSaveFailed);
     return false;

@@ -27,6 +27,16 @@ class Win32InputFile : public InputFile {
   HANDLE handle_;
 };
 
+// Whether an existing file can be replaced now: not read-only and not held
+// open without sharing.
+bool replaceable(const Text& path) {
+  HANDLE h = CreateFileW(wide(path), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
 class Win32FileOps : public FileOps {
  public:
   Handle createTemp(const Text& target, Text& tempPath) override {
@@ -61,6 +71,9 @@ class Win32FileOps : public FileOps {
 
   bool replace(const Text& target, const Text& temp) override {
     if (GetFileAttributesW(wide(target)) != INVALID_FILE_ATTRIBUTES) {
+      // A read-only or locked target is refused before ReplaceFileW tries:
+      // failing half-way, it can leave a temporary file of its own behind.
+      if (!replaceable(target)) return false;
       // The old file's attributes, and its place for a reader holding it, stay.
       return ReplaceFileW(wide(target), wide(temp), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                           nullptr) != FALSE;

@@ -215,23 +215,18 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     onTaskbarCreated();
     return 0;
   }
-  // No failure may end the resident program from inside an event.
-  try {
-    switch (message) {
-      case WM_MOUSEMOVE:
-        Form_MouseMove(static_cast<short>(LOWORD(lParam)));
-        return 0;
-      case WM_TIMER:
-        if (wParam == kTimer1) Timer1_Timer();
-        return 0;
-      case WM_COMMAND:
-        if (HIWORD(wParam) == 0 && lParam == 0) runMenuCommand(LOWORD(wParam));
-        return 0;
-    }
-  } catch (const std::exception&) {
-    return 0;
-  }
+  // A failure that escapes a handler ends only that message: the window
+  // procedure of every window traps it.
   switch (message) {
+    case WM_MOUSEMOVE:
+      Form_MouseMove(static_cast<short>(LOWORD(lParam)));
+      return 0;
+    case WM_TIMER:
+      if (wParam == kTimer1) Timer1_Timer();
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == 0 && lParam == 0) runMenuCommand(LOWORD(wParam));
+      return 0;
     case WM_CLOSE:
       // Unloading Form1 ends the program.
       Form_Unload();

@@ -48,27 +48,34 @@ tepo_ensure_display() {
 # two seconds for it each time a captioned window (a message box) closes.
 tepo_ensure_prefix() {
   local unmanaged=${1:-}
-  if [ -f "$WINEPREFIX/.tepo-ready" ]; then return 0; fi
+  local settings
+  settings=$(
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+    printf '"ＭＳ ゴシック"="IPAGothic"\r\n"MS Gothic"="IPAGothic"\r\n'
+    printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"MS PGothic"="IPAPGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n\r\n'
+    if [ "$unmanaged" = unmanaged ]; then
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
+    fi
+  )
+  # A prefix made by an older script gets the settings it lacks, without
+  # being made again.
+  local stamp="$WINEPREFIX/.tepo-ready"
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$settings" ]; then return 0; fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ -f "$WINEPREFIX/.tepo-ready" ]; then exit 0; fi
-    echo "Creating the Wine prefix $WINEPREFIX (once)..." >&2
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-    local reg="$WINEPREFIX/tepo-fonts.reg"
-    {
-      printf 'Windows Registry Editor Version 5.00\r\n\r\n'
-      printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
-      printf '"ＭＳ ゴシック"="IPAGothic"\r\n"MS Gothic"="IPAGothic"\r\n'
-      printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"MS PGothic"="IPAPGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n\r\n'
-      if [ "$unmanaged" = unmanaged ]; then
-        printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
-      fi
-    } | iconv -f UTF-8 -t UTF-16 > "$reg"
+    if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$settings" ]; then exit 0; fi
+    if [ ! -f "$stamp" ]; then
+      echo "Creating the Wine prefix $WINEPREFIX (once)..." >&2
+      wineboot -i >/dev/null 2>&1 || true
+      wineserver -w
+    fi
+    local reg="$WINEPREFIX/tepo-settings.reg"
+    printf '%s\n' "$settings" | iconv -f UTF-8 -t UTF-16 > "$reg"
     wine regedit /S "$reg" >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.tepo-ready"
+    printf '%s' "$settings" > "$stamp"
   ) 9>"$WINEPREFIX.lock"
 }
 

@@ -120,7 +120,7 @@ void Form1::showMessage() {
   try {
     const MessageTable& table = mainTable();
     int16_t index = pickIndex(random_.next(), table.count());
-    const Text& text = table.at(index);
+    const Text text(table.at(index));
     lineCnt = measureWidth(text);
     crCnt = add16(countBreaks(text), 1);
     showBalloon(text);

@@ -21,7 +21,7 @@ void MenteTable::appendRead(Text&& message) {
 void MenteTable::load(const Text& path) {
   reset();
   try {
-    readMessageFile(path, [this](Text&& message) { appendRead(std::move(message)); });
+    readMessageFile(path, [this](TextView message) { appendRead(Text(message)); });
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }

@@ -151,14 +151,14 @@ void FrmSearch::cmdSearch_Click() {
   hits_ = SearchHits();
   hits_ = findHits(mainTable().list(), searchText);
 
-  const std::vector<Text>& msgList = mainTable().list();
+  const std::vector<TextView>& msgList = mainTable().list();
   // Many rows: reserve once and draw once at the end.
   std::size_t characters = 0;
   for (int k = 0; k < hits_.hitCount; ++k) characters += msgList[static_cast<std::size_t>(hits_.hitList[k])].size();
   SendMessageW(List1_, LB_INITSTORAGE, static_cast<WPARAM>(hits_.hitCount),
                static_cast<LPARAM>((characters + hits_.hitCount) * sizeof(wchar_t)));
   SendMessageW(List1_, WM_SETREDRAW, FALSE, 0);
-  for (int k = 0; k < hits_.hitCount; ++k) forms::listAdd(List1_, msgList[static_cast<std::size_t>(hits_.hitList[k])]);
+  for (int k = 0; k < hits_.hitCount; ++k) forms::listAdd(List1_, Text(msgList[static_cast<std::size_t>(hits_.hitList[k])]));
   SendMessageW(List1_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(List1_, nullptr, TRUE);
 

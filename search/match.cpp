@@ -4,12 +4,12 @@
 
 namespace tepo {
 
-bool occursIn(const Text& searchText, const Text& message) {
+bool occursIn(const Text& searchText, TextView message) {
   if (message.empty()) return false;
-  return message.find(searchText) != Text::npos;
+  return message.find(searchText) != TextView::npos;
 }
 
-SearchHits findHits(const std::vector<Text>& msgList, const Text& searchText) {
+SearchHits findHits(const std::vector<TextView>& msgList, const Text& searchText) {
   SearchHits hits;
   // The table is at most 32768 entries, so every position fits 16 bits.
   const long upper = static_cast<long>(msgList.size()) - 1;
@@ -29,11 +29,11 @@ Text hitReport(int16_t hitCount) {
   return digits + u"件 見つかりました。";
 }
 
-Text hitDetail(const SearchHits& hits, int row, const std::vector<Text>& msgList) {
+Text hitDetail(const SearchHits& hits, int row, const std::vector<TextView>& msgList) {
   if (row < 0 || row >= hits.hitCount || static_cast<std::size_t>(row) >= hits.hitList.size()) return Text();
   const int16_t position = hits.hitList[static_cast<std::size_t>(row)];
   if (position < 0 || static_cast<std::size_t>(position) >= msgList.size()) return Text();
-  return msgList[static_cast<std::size_t>(position)];
+  return Text(msgList[static_cast<std::size_t>(position)]);
 }
 
 }  // namespace tepo

@@ -11,7 +11,7 @@ namespace tepo {
 // Whether searchText occurs in message: exact 16-bit code units, so case,
 // width and kana all differ. An empty message contains nothing, not even the
 // empty text; the empty text occurs in every other message.
-bool occursIn(const Text& searchText, const Text& message);
+bool occursIn(const Text& searchText, TextView message);
 
 // The result of one search: row k of the list shows msgList(hitList[k]).
 // Without a hit hitList is the single entry 0 and hitCount is 0.
@@ -22,7 +22,7 @@ struct SearchHits {
 
 // Scans every entry of msgList in table order, the spare empty one at the end
 // included (it never matches).
-SearchHits findHits(const std::vector<Text>& msgList, const Text& searchText);
+SearchHits findHits(const std::vector<TextView>& msgList, const Text& searchText);
 
 // The report after a search: the count followed by "件 見つかりました。", or
 // "見つかりませんでした。" for none.
@@ -31,6 +31,6 @@ Text hitReport(int16_t hitCount);
 // What the detail box shows for a selected row: the message now standing at
 // the row's recorded position. A position past the end of the table (recorded
 // before a reload shrank it) or a row without a hit gives the empty text.
-Text hitDetail(const SearchHits& hits, int row, const std::vector<Text>& msgList);
+Text hitDetail(const SearchHits& hits, int row, const std::vector<TextView>& msgList);
 
 }  // namespace tepo

@@ -42,6 +42,14 @@ void FieldParser::feed(const char16_t* chunk, std::size_t length) {
 }
 
 bool FieldParser::next(Text& field, bool atEnd) {
+  char16_t* data = nullptr;
+  std::size_t length = 0;
+  if (!next(data, length, atEnd)) return false;
+  field.assign(data, length);
+  return true;
+}
+
+bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd) {
   const std::size_t size = buffer_.size();
   if (pos_ >= size) return false;
 
@@ -49,7 +57,8 @@ bool FieldParser::next(Text& field, bool atEnd) {
   if (start == Text::npos) {
     if (!atEnd) return false;
     // Only spaces remain: they make one empty field.
-    field.clear();
+    field = buffer_.data() + size;
+    length = 0;
     pos_ = size;
     return true;
   }
@@ -62,7 +71,8 @@ bool FieldParser::next(Text& field, bool atEnd) {
     std::size_t close = buffer_.find(u'"', contentBegin);
     if (close == Text::npos) {
       if (!atEnd) return false;
-      field.assign(buffer_, contentBegin, Text::npos);
+      field = buffer_.data() + contentBegin;
+      length = size - contentBegin;
       pos_ = size;
       return true;
     }
@@ -86,21 +96,23 @@ bool FieldParser::next(Text& field, bool atEnd) {
     after = delimiter + 1;
   }
 
-  field.assign(buffer_, contentBegin, contentEnd - contentBegin);
+  field = buffer_.data() + contentBegin;
+  length = contentEnd - contentBegin;
   pos_ = after;
   return true;
 }
 
-Text expandLineBreaks(Text field) {
-  // "\n" and CR LF are both two units: replace in place, left to right,
-  // without overlap, and without allocating.
-  const std::size_t n = field.size();
-  for (std::size_t i = 0; i + 1 < n; ++i) {
+void expandLineBreaks(char16_t* field, std::size_t length) {
+  for (std::size_t i = 0; i + 1 < length; ++i) {
     if (field[i] == u'\\' && field[i + 1] == u'n') {
       field[i] = u'\r';
       field[++i] = u'\n';
     }
   }
+}
+
+Text expandLineBreaks(Text field) {
+  if (!field.empty()) expandLineBreaks(&field[0], field.size());
   return field;
 }
 

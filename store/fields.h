@@ -23,6 +23,10 @@ class FieldParser {
   // false when no complete field is available or, at the end, no input is left.
   bool next(Text& field, bool atEnd);
 
+  // The same without a copy: the field's characters inside the parser, which
+  // the caller may change in place; valid until the next feed.
+  bool next(char16_t*& field, std::size_t& length, bool atEnd);
+
  private:
   Text buffer_;
   std::size_t pos_ = 0;
@@ -30,6 +34,8 @@ class FieldParser {
 
 // Every "\n" (backslash, n) becomes CR LF, scanned left to right without overlap.
 Text expandLineBreaks(Text field);
+// The same in place: both are two units long.
+void expandLineBreaks(char16_t* field, std::size_t length);
 
 // Every CR LF becomes "\n": the inverse that the writer applies.
 Text collapseLineBreaks(const Text& message);

@@ -30,15 +30,20 @@ std::size_t completePrefix(const std::string& bytes) {
 
 }  // namespace
 
-void readMessages(InputFile& file, const std::function<void(Text&&)>& store) {
+void readMessages(InputFile& file, const std::function<void(TextView)>& store) {
   FieldParser parser;
   std::string pending;
   std::unique_ptr<char[]> block(new char[kBlockSize]);
   bool atEnd = false;
   Text decoded;  // one buffer for every block
   for (;;) {
-    // A fresh string per field: it is allocated once, at its size, and moved on.
-    for (Text field; parser.next(field, atEnd); field = Text()) store(expandLineBreaks(std::move(field)));
+    // Each field is expanded where it lies and handed on without a copy.
+    char16_t* field = nullptr;
+    std::size_t length = 0;
+    while (parser.next(field, length, atEnd)) {
+      expandLineBreaks(field, length);
+      store(TextView(field, length));
+    }
     if (atEnd) return;
 
     std::size_t got = file.read(block.get(), kBlockSize);
@@ -57,7 +62,7 @@ void readMessages(InputFile& file, const std::function<void(Text&&)>& store) {
   }
 }
 
-void readMessageFile(const Text& path, const std::function<void(Text&&)>& store) {
+void readMessageFile(const Text& path, const std::function<void(TextView)>& store) {
   std::unique_ptr<InputFile> file = openInput(path);
   readMessages(*file, store);
 }
@@ -67,20 +72,20 @@ namespace {
 // Whether the reader would split or trim the message unless it is quoted, and
 // whether quoting can carry it (it cannot hold a double quote). CR LF becomes
 // "\n", which changes neither answer.
-bool wantsQuotes(const Text& message) {
+bool wantsQuotes(TextView message) {
   bool splitOrTrimmed = message.find(u',') != Text::npos || (!message.empty() && message[0] == u' ');
   return splitOrTrimmed && message.find(u'"') == Text::npos;
 }
 
-void appendLine(Text& out, const Text& message) {
+void appendLine(Text& out, TextView message) {
   bool quoted = wantsQuotes(message);
   if (quoted) out += u'"';
   std::size_t start = 0;
-  for (std::size_t found; (found = message.find(u"\r\n", start)) != Text::npos; start = found + 2) {
-    out.append(message, start, found - start);
+  for (std::size_t found; (found = message.find(u"\r\n", start)) != TextView::npos; start = found + 2) {
+    out.append(message.substr(start, found - start));
     out += u"\\n";
   }
-  out.append(message, start, Text::npos);
+  out.append(message.substr(start));
   if (quoted) out += u'"';
 }
 

@@ -12,10 +12,11 @@
 namespace tepo {
 
 // Reads every field of the file and hands each, with "\n" expanded to CR LF,
-// to store in file order. A failure to open or read the file raises, and so
-// does anything store raises; the file is closed on every path.
-void readMessageFile(const Text& path, const std::function<void(Text&&)>& store);
-void readMessages(InputFile& file, const std::function<void(Text&&)>& store);
+// to store in file order; the view is valid only during the call. A failure
+// to open or read the file raises, and so does anything store raises; the
+// file is closed on every path.
+void readMessageFile(const Text& path, const std::function<void(TextView)>& store);
+void readMessages(InputFile& file, const std::function<void(TextView)>& store);
 
 // One message as the writer puts it on its line, without the line end: CR LF
 // becomes "\n", and a message that the reader would split or trim (a comma,

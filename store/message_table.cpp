@@ -8,19 +8,23 @@
 namespace tepo {
 
 void MessageTable::reset() {
-  msgList.assign(1, Text());
+  msgList.assign(1, TextView());
+  characters_.clear();
   msgCount = 0;
 }
 
-void MessageTable::append(Text message) {
+void MessageTable::append(TextView message) {
   int16_t grown = add16(msgCount, 1);
   try {
+    // Room for the new spare first, so that a failure leaves the table as it was.
+    if (msgList.size() == msgList.capacity()) msgList.reserve(msgList.size() * 2);
+    TextView stored = characters_.store(message);
     // The spare entry becomes the message; a new spare goes behind it.
+    msgList[static_cast<std::size_t>(msgCount)] = stored;
     msgList.emplace_back();
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }
-  msgList[static_cast<std::size_t>(msgCount)] = std::move(message);
   msgCount = grown;
 }
 
@@ -33,13 +37,13 @@ void MessageTable::load(const Text& path) {
 void MessageTable::load(InputFile& file) {
   reset();
   try {
-    readMessages(file, [this](Text&& message) { append(std::move(message)); });
+    readMessages(file, [this](TextView message) { append(message); });
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }
 }
 
-const Text& MessageTable::at(long index) const {
+TextView MessageTable::at(long index) const {
   if (index < 0 || index > msgCount) raise(ErrorCode::SubscriptOutOfRange);
   return msgList[static_cast<std::size_t>(index)];
 }

@@ -6,21 +6,28 @@
 
 #include "store/files.h"
 #include "store/runtime.h"
+#include "store/text_arena.h"
 
 namespace tepo {
 
 constexpr int16_t kMaxMessages = 32767;
 
+// The messages' characters live in an arena the table owns, so a load makes
+// a few large allocations instead of one per message. The entries are views
+// into it, valid until the table is next loaded or reset: whoever needs a
+// message for longer keeps a copy.
 class MessageTable {
  public:
   MessageTable() { reset(); }
+  MessageTable(const MessageTable&) = delete;
+  MessageTable& operator=(const MessageTable&) = delete;
 
   // Back to one empty entry and no messages.
   void reset();
 
   // Adds a message behind the last one; raises Overflow when 32767 are held,
   // leaving the table as it was.
-  void append(Text message);
+  void append(TextView message);
 
   // Reads the file into the table, replacing what it held. A failure raises,
   // and the table keeps every message read before it.
@@ -30,13 +37,14 @@ class MessageTable {
   int16_t upperBound() const { return msgCount; }
 
   // Raises SubscriptOutOfRange outside 0 .. upperBound().
-  const Text& at(long index) const;
+  TextView at(long index) const;
 
-  const std::vector<Text>& list() const { return msgList; }
+  const std::vector<TextView>& list() const { return msgList; }
   int16_t count() const { return msgCount; }
 
  private:
-  std::vector<Text> msgList;
+  TextArena characters_;
+  std::vector<TextView> msgList;
   int16_t msgCount = 0;
 };
 

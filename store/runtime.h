@@ -4,11 +4,14 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace tepo {
 
 // Texts are UTF-16 in memory on every platform.
 using Text = std::u16string;
+// A text held by someone else, such as the message table.
+using TextView = std::u16string_view;
 
 enum class ErrorCode {
   Overflow = 6,

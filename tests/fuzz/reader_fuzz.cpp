@@ -45,6 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   check(table.count() >= 0 && table.count() <= 32767);
   check(table.list().size() == static_cast<std::size_t>(table.count()) + 1);
   check(table.list().back().empty());
-  for (const tepo::Text& m : table.list()) check(m.find(u"\\n") == tepo::Text::npos);
+  for (tepo::TextView m : table.list()) check(m.find(u"\\n") == tepo::TextView::npos);
   return 0;
 }

@@ -33,7 +33,7 @@ class ChunkedFile : public InputFile {
 std::vector<Text> readBytes(const std::string& bytes, std::size_t chunk = 1 << 20) {
   ChunkedFile file(bytes, chunk);
   std::vector<Text> out;
-  readMessages(file, [&](Text&& m) { out.push_back(std::move(m)); });
+  readMessages(file, [&](TextView m) { out.emplace_back(m); });
   return out;
 }
 

@@ -36,7 +36,7 @@ class MenteSaving : public MenteFixture {
  protected:
   void SetUp() override { mainTable().reset(); }
   std::vector<Text> mainMessages() {
-    const std::vector<Text>& all = mainTable().list();
+    const std::vector<TextView>& all = mainTable().list();
     return std::vector<Text>(all.begin(), all.begin() + mainTable().count());
   }
   std::vector<Text> editorMessages() {

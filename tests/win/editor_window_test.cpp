@@ -27,11 +27,8 @@ TEST_F(MenteWindow, FixedDialogFrameOwnedByTheHiddenMainWindow) {
   EXPECT_EQ(className(w), L"tepoFrmMente");
   EXPECT_EQ(windowText(w), L"tepoデータメンテナンス");
   EXPECT_TRUE(IsWindowVisible(w));
-  LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+  expectFixedCaptionedWindow(w);
   LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
-  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
-  EXPECT_TRUE(style & WS_SYSMENU);
-  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CHILD | WS_POPUP));
   EXPECT_TRUE(ex & WS_EX_DLGMODALFRAME);
   // What decides the taskbar button: an owned window without WS_EX_APPWINDOW has none.
   EXPECT_EQ(GetWindow(w, GW_OWNER), form1().hwnd());

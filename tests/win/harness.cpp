@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <gtest/gtest.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -166,6 +167,13 @@ unsigned long gdiObjectCount() {
     if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
   }
   return live;
+}
+
+void expectFixedCaptionedWindow(HWND w) {
+  LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CHILD | WS_POPUP));
 }
 
 int countWindows(DWORD pid, const wchar_t* cls) {

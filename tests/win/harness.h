@@ -42,6 +42,10 @@ std::wstring className(HWND hwnd);
 // under Wine, which reports 0, by asking every slot of the handle table.
 unsigned long gdiObjectCount();
 
+// A window with a caption and a close box that cannot be resized, minimised
+// or maximised; records a failure otherwise.
+void expectFixedCaptionedWindow(HWND hwnd);
+
 // How many top-level windows of the class the process has.
 int countWindows(DWORD pid, const wchar_t* className);
 

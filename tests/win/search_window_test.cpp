@@ -31,11 +31,8 @@ TEST_F(SearchWindow, FixedToolWindowWithoutIconOwnerOrTaskbarButton) {
   HWND w = form().hwnd();
   EXPECT_EQ(windowText(w), L"検索");
   EXPECT_TRUE(IsWindowVisible(w));
-  LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+  expectFixedCaptionedWindow(w);
   LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
-  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
-  EXPECT_TRUE(style & WS_SYSMENU);
-  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CHILD | WS_POPUP));
   EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
   EXPECT_FALSE(ex & WS_EX_APPWINDOW);
   EXPECT_EQ(GetWindow(w, GW_OWNER), nullptr);

@@ -73,8 +73,8 @@ namespace {
 // whether quoting can carry it (it cannot hold a double quote). CR LF becomes
 // "\n", which changes neither answer.
 bool wantsQuotes(TextView message) {
-  bool splitOrTrimmed = message.find(u',') != Text::npos || (!message.empty() && message[0] == u' ');
-  return splitOrTrimmed && message.find(u'"') == Text::npos;
+  bool splitOrTrimmed = message.find(u',') != TextView::npos || (!message.empty() && message[0] == u' ');
+  return splitOrTrimmed && message.find(u'"') == TextView::npos;
 }
 
 void appendLine(Text& out, TextView message) {

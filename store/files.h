@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "store/runtime.h"
 
@@ -17,7 +19,8 @@ class InputFile {
   virtual std::size_t read(char* buffer, std::size_t size) = 0;
 };
 
-// Opens for reading; a missing file raises FileNotFound, any other failure FileAccess.
+// Opens for reading; a missing file (or an empty path) raises FileNotFound,
+// any other failure FileAccess.
 std::unique_ptr<InputFile> openInput(const Text& path);
 
 // The steps of writing a file through a temporary one beside it.
@@ -25,26 +28,54 @@ class FileOps {
  public:
   using Handle = void*;
   virtual ~FileOps() = default;
-  // Creates a new, empty temporary file in the folder of target; nullptr on failure.
+  // Creates a new, empty file of a name no other file has, "tep" and four hex
+  // digits with ".tmp", in the folder of target; nullptr on failure.
   virtual Handle createTemp(const Text& target, Text& tempPath) = 0;
   virtual bool write(Handle file, const char* data, std::size_t size) = 0;
   // Pushes the contents to the disk.
   virtual bool flush(Handle file) = 0;
   virtual bool close(Handle file) = 0;
-  // Puts temp in target's place in one step; target may or may not exist.
-  virtual bool replace(const Text& target, const Text& temp) = 0;
+  virtual bool exists(const Text& path) = 0;
+  // Puts replacement in the place of the existing target, the old file going
+  // to the name backup. On failure the files stand as the platform leaves
+  // them: both under their own names, or the target already moved away.
+  virtual bool replace(const Text& target, const Text& replacement, const Text& backup) = 0;
+  // Renames from to to, replacing a file there, through to the disk.
+  virtual bool move(const Text& from, const Text& to) = 0;
   virtual bool remove(const Text& path) = 0;
 };
 
 // The platform's file operations.
 FileOps& systemFileOps();
 
-// Writes bytes to path so that either the whole new contents or the old file,
-// byte for byte, is there afterwards. Returns false on failure, with no
-// temporary file left behind.
-bool saveAtomically(FileOps& ops, const Text& path, const std::string& bytes);
+// What a save did. When it failed, the old file is in its place byte for
+// byte, unless neither copy could be put back: then newContentsAt and
+// oldContentsAt name the files that hold them. leftovers are files the save
+// made and could not remove.
+struct SaveResult {
+  bool saved = false;
+  Text newContentsAt;
+  Text oldContentsAt;
+  std::vector<Text> leftovers;
+  explicit operator bool() const { return saved; }
+};
 
-// The folder that holds the running executable followed by the given name.
+// Writes bytes to path so that either the whole new contents or the old
+// file, byte for byte, is there afterwards, and the last complete copy of
+// either is never deleted.
+SaveResult saveAtomically(FileOps& ops, const Text& path, const std::string& bytes);
+
+// The name of a file beside target: "tep", unique as four hex digits, then
+// extension (".tmp", ".bak"), in target's folder, whatever its length.
+Text siblingName(const Text& target, uint16_t unique, const char16_t* extension);
+
+// The form of a path the system takes at any length: a long absolute path
+// gets the "\\?\" prefix ("\\?\UNC\" for a network path); a short one, or one
+// already prefixed, stays as it is.
+Text extendedPath(const Text& path);
+
+// The folder that holds the running executable followed by the given name;
+// empty if the system cannot tell where the executable is.
 Text besideExecutable(const Text& name);
 
 }  // namespace tepo

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "store/files.h"
@@ -84,11 +85,17 @@ class PosixInputFile : public InputFile {
 class PosixFileOps : public FileOps {
  public:
   Handle createTemp(const Text& target, Text& tempPath) override {
-    std::string name = utf8(target) + ".XXXXXX";
-    int fd = ::mkstemp(&name[0]);
-    if (fd < 0) return nullptr;
-    tempPath = fromUtf8(name);
-    return reinterpret_cast<Handle>(static_cast<intptr_t>(fd) + 1);
+    auto unique = static_cast<uint16_t>(::getpid() * 31 + ::time(nullptr));
+    for (int tries = 0; tries < 0x10000; ++tries, ++unique) {
+      Text name = siblingName(target, unique, u".tmp");
+      int fd = ::open(utf8(name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+      if (fd >= 0) {
+        tempPath = name;
+        return reinterpret_cast<Handle>(static_cast<intptr_t>(fd) + 1);
+      }
+      if (errno != EEXIST) return nullptr;
+    }
+    return nullptr;
   }
 
   bool write(Handle file, const char* data, std::size_t size) override {
@@ -105,8 +112,18 @@ class PosixFileOps : public FileOps {
 
   bool flush(Handle file) override { return ::fsync(fdOf(file)) == 0; }
   bool close(Handle file) override { return ::close(fdOf(file)) == 0; }
-  bool replace(const Text& target, const Text& temp) override {
-    return std::rename(utf8(temp).c_str(), utf8(target).c_str()) == 0;
+  bool exists(const Text& path) override { return ::access(utf8(path).c_str(), F_OK) == 0; }
+  // As the Windows call does: the old file stays under the backup name.
+  bool replace(const Text& target, const Text& replacement, const Text& backup) override {
+    if (::link(utf8(target).c_str(), utf8(backup).c_str()) != 0) return false;
+    if (std::rename(utf8(replacement).c_str(), utf8(target).c_str()) != 0) {
+      ::unlink(utf8(backup).c_str());
+      return false;
+    }
+    return true;
+  }
+  bool move(const Text& from, const Text& to) override {
+    return std::rename(utf8(from).c_str(), utf8(to).c_str()) == 0;
   }
   bool remove(const Text& path) override { return ::unlink(utf8(path).c_str()) == 0; }
 
@@ -117,6 +134,7 @@ class PosixFileOps : public FileOps {
 }  // namespace
 
 std::unique_ptr<InputFile> openInput(const Text& path) {
+  if (path.empty()) raise(ErrorCode::FileNotFound);
   int fd = ::open(utf8(path).c_str(), O_RDONLY);
   if (fd < 0) raise(errno == ENOENT ? ErrorCode::FileNotFound : ErrorCode::FileAccess);
   return std::make_unique<PosixInputFile>(fd);

@@ -10,6 +10,13 @@ namespace {
 
 const wchar_t* wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
+// Every path goes to the system in the form that works at any length.
+struct SystemPath {
+  explicit SystemPath(const Text& path) : text(extendedPath(path)) {}
+  const wchar_t* c_str() const { return wide(text); }
+  Text text;
+};
+
 class Win32InputFile : public InputFile {
  public:
   explicit Win32InputFile(HANDLE h) : handle_(h) {}
@@ -30,8 +37,9 @@ class Win32InputFile : public InputFile {
 // Whether an existing file can be replaced now: not read-only and not held
 // open without sharing.
 bool replaceable(const Text& path) {
-  HANDLE h = CreateFileW(wide(path), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE | DELETE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
   return true;
@@ -39,19 +47,22 @@ bool replaceable(const Text& path) {
 
 class Win32FileOps : public FileOps {
  public:
+  // Not GetTempFileNameW, which refuses folders near MAX_PATH: the name is
+  // made here and taken with CREATE_NEW, so two saves never share one.
   Handle createTemp(const Text& target, Text& tempPath) override {
-    std::size_t slash = target.find_last_of(u"\\/");
-    Text folder = slash == Text::npos ? Text(u".") : target.substr(0, slash);
-    wchar_t name[MAX_PATH + 16];
-    // Creates a uniquely named empty file, so two saves never share one.
-    if (!GetTempFileNameW(wide(folder), L"tep", 0, name)) return nullptr;
-    tempPath.assign(reinterpret_cast<const char16_t*>(name));
-    HANDLE h = CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-      DeleteFileW(name);
-      return nullptr;
+    auto unique = static_cast<uint16_t>(GetTickCount() ^ (GetCurrentProcessId() << 4));
+    for (int tries = 0; tries < 0x10000; ++tries, ++unique) {
+      Text name = siblingName(target, unique, u".tmp");
+      HANDLE h = CreateFileW(SystemPath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (h != INVALID_HANDLE_VALUE) {
+        tempPath = name;
+        return h;
+      }
+      DWORD error = GetLastError();
+      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
     }
-    return h;
+    return nullptr;
   }
 
   bool write(Handle file, const char* data, std::size_t size) override {
@@ -69,25 +80,31 @@ class Win32FileOps : public FileOps {
 
   bool close(Handle file) override { return CloseHandle(static_cast<HANDLE>(file)) != FALSE; }
 
-  bool replace(const Text& target, const Text& temp) override {
-    if (GetFileAttributesW(wide(target)) != INVALID_FILE_ATTRIBUTES) {
-      // A read-only or locked target is refused before ReplaceFileW tries:
-      // failing half-way, it can leave a temporary file of its own behind.
-      if (!replaceable(target)) return false;
-      // The old file's attributes, and its place for a reader holding it, stay.
-      return ReplaceFileW(wide(target), wide(temp), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                          nullptr) != FALSE;
-    }
-    return MoveFileExW(wide(temp), wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  bool exists(const Text& path) override {
+    return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
-  bool remove(const Text& path) override { return DeleteFileW(wide(path)) != FALSE; }
+  bool replace(const Text& target, const Text& replacement, const Text& backup) override {
+    // A read-only or locked target is refused before ReplaceFileW tries.
+    if (!replaceable(target)) return false;
+    // The old file's attributes, and its place for a reader holding it, stay.
+    return ReplaceFileW(SystemPath(target).c_str(), SystemPath(replacement).c_str(), SystemPath(backup).c_str(),
+                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
+  }
+
+  bool move(const Text& from, const Text& to) override {
+    return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+
+  bool remove(const Text& path) override { return DeleteFileW(SystemPath(path).c_str()) != FALSE; }
 };
 
 }  // namespace
 
 std::unique_ptr<InputFile> openInput(const Text& path) {
-  HANDLE h = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  if (path.empty()) raise(ErrorCode::FileNotFound);
+  HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
@@ -103,17 +120,20 @@ FileOps& systemFileOps() {
 }
 
 Text besideExecutable(const Text& name) {
+  // The buffer grows until the whole path fits; a truncated path would name
+  // another folder.
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return name;
+    if (n == 0) return Text();
     if (n < buffer.size()) break;
+    if (buffer.size() >= 0x10000) return Text();
     buffer.resize(buffer.size() * 2);
   }
   Text path(reinterpret_cast<const char16_t*>(buffer.data()));
   std::size_t slash = path.find_last_of(u"\\/");
-  Text folder = slash == Text::npos ? Text() : path.substr(0, slash);
-  return folder + u"\\" + name;
+  if (slash == Text::npos) return Text();
+  return path.substr(0, slash) + u"\\" + name;
 }
 
 }  // namespace tepo

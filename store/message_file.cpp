@@ -112,7 +112,22 @@ std::string formatFile(const std::vector<Text>& messages, std::size_t count, boo
   return ansi::encode(all, lossy);
 }
 
+namespace {
+
+// A CR or LF that is not part of a CR LF pair: written as it is, it ends the
+// line there for the reader.
+bool hasLoneLineEnd(const Text& message) {
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    if (message[i] == u'\r' && (i + 1 == message.size() || message[i + 1] != u'\n')) return true;
+    if (message[i] == u'\n' && (i == 0 || message[i - 1] != u'\r')) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool formatCannotCarry(const Text& message) {
+  if (hasLoneLineEnd(message)) return true;
   // Without a double quote, quoting carries commas and leading blanks.
   if (message.find(u'"') == Text::npos) return false;
   std::size_t first = message.find_first_not_of(u' ');

@@ -28,10 +28,11 @@ Text formatLine(const Text& message);
 // page followed by CR LF. lossy tells whether some character had no form there.
 std::string formatFile(const std::vector<Text>& messages, std::size_t count, bool* lossy = nullptr);
 
-// Whether no line of the file can carry the message: it holds a double quote
-// (so it cannot be quoted) and begins with one after its leading spaces (read
-// back as a quoted field, which may run on into the messages after it), or
-// also holds a comma or begins with a blank.
+// Whether no line of the file can carry the message: it holds a lone CR or
+// LF (the reader ends the line there), or it holds a double quote (so it
+// cannot be quoted) and begins with one after its leading spaces (read back
+// as a quoted field, which may run on into the messages after it), or also
+// holds a comma or begins with a blank.
 bool formatCannotCarry(const Text& message);
 
 // Whether a message loses characters in the ANSI code page.

@@ -23,6 +23,8 @@ Text describe(ErrorCode code) {
       return u"メモリが不足しています。";
     case ErrorCode::SubscriptOutOfRange:
       return u"インデックスが有効範囲にありません。";
+    case ErrorCode::Internal:
+      return u"内部エラーです。";
     case ErrorCode::FileNotFound:
       return u"ファイルが見つかりません。";
     case ErrorCode::FileAccess:

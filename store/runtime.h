@@ -17,6 +17,7 @@ enum class ErrorCode {
   Overflow = 6,
   OutOfMemory = 7,
   SubscriptOutOfRange = 9,
+  Internal = 51,
   FileNotFound = 53,
   FileAccess = 75,
   DeviceIo = 57,

@@ -9,6 +9,7 @@
 #include "editor/mente_table.h"
 #include "store/ansi.h"
 #include "temp_dir.h"
+#include "tests/failing_ops.h"
 
 namespace tepo {
 namespace {
@@ -68,6 +69,51 @@ TEST(MenteLoad, MoreThan32767FieldsKeepsTheFirst32767AndRaises) {
   EXPECT_EQ(table.upperBound(), kMaxMessages);
   EXPECT_EQ(table.list()[32766], u"32766");
   EXPECT_TRUE(table.list().back().empty());
+}
+
+// A file whose reading fails after its first block, as on a drive that went away.
+class BrokenFile : public InputFile {
+ public:
+  explicit BrokenFile(std::string first) : first_(std::move(first)) {}
+  std::size_t read(char* buffer, std::size_t size) override {
+    if (served_) raise(ErrorCode::DeviceIo);
+    served_ = true;
+    std::size_t n = std::min(size, first_.size());
+    first_.copy(buffer, n);
+    return n;
+  }
+
+ private:
+  std::string first_;
+  bool served_ = false;
+};
+
+TEST(MenteLoad, ALoadThatStopsEarlyIsIncompleteUntilACompleteOne) {
+  MenteTable table;
+  BrokenFile broken("one\r\ntwo\r\nthr");
+  EXPECT_THROW(table.load(broken), RuntimeError);
+  EXPECT_EQ(table.list(), (std::vector<Text>{u"one", u"two", u""}));
+  EXPECT_FALSE(table.loadComplete());
+
+  TempDir dir;
+  dir.write("tepo.dat", "one\r\n");
+  table.load(dir.text("tepo.dat"));
+  EXPECT_TRUE(table.loadComplete());
+
+  // Too many messages: the rest of the file was not read.
+  std::string many;
+  for (int i = 0; i <= kMaxMessages; ++i) many += "m\r\n";
+  dir.write("tepo.dat", many);
+  EXPECT_THROW(table.load(dir.text("tepo.dat")), RuntimeError);
+  EXPECT_FALSE(table.loadComplete());
+
+  // A file that exists but cannot be read may hold anything.
+  EXPECT_THROW(table.load(dir.text("")), RuntimeError);
+  EXPECT_FALSE(table.loadComplete());
+
+  // No file at all: a save loses nothing.
+  EXPECT_THROW(table.load(dir.text("missing.dat")), RuntimeError);
+  EXPECT_TRUE(table.loadComplete());
 }
 
 TEST(MenteFileBytes, ShiftJisLinesWithCrLfAndBackslashN) {
@@ -156,33 +202,10 @@ TEST(MenteRoundTrip, AVeryLongMessageSurvives) {
   EXPECT_EQ(back.list(), table.list());
 }
 
-enum class Step { CreateTemp, Write, Flush, Close, Replace };
+using testing::FailAt;
+using testing::FailingOps;
 
-// The real file operations with one step failing, as a full disk or a locked file would.
-class FailingOps : public FileOps {
- public:
-  explicit FailingOps(Step failAt) : failAt_(failAt) {}
-  Handle createTemp(const Text& target, Text& tempPath) override {
-    return failAt_ == Step::CreateTemp ? nullptr : real().createTemp(target, tempPath);
-  }
-  bool write(Handle f, const char* d, std::size_t n) override {
-    if (failAt_ != Step::Write) return real().write(f, d, n);
-    real().write(f, d, n / 2);
-    return false;
-  }
-  bool flush(Handle f) override { return failAt_ != Step::Flush && real().flush(f); }
-  bool close(Handle f) override { return real().close(f) && failAt_ != Step::Close; }
-  bool replace(const Text& target, const Text& temp) override {
-    return failAt_ != Step::Replace && real().replace(target, temp);
-  }
-  bool remove(const Text& path) override { return real().remove(path); }
-
- private:
-  static FileOps& real() { return systemFileOps(); }
-  Step failAt_;
-};
-
-class MenteFailedSave : public ::testing::TestWithParam<Step> {};
+class MenteFailedSave : public ::testing::TestWithParam<FailAt> {};
 
 TEST_P(MenteFailedSave, KeepsTheOldFileAndTheTableAndATryLaterSucceeds) {
   TempDir dir;
@@ -205,7 +228,8 @@ TEST_P(MenteFailedSave, KeepsTheOldFileAndTheTableAndATryLaterSucceeds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStep, MenteFailedSave,
-                         ::testing::Values(Step::CreateTemp, Step::Write, Step::Flush, Step::Close, Step::Replace));
+                         ::testing::Values(FailAt::CreateTemp, FailAt::Write, FailAt::Flush, FailAt::Close,
+                                           FailAt::Replace));
 
 TEST(MenteSave, FirstSaveCreatesTheFile) {
   TempDir dir;

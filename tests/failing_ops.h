@@ -1,0 +1,74 @@
+// File operations for tests, native and under Wine: the system's own, with one
+// step made to fail, and a failed replace step leaving the files as the
+// Windows call documents it for each of its errors.
+#pragma once
+
+#include <set>
+
+#include "store/files.h"
+
+namespace tepo::testing {
+
+enum class FailAt { None, CreateTemp, Write, Flush, Close, Replace };
+
+// How the files stand after the replace step failed.
+enum class ReplaceLeaves {
+  // ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT with a
+  // backup name, and every other error: both files keep their names.
+  BothInPlace,
+  // ERROR_UNABLE_TO_MOVE_REPLACEMENT without a backup name: the old file no
+  // longer exists, the new one keeps its temporary name.
+  OldDeleted,
+  // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the old file under the backup name,
+  // the new one under its temporary name.
+  OldAtBackup,
+};
+
+class FailingOps : public FileOps {
+ public:
+  explicit FailingOps(FailAt failAt = FailAt::None, ReplaceLeaves leaves = ReplaceLeaves::BothInPlace)
+      : failAt_(failAt), leaves_(leaves) {}
+
+  // Further refusals while the save puts things back.
+  bool newCannotMove = false;  // the temporary file cannot be renamed
+  bool oldCannotMove = false;  // the backup cannot be renamed
+  bool removesFail = false;
+
+  Handle createTemp(const Text& target, Text& tempPath) override {
+    if (failAt_ == FailAt::CreateTemp) return nullptr;
+    Handle h = real().createTemp(target, tempPath);
+    temps.insert(tempPath);
+    return h;
+  }
+  bool write(Handle f, const char* d, std::size_t n) override {
+    if (failAt_ != FailAt::Write) return real().write(f, d, n);
+    real().write(f, d, n / 2);  // half of it reached the disk
+    return false;
+  }
+  bool flush(Handle f) override { return failAt_ != FailAt::Flush && real().flush(f); }
+  bool close(Handle f) override { return real().close(f) && failAt_ != FailAt::Close; }
+  bool exists(const Text& path) override { return real().exists(path); }
+  bool replace(const Text& target, const Text& replacement, const Text& backup) override {
+    ++replaces;
+    if (failAt_ != FailAt::Replace) return real().replace(target, replacement, backup);
+    if (leaves_ == ReplaceLeaves::OldDeleted) real().remove(target);
+    if (leaves_ == ReplaceLeaves::OldAtBackup) real().move(target, backup);
+    return false;
+  }
+  bool move(const Text& from, const Text& to) override {
+    if (newCannotMove && temps.count(from)) return false;
+    if (oldCannotMove && !temps.count(from)) return false;
+    return real().move(from, to);
+  }
+  bool remove(const Text& path) override { return !removesFail && real().remove(path); }
+
+  std::set<Text> temps;
+  int replaces = 0;
+
+ private:
+  static FileOps& real() { return systemFileOps(); }
+  FailAt failAt_;
+  ReplaceLeaves leaves_;
+};
+
+}  // namespace tepo::testing

@@ -1,5 +1,6 @@
 #include "editor/mente_table.h"
 
+#include <functional>
 #include <new>
 
 #include "store/message_file.h"
@@ -9,6 +10,7 @@ namespace tepo {
 void MenteTable::reset() {
   menteList.assign(1, Text());
   menteCount = 0;
+  loadComplete_ = true;
 }
 
 void MenteTable::appendRead(Text&& message) {
@@ -18,13 +20,28 @@ void MenteTable::appendRead(Text&& message) {
   menteCount = grown;
 }
 
-void MenteTable::load(const Text& path) {
+template <typename Read>
+void MenteTable::loadWith(Read read) {
   reset();
+  loadComplete_ = false;
   try {
-    readMessageFile(path, [this](TextView message) { appendRead(Text(message)); });
+    read([this](TextView message) { appendRead(Text(message)); });
+  } catch (const RuntimeError& e) {
+    // Nothing was there to lose.
+    if (e.code() == ErrorCode::FileNotFound && menteCount == 0) loadComplete_ = true;
+    throw;
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }
+  loadComplete_ = true;
+}
+
+void MenteTable::load(const Text& path) {
+  loadWith([&path](const std::function<void(TextView)>& store) { readMessageFile(path, store); });
+}
+
+void MenteTable::load(InputFile& file) {
+  loadWith([&file](const std::function<void(TextView)>& store) { readMessages(file, store); });
 }
 
 int MenteTable::add(const Text& text) {
@@ -77,7 +94,7 @@ int MenteTable::firstUncarriableRow() const {
   return -1;
 }
 
-bool MenteTable::save(const Text& path, FileOps& ops) const {
+SaveResult MenteTable::save(const Text& path, FileOps& ops) const {
   std::string bytes;
   try {
     // The same conversion the window's question is based on: what cannot be
@@ -85,9 +102,9 @@ bool MenteTable::save(const Text& path, FileOps& ops) const {
     bool lossy = false;
     bytes = fileBytes(&lossy);
   } catch (const RuntimeError&) {
-    return false;
+    return SaveResult();
   } catch (const std::bad_alloc&) {
-    return false;
+    return SaveResult();
   }
   return saveAtomically(ops, path, bytes);
 }

@@ -24,6 +24,11 @@ class MenteTable {
   // Reads the file into the table, replacing what it held. A failure raises,
   // and the table keeps every message read before it (at most 32767).
   void load(const Text& path);
+  void load(InputFile& file);
+
+  // False after a load that ended before the end of an existing file: a save
+  // would drop the messages it did not read. A missing file loses nothing.
+  bool loadComplete() const { return loadComplete_; }
 
   const std::vector<Text>& list() const { return menteList; }
   int16_t count() const { return menteCount; }
@@ -60,13 +65,16 @@ class MenteTable {
 
   // Writes the messages to path through a temporary file; on failure the old
   // file stays as it was. The table itself never changes by saving.
-  bool save(const Text& path, FileOps& ops) const;
+  SaveResult save(const Text& path, FileOps& ops) const;
 
  private:
   void appendRead(Text&& message);
+  template <typename Read>
+  void loadWith(Read read);
 
   std::vector<Text> menteList;
   int16_t menteCount = 0;
+  bool loadComplete_ = true;
 };
 
 }  // namespace tepo

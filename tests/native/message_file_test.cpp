@@ -210,12 +210,20 @@ TEST(Writer, KnowsWhatNoLineCanCarry) {
   EXPECT_FALSE(formatCannotCarry(u"a, b"));
   EXPECT_FALSE(formatCannotCarry(u"  lead"));
   EXPECT_FALSE(formatCannotCarry(u""));
+  // A CR or LF outside a CR LF pair ends the line for the reader.
+  EXPECT_TRUE(formatCannotCarry(u"one\rtwo"));
+  EXPECT_TRUE(formatCannotCarry(u"one\ntwo"));
+  EXPECT_TRUE(formatCannotCarry(u"\r\r\n"));
+  EXPECT_TRUE(formatCannotCarry(u"\n\r"));
+  EXPECT_TRUE(formatCannotCarry(u"end\r"));
+  EXPECT_FALSE(formatCannotCarry(u"one\r\ntwo\r\n"));
 }
 
-// Every message without a lone CR or LF or a literal "\n", that the writer
-// does not call uncarriable, comes back from the writer and the reader unchanged.
+// Every message without a literal "\n" that the writer does not call
+// uncarriable comes back from the writer and the reader unchanged.
 TEST(Writer, RoundTripKeepsEveryCarriableMessage) {
-  const std::vector<Text> pieces = {u"a", u"Z", u" ", u"  ", u",", u"\t", u"あ", u"ソ", u"表", u"\r\n", u"\\", u"n", u"ｱ", u"\""};
+  const std::vector<Text> pieces = {u"a", u"Z", u" ", u"  ", u",",  u"\t", u"あ", u"ソ",
+                                    u"表", u"\r\n", u"\\", u"n", u"ｱ", u"\"", u"\r", u"\n"};
   std::mt19937 random(12345);
   std::vector<Text> messages;
   for (int i = 0; i < 3000; ++i) {

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <new>
+
 #include "app/module1.h"
 #include "app/resource.h"
 #include "editor/frm_mente.h"
@@ -117,6 +119,7 @@ void Form1::readCursor() {
 }
 
 void Form1::showMessage() {
+  Text cause;
   try {
     const MessageTable& table = mainTable();
     int16_t index = pickIndex(random_.next(), table.count());
@@ -124,12 +127,19 @@ void Form1::showMessage() {
     lineCnt = measureWidth(text);
     crCnt = add16(countBreaks(text), 1);
     showBalloon(text);
+    return;
   } catch (const RuntimeError& e) {
-    Text complaint = Text(kComplaint) + e.description();
-    lineCnt = measureWidth(complaint);
-    crCnt = 1;
-    showBalloon(complaint);
+    cause = e.description();
+  } catch (const std::bad_alloc&) {
+    cause = describe(ErrorCode::OutOfMemory);
+  } catch (...) {
+    // Whatever else went wrong, the user is told rather than left with nothing.
+    cause = describe(ErrorCode::Internal);
   }
+  Text complaint = Text(kComplaint) + cause;
+  lineCnt = measureWidth(complaint);
+  crCnt = 1;
+  showBalloon(complaint);
 }
 
 void Form1::showBalloon(const Text& text) {

@@ -1,5 +1,6 @@
 #include "editor/frm_mente.h"
 
+#include <new>
 #include <string>
 
 #include "app/form1.h"
@@ -30,8 +31,14 @@ constexpr char16_t kFull[] = u"これ以上追加できません（最大32767�
 constexpr char16_t kAskLossy[] =
     u"行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？";
 constexpr char16_t kAskUncarriable[] =
-    u"行目のメッセージは \" で始まるか \" と , を含むため、次に開いたとき元どおりに読み込めません。"
+    u"行目のメッセージは、\" で始まるか、\" と共に , か先頭の空白を含むか、CR LF の組でない CR か LF を含むため、"
+    u"次に開いたとき元どおりに読み込めません。このまま保存しますか？";
+constexpr char16_t kAskIncomplete[] =
+    u"ファイルを最後まで読み込めませんでした。読み込めなかったメッセージは、保存するとファイルから失われます。"
     u"このまま保存しますか？";
+constexpr char16_t kNewContentsAt[] = u"保存する内容は次のファイルにあります: ";
+constexpr char16_t kOldContentsAt[] = u"元の内容は次のファイルにあります: ";
+constexpr char16_t kNotRemoved[] = u"次のファイルを削除できませんでした: ";
 
 // The design, in twips; a control in a frame is placed from the frame's corner.
 constexpr double kClientWidth = 7830;
@@ -86,7 +93,9 @@ void frmMente::show() {
     design.className = kClassName;
     design.caption = kCaption;
     // A fixed dialog frame: no sizing border, no minimize or maximize box.
-    design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    // No WS_CLIPCHILDREN: the frames paint no background of their own, so the
+    // window must paint it behind them.
+    design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     design.exStyle = WS_EX_DLGMODALFRAME;
     design.clientWidth = forms::twipsToPixelsX(kClientWidth);
     design.clientHeight = forms::twipsToPixelsY(kClientHeight);
@@ -139,6 +148,8 @@ bool frmMente::createControls() {
   SetWindowPos(frame2, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // No limit of its own: a long message from the file can be edited whole.
   SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);
+  // Tab walks on to the next control as everywhere else; Ctrl+Tab types a tab.
+  forms::tabLeavesEdit(text1_);
   return true;
 }
 
@@ -173,18 +184,43 @@ void frmMente::setList() {
   InvalidateRect(list1_, nullptr, TRUE);
 }
 
-bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
+bool frmMente::askBeforeSave() {
+  // A save writes only what the table holds: after a load that stopped early
+  // the rest of the file would be gone for good.
+  if (!mente_.loadComplete() && !forms::confirm(hwnd(), kAskIncomplete)) return false;
   int lossyRow = mente_.firstUnrepresentableRow();
   if (lossyRow >= 0 && !forms::confirm(hwnd(), number(lossyRow + 1) + kAskLossy)) return false;
   // Saying "saved" for a message that comes back cut short, or that swallows
   // the ones after it, would mislead: ask first.
   int uncarriableRow = mente_.firstUncarriableRow();
-  if (uncarriableRow >= 0 && !forms::confirm(hwnd(), number(uncarriableRow + 1) + kAskUncarriable)) return false;
-  if (!mente_.save(strFile, ops)) {
-    // The old file is still there as it was; the main table keeps its messages.
+  return uncarriableRow < 0 || forms::confirm(hwnd(), number(uncarriableRow + 1) + kAskUncarriable);
+}
+
+bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
+  saveNote_.clear();
+  SaveResult result;
+  try {
+    if (!askBeforeSave()) return false;
+    result = mente_.save(strFile, ops);
+  } catch (const RuntimeError&) {
+    forms::report(hwnd(), kSaveFailed);
+    return false;
+  } catch (const std::bad_alloc&) {
     forms::report(hwnd(), kSaveFailed);
     return false;
   }
+  Text note;
+  for (const Text& leftover : result.leftovers) note += u"\r\n" + Text(kNotRemoved) + leftover;
+  if (!result) {
+    // The old file is in its place unless both copies had to stay elsewhere;
+    // then the user learns where they are. The main table keeps its messages.
+    Text text = kSaveFailed;
+    if (!result.newContentsAt.empty()) text += u"\r\n" + Text(kNewContentsAt) + result.newContentsAt;
+    if (!result.oldContentsAt.empty()) text += u"\r\n" + Text(kOldContentsAt) + result.oldContentsAt;
+    forms::report(hwnd(), text + note);
+    return false;
+  }
+  saveNote_ = note;
   form1().dataRead(strFile);
   return true;
 }
@@ -250,7 +286,7 @@ void frmMente::Command1_Click() { destroy(); }
 void frmMente::mnuOpen_Click() { Form_Load(); }
 
 void frmMente::mnuSave_Click() {
-  if (dataSave(path())) forms::report(hwnd(), kSaved);
+  if (dataSave(path())) forms::report(hwnd(), kSaved + saveNote_);
 }
 
 void frmMente::mnuQuit_Click() { destroy(); }

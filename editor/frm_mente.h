@@ -72,12 +72,16 @@ class frmMente : public forms::Window {
   Text path() const;
   // Selects a row the way the user would, so that List1_Click runs.
   void selectRow(int row);
+  // The questions before a save; false if the user declined one.
+  bool askBeforeSave();
   // Whether the selected row can be updated or deleted; tells the user if not.
   bool checkMessageRow(int row);
   void onCommand(int id, int code);
 
   MenteTable mente_;
   Text messageFile_;
+  // Files a successful save could not clean away, told with its report.
+  Text saveNote_;
   HWND list1_ = nullptr;
   HWND text1_ = nullptr;
   HWND lastFocus_ = nullptr;

@@ -67,6 +67,15 @@ LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
     RemovePropW(edit, kEditProc);
     return CallWindowProcW(previous, edit, message, wParam, lParam);
   }
+  if (message == WM_KEYDOWN && wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
+    // Ctrl+Tab types the tab that Tab no longer does, unless the keyboard
+    // layout already made a tab character of it.
+    MSG typed;
+    if (!PeekMessageW(&typed, edit, WM_CHAR, WM_CHAR, PM_NOREMOVE) || typed.wParam != L'\t') {
+      SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
+      return 0;
+    }
+  }
   LRESULT result = CallWindowProcW(previous, edit, message, wParam, lParam);
   if (message == WM_GETDLGCODE && lParam) {
     const auto* msg = reinterpret_cast<const MSG*>(lParam);

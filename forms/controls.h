@@ -34,7 +34,8 @@ void listSelect(HWND list, int row);
 int listCount(HWND list);
 
 // A multi-line edit takes Tab for itself; in a window with dialog navigation
-// this makes Tab (without Ctrl) move on to the next control instead.
+// this makes Tab and Shift+Tab move to the next or previous control instead,
+// and Ctrl+Tab type a tab.
 void tabLeavesEdit(HWND edit);
 
 inline const wchar_t* wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }

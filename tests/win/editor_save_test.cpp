@@ -8,6 +8,7 @@
 #include <set>
 
 #include "editor_fixture.h"
+#include "tests/failing_ops.h"
 #include "store/files.h"
 #include "store/message_file.h"
 #include "store/message_table.h"
@@ -18,19 +19,12 @@ namespace {
 const std::string kABCD = "A\r\nB\r\nC\r\nD\r\n";
 const std::wstring kSaved = L"データを保存しました!";
 const std::wstring kSaveFailed = L"ファイル保存に失敗しました";
-
-std::set<std::wstring> filesIn(const std::wstring& folder) {
-  std::set<std::wstring> names;
-  WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::wstring name = fd.cFileName;
-    if (name != L"." && name != L"..") names.insert(name);
-  } while (FindNextFileW(find, &fd));
-  FindClose(find);
-  return names;
-}
+const std::wstring kUncarriable =
+    L"行目のメッセージは、\" で始まるか、\" と共に , か先頭の空白を含むか、CR LF の組でない CR か LF を含むため、"
+    L"次に開いたとき元どおりに読み込めません。このまま保存しますか？";
+const std::wstring kIncomplete =
+    L"ファイルを最後まで読み込めませんでした。読み込めなかったメッセージは、保存するとファイルから失われます。"
+    L"このまま保存しますか？";
 
 class MenteSaving : public MenteFixture {
  protected:
@@ -127,35 +121,13 @@ TEST_F(MenteSaving, ReadOnlyFileFailsAndTheNextTrySucceeds) {
   EXPECT_EQ(fileBytes(), kABCD + "E\r\n");
 }
 
-// File operations that fail at one step, as a full disk would.
-class FailingOps : public FileOps {
- public:
-  explicit FailingOps(int failAt) : failAt_(failAt) {}
-  Handle createTemp(const Text& target, Text& tempPath) override {
-    return failAt_ == 0 ? nullptr : real().createTemp(target, tempPath);
-  }
-  bool write(Handle f, const char* d, std::size_t n) override {
-    if (failAt_ != 1) return real().write(f, d, n);
-    real().write(f, d, n / 2);
-    return false;
-  }
-  bool flush(Handle f) override { return failAt_ != 2 && real().flush(f); }
-  bool close(Handle f) override { return real().close(f) && failAt_ != 3; }
-  bool replace(const Text& t, const Text& temp) override { return failAt_ != 4 && real().replace(t, temp); }
-  bool remove(const Text& path) override { return real().remove(path); }
-
- private:
-  static FileOps& real() { return systemFileOps(); }
-  int failAt_;
-};
-
 TEST_F(MenteSaving, AFailureAtAnyStepReportsAndLeavesTheOldFile) {
   open(&kABCD);
   mainTable().load(toText(file_));
   typeText(L"E");
   click(frmMente::kBtnAdd);
-  for (int step = 0; step < 5; ++step) {
-    SCOPED_TRACE(step);
+  for (FailAt step : {FailAt::CreateTemp, FailAt::Write, FailAt::Flush, FailAt::Close, FailAt::Replace}) {
+    SCOPED_TRACE(static_cast<int>(step));
     FailingOps ops(step);
     bool saved = true;
     EXPECT_EQ(answering([&] { saved = form().dataSave(toText(file_), ops); }), kSaveFailed);
@@ -194,9 +166,7 @@ TEST_F(MenteSaving, MessagesTheFileCannotCarryAreAskedAboutByRow) {
   // Read back, this would run on through the messages after it.
   typeText(L"\"unclosed quote");
   click(frmMente::kBtnAdd);
-  const std::wstring question =
-      L"5行目のメッセージは \" で始まるか \" と , を含むため、次に開いたとき元どおりに読み込めません。"
-      L"このまま保存しますか？";
+  const std::wstring question = L"5" + kUncarriable;
 
   EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(question)), question);
   EXPECT_EQ(fileBytes(), kABCD);
@@ -205,6 +175,50 @@ TEST_F(MenteSaving, MessagesTheFileCannotCarryAreAskedAboutByRow) {
   // OK writes the line as it is, as the format always has.
   EXPECT_EQ(menu(frmMente::kMnuSave), question + L"|" + kSaved);
   EXPECT_EQ(fileBytes(), kABCD + "\"unclosed quote\r\n");
+}
+
+// The questions look at every message, the first one too, and a lone CR or LF
+// (read back as two messages) is asked about like a quote.
+TEST_F(MenteSaving, TheFirstMessageAndLoneLineEndsAreAskedAbout) {
+  open(&kABCD);
+  const struct {
+    const wchar_t* typed;
+    std::wstring question;
+  } cases[] = {
+      {L"\"quoted\" first", L"1" + kUncarriable},
+      {L"one\rtwo", L"1" + kUncarriable},
+      {L"one\ntwo", L"1" + kUncarriable},
+      {L"smile \U0001F600", L"1行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.question);
+    pick(0);
+    typeText(c.typed);
+    click(frmMente::kBtnUpdate);
+    ASSERT_EQ(form().table().list()[0], toText(c.typed));
+    EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(c.question)), c.question);
+    EXPECT_EQ(fileBytes(), kABCD);
+  }
+}
+
+// A load that stopped early: saving would drop what was not read, so the user
+// is asked first; a later complete load asks nothing.
+TEST_F(MenteSaving, SavingAfterAnIncompleteLoadAsksBeforeDroppingMessages) {
+  std::string bytes;
+  for (int i = 0; i < 40000; ++i) bytes += std::to_string(i) + "\r\n";
+  writeFile(bytes);
+  EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
+  ASSERT_EQ(form().table().count(), kMaxMessages);
+
+  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(kIncomplete)), kIncomplete);
+  EXPECT_EQ(fileBytes(), bytes);
+  EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
+
+  EXPECT_EQ(menu(frmMente::kMnuSave), kIncomplete + L"|" + kSaved);
+  EXPECT_EQ(fileBytes(), bytes.substr(0, bytes.find("32767\r\n")));
+
+  EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
 }
 
 // Any message without a double quote, a lone CR or LF, or a literal "\n" comes

@@ -42,6 +42,19 @@ std::string shiftJis(const std::wstring& text) {
   return out;
 }
 
+std::set<std::wstring> filesIn(const std::wstring& folder) {
+  std::set<std::wstring> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::wstring name = fd.cFileName;
+    if (name != L"." && name != L"..") names.insert(name);
+  } while (FindNextFileW(find, &fd));
+  FindClose(find);
+  return names;
+}
+
 namespace {
 
 void removeTree(const std::wstring& folder) {
@@ -188,14 +201,20 @@ HWND findWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption) {
   return s.found;
 }
 
-TepoProcess::TepoProcess(const std::string* messages) {
-  std::wstring exe = folder_.file(L"tepo.exe");
+TepoProcess::TepoProcess(const std::string* messages, std::size_t depth) : exeFolder_(folder_.path()) {
+  while (exeFolder_.size() < depth) {
+    std::size_t room = depth - exeFolder_.size() - 1;
+    exeFolder_ += L"\\" + std::wstring(room < 1 ? 1 : (room > 200 ? 200 : room), L'd');
+    // Past 248 characters only the long form of the path creates a folder.
+    CreateDirectoryW((L"\\\\?\\" + exeFolder_).c_str(), nullptr);
+  }
+  std::wstring exe = exeFolder_ + L"\\tepo.exe";
   if (!CopyFileW((testExeFolder() + L"\\tepo.exe").c_str(), exe.c_str(), FALSE)) return;
   if (messages) writeFileBytes(dataFile(), *messages);
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   std::wstring command = L"\"" + exe + L"\"";
-  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.path().c_str(), &si,
+  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, exeFolder_.c_str(), &si,
                       &pi_)) {
     pi_ = PROCESS_INFORMATION{};
     return;
@@ -240,6 +259,49 @@ bool trayIconExists(HWND owner) {
   nid.uID = 1;
   nid.uFlags = 0;
   return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
+void pressKeys(std::initializer_list<WORD> chord) {
+  std::vector<INPUT> inputs;
+  for (WORD key : chord) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = key;
+    inputs.push_back(in);
+  }
+  for (auto key = chord.end(); key != chord.begin();) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = *--key;
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(in);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void clickAt(POINT screen) {
+  SetCursorPos(screen.x, screen.y);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+HWND focusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+COLORREF screenPixel(HWND window, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(window, &p);
+  HDC screen = GetDC(nullptr);
+  COLORREF colour = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
 }
 
 HWND findMessageBox(DWORD pid) { return findWindow(pid, L"#32770", L"tepo"); }

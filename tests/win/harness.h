@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <functional>
+#include <set>
+#include <initializer_list>
 #include <string>
 #include <thread>
 
@@ -17,6 +19,8 @@ std::wstring testExeFolder();
 std::string readFileBytes(const std::wstring& path);
 void writeFileBytes(const std::wstring& path, const std::string& bytes);
 std::string shiftJis(const std::wstring& text);
+// The names of the files and folders in a folder.
+std::set<std::wstring> filesIn(const std::wstring& folder);
 
 class TempFolder {
  public:
@@ -50,10 +54,11 @@ void expectFixedCaptionedWindow(HWND hwnd);
 int countWindows(DWORD pid, const wchar_t* className);
 
 // tepo.exe copied into a folder of its own, with the given tepo.dat (none for a
-// null pointer), started and waited for until Form1 exists.
+// null pointer), started and waited for until Form1 exists. With a depth, the
+// folder is nested inside the scratch folder until its path is that long.
 class TepoProcess {
  public:
-  explicit TepoProcess(const std::string* messages);
+  explicit TepoProcess(const std::string* messages, std::size_t depth = 0);
   ~TepoProcess();
   TepoProcess(const TepoProcess&) = delete;
   TepoProcess& operator=(const TepoProcess&) = delete;
@@ -63,7 +68,8 @@ class TepoProcess {
   DWORD pid() const { return pi_.dwProcessId; }
   HANDLE process() const { return pi_.hProcess; }
   const TempFolder& folder() const { return folder_; }
-  std::wstring dataFile() const { return folder_.file(L"tepo.dat"); }
+  const std::wstring& exeFolder() const { return exeFolder_; }
+  std::wstring dataFile() const { return exeFolder_ + L"\\tepo.dat"; }
 
   // Sends the tray callback the shell would send for a mouse message.
   void trayEvent(UINT mouseMessage) const;
@@ -71,6 +77,7 @@ class TepoProcess {
 
  private:
   TempFolder folder_;
+  std::wstring exeFolder_;
   PROCESS_INFORMATION pi_{};
   HWND form1_ = nullptr;
 };
@@ -78,6 +85,15 @@ class TepoProcess {
 // Whether the icon (hwnd, uID 1) is in the notification area: only an existing
 // icon can be modified.
 bool trayIconExists(HWND owner);
+
+// Real input through the system, as the user gives it. Keys of a chord go
+// down in order and up in reverse; the window under the point gets the click.
+void pressKeys(std::initializer_list<WORD> chord);
+void clickAt(POINT screen);
+// The control that has the keyboard focus in the thread of window, any process.
+HWND focusOf(HWND window);
+// The colour on the screen at a point of window's client area.
+COLORREF screenPixel(HWND window, int x, int y);
 
 // A message box of the given process with the caption "tepo", or nullptr.
 HWND findMessageBox(DWORD pid);

@@ -77,6 +77,11 @@ tepo_ensure_prefix() {
     printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"MS PGothic"="IPAPGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n\r\n'
     if [ "$unmanaged" = unmanaged ]; then
       printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
+      # A test program that crashes ends at once, with a failure, instead of
+      # waiting in the debugger until the test's time is up: the "debugger"
+      # Wine starts is one that exits (without one, it starts its own).
+      printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n"Auto"="1"\r\n"Debugger"="cmd /c exit 1"\r\n\r\n'
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
     fi
   )
   # A prefix made by an older script gets the settings it lacks, without

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "app/tray_icon.h"
-#include "forms/handle.h"
+#include "platform/win32.h"
 #include "forms/window.h"
 #include "store/pick.h"
 #include "store/runtime.h"
@@ -67,10 +67,10 @@ class Form1 : public forms::Window {
   void mnuTenmin_Click();
 
   TrayIconRecord trayIcon_;
-  forms::UniqueIcon bigIcon_;
-  forms::UniqueIcon smallIcon_;
+  UniqueIcon bigIcon_;
+  UniqueIcon smallIcon_;
   RandomSource random_;
-  forms::UniqueMenu menu0_;
+  UniqueMenu menu0_;
   bool timer1Enabled_ = false;
   UINT timer1Interval_ = 0;
   UINT taskbarCreated_ = 0;

@@ -3,7 +3,7 @@
 #include "app/form1.h"
 #include "balloon/geometry.h"
 #include "forms/controls.h"
-#include "forms/handle.h"
+#include "platform/win32.h"
 #include "forms/screen.h"
 
 namespace tepo {
@@ -62,8 +62,8 @@ void frmMsg::Form_Load() {
   RECT client;
   GetClientRect(hwnd(), &client);
   // Start empty, add the rounded body, cut the tail in by exclusive-or.
-  forms::UniqueRegion rgnBalloon(CreateRectRgn(client.left, client.top, client.right, client.bottom));
-  forms::UniqueRegion rgnPart(CreateRectRgn(client.left, client.top, client.right, client.bottom));
+  UniqueRegion rgnBalloon(CreateRectRgn(client.left, client.top, client.right, client.bottom));
+  UniqueRegion rgnPart(CreateRectRgn(client.left, client.top, client.right, client.bottom));
   CombineRgn(rgnBalloon.get(), rgnBalloon.get(), rgnPart.get(), RGN_XOR);
   rgnPart.reset(CreateRoundRectRgn(client.left, client.top, client.right, client.bottom - 20, kBalloonCorner,
                                    kBalloonCorner));
@@ -83,17 +83,18 @@ void frmMsg::setCaption(const Text& text) {
   if (!isOpen()) load();
   forms::setWindowText(lblDescription_, text);
   // The label follows its caption, as many lines as it has.
-  HDC dc = GetDC(lblDescription_);
-  HGDIOBJ old = SelectObject(dc, balloonFont());
   RECT r{0, 0, 0, 0};
-  if (text.empty()) {
-    DrawTextW(dc, L" ", 1, &r, DT_CALCRECT | DT_NOPREFIX);
-    r.right = 0;
-  } else {
-    DrawTextW(dc, forms::wide(text), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+  {
+    WindowDC dc(lblDescription_);
+    SelectedObject font(dc.get(), balloonFont());
+    if (text.empty()) {
+      DrawTextW(dc.get(), L" ", 1, &r, DT_CALCRECT | DT_NOPREFIX);
+      r.right = 0;
+    } else {
+      DrawTextW(dc.get(), wide(text), static_cast<int>(text.size()), &r,
+                DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    }
   }
-  SelectObject(dc, old);
-  ReleaseDC(lblDescription_, dc);
   SetWindowPos(lblDescription_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -58,19 +58,16 @@ HICON loadAppIcon(int size) {
 }
 
 HMENU createMenuBar() {
-  HMENU bar = CreateMenu();
-  HMENU file = CreatePopupMenu();
-  if (!bar || !file) {
-    if (bar) DestroyMenu(bar);
-    if (file) DestroyMenu(file);
-    return nullptr;
-  }
-  AppendMenuW(file, MF_STRING, frmMente::kMnuOpen, L"開く(&O)");
-  AppendMenuW(file, MF_STRING, frmMente::kMnuSave, L"保存(&S)");
-  AppendMenuW(file, MF_STRING, frmMente::kMnuQuit, L"終了(&Q)");
+  UniqueMenu bar(CreateMenu());
+  UniqueMenu file(CreatePopupMenu());
+  if (!bar || !file) return nullptr;
+  AppendMenuW(file.get(), MF_STRING, frmMente::kMnuOpen, L"開く(&O)");
+  AppendMenuW(file.get(), MF_STRING, frmMente::kMnuSave, L"保存(&S)");
+  AppendMenuW(file.get(), MF_STRING, frmMente::kMnuQuit, L"終了(&Q)");
   // The bar owns the popup from here on and destroys it with itself.
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"FILE(&F)");
-  return bar;
+  if (!AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"FILE(&F)")) return nullptr;
+  file.release();
+  return bar.release();
 }
 
 Text number(int n) {

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "editor/mente_table.h"
-#include "forms/handle.h"
+#include "platform/win32.h"
 #include "forms/window.h"
 #include "store/files.h"
 #include "store/runtime.h"
@@ -85,9 +85,9 @@ class frmMente : public forms::Window {
   HWND list1_ = nullptr;
   HWND text1_ = nullptr;
   HWND lastFocus_ = nullptr;
-  forms::UniqueFont text1Font_;
-  forms::UniqueIcon bigIcon_;
-  forms::UniqueIcon smallIcon_;
+  UniqueFont text1Font_;
+  UniqueIcon bigIcon_;
+  UniqueIcon smallIcon_;
 };
 
 // The one maintenance window of the program.

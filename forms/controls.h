@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "forms/handle.h"
+#include "platform/win32.h"
 #include "store/runtime.h"
 
 namespace tepo::forms {
@@ -37,7 +37,5 @@ int listCount(HWND list);
 // this makes Tab and Shift+Tab move to the next or previous control instead,
 // and Ctrl+Tab type a tab.
 void tabLeavesEdit(HWND edit);
-
-inline const wchar_t* wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 }  // namespace tepo::forms

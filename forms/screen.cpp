@@ -2,14 +2,15 @@
 
 #include <cmath>
 
+#include "platform/win32.h"
+
 namespace tepo::forms {
 
 namespace {
 
 int dpi(int index) {
-  HDC dc = GetDC(nullptr);
-  int value = dc ? GetDeviceCaps(dc, index) : 96;
-  if (dc) ReleaseDC(nullptr, dc);
+  WindowDC screen(nullptr);
+  int value = screen ? GetDeviceCaps(screen.get(), index) : 96;
   return value > 0 ? value : 96;
 }
 

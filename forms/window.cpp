@@ -1,5 +1,7 @@
 #include "forms/window.h"
 
+#include "platform/win32.h"
+
 #include <algorithm>
 #include <map>
 #include <vector>
@@ -50,15 +52,15 @@ bool Window::create(const WindowDesign& design) {
     if (!RegisterClassExW(&wc)) return false;
   }
 
+  // The window owns the menu once it exists; until then, this does.
+  UniqueMenu menu(design.menu);
   RECT frame{0, 0, design.clientWidth, design.clientHeight};
   AdjustWindowRectEx(&frame, design.style, design.menu != nullptr, design.exStyle);
   HWND created = CreateWindowExW(design.exStyle, design.className, design.caption, design.style, design.x,
                                  design.y, frame.right - frame.left, frame.bottom - frame.top, design.owner,
                                  design.menu, instance(), this);
-  if (!created) {
-    if (design.menu) DestroyMenu(design.menu);
-    return false;
-  }
+  if (!created) return false;
+  menu.release();
   if (design.bigIcon) SendMessageW(created, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(design.bigIcon));
   if (design.smallIcon) SendMessageW(created, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(design.smallIcon));
   return true;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "forms/handle.h"
+#include "platform/win32.h"
 #include "forms/window.h"
 #include "search/match.h"
 
@@ -60,8 +60,8 @@ class FrmSearch : public forms::Window {
   // The control to give the focus back to when the window is activated again.
   HWND focus_ = nullptr;
 
-  forms::UniqueBrush listBrush_;
-  forms::UniqueFont text2Font_;
+  UniqueBrush listBrush_;
+  UniqueFont text2Font_;
   SearchHits hits_;
 };
 

@@ -2,13 +2,12 @@
 
 #include <vector>
 
+#include "platform/win32.h"
 #include "store/files.h"
 
 namespace tepo {
 
 namespace {
-
-const wchar_t* wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 // Every path goes to the system in the form that works at any length.
 struct SystemPath {
@@ -19,30 +18,25 @@ struct SystemPath {
 
 class Win32InputFile : public InputFile {
  public:
-  explicit Win32InputFile(HANDLE h) : handle_(h) {}
-  ~Win32InputFile() override { CloseHandle(handle_); }
-  Win32InputFile(const Win32InputFile&) = delete;
-  Win32InputFile& operator=(const Win32InputFile&) = delete;
+  explicit Win32InputFile(UniqueFile file) : file_(std::move(file)) {}
 
   std::size_t read(char* buffer, std::size_t size) override {
     DWORD got = 0;
-    if (!ReadFile(handle_, buffer, static_cast<DWORD>(size), &got, nullptr)) raise(ErrorCode::DeviceIo);
+    if (!ReadFile(file_.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) raise(ErrorCode::DeviceIo);
     return got;
   }
 
  private:
-  HANDLE handle_;
+  UniqueFile file_;
 };
 
 // Whether an existing file can be replaced now: not read-only and not held
 // open without sharing.
 bool replaceable(const Text& path) {
-  HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE | DELETE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
+  UniqueFile probe(CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(probe);
 }
 
 class Win32FileOps : public FileOps {
@@ -78,7 +72,7 @@ class Win32FileOps : public FileOps {
 
   bool flush(Handle file) override { return FlushFileBuffers(static_cast<HANDLE>(file)) != FALSE; }
 
-  bool close(Handle file) override { return CloseHandle(static_cast<HANDLE>(file)) != FALSE; }
+  bool close(Handle file) override { return UniqueFile(static_cast<HANDLE>(file)).close(); }
 
   bool exists(const Text& path) override {
     return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -104,14 +98,15 @@ class Win32FileOps : public FileOps {
 
 std::unique_ptr<InputFile> openInput(const Text& path) {
   if (path.empty()) raise(ErrorCode::FileNotFound);
-  HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
+  UniqueFile file(CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) {
     DWORD error = GetLastError();
     raise(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ErrorCode::FileNotFound
                                                                          : ErrorCode::FileAccess);
   }
-  return std::make_unique<Win32InputFile>(h);
+  return std::make_unique<Win32InputFile>(std::move(file));
 }
 
 FileOps& systemFileOps() {

@@ -101,7 +101,7 @@ TEST_F(BalloonTest, RegionHasTheRoundedBodyAndTheTail) {
   clickIcon(WM_LBUTTONUP, 800, 300);
   HWND b = shown();
   ASSERT_NE(b, nullptr);
-  tepo::forms::UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+  tepo::UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
   ASSERT_NE(GetWindowRgn(b, rgn.get()), ERROR);
   RECT r;
   GetWindowRect(b, &r);
@@ -120,9 +120,9 @@ TEST_F(BalloonTest, RegionHasTheRoundedBodyAndTheTail) {
   for (int y = h - 10; y < h; ++y) EXPECT_FALSE(in(tailX, y)) << "bottom rows, y " << y;
 
   // Exactly the body with the tail joined by exclusive-or, nothing else.
-  tepo::forms::UniqueRegion expected(CreateRoundRectRgn(0, 0, w, h - 20, 15, 15));
+  tepo::UniqueRegion expected(CreateRoundRectRgn(0, 0, w, h - 20, 15, 15));
   POINT tail[3] = {{tailX, h - 21}, {tailX - 10, h - 21}, {tailX, h - 10}};
-  tepo::forms::UniqueRegion triangle(CreatePolygonRgn(tail, 3, ALTERNATE));
+  tepo::UniqueRegion triangle(CreatePolygonRgn(tail, 3, ALTERNATE));
   CombineRgn(expected.get(), expected.get(), triangle.get(), RGN_XOR);
   EXPECT_TRUE(EqualRgn(rgn.get(), expected.get()));
 }

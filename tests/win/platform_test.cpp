@@ -23,7 +23,7 @@ TEST(Platform, AnsiConversionIsShiftJis) {
 }
 
 TEST(Platform, GothicFontIsAJapaneseMonospace) {
-  tepo::forms::UniqueFont font = tepo::forms::createFont(L"ＭＳ ゴシック", 9);
+  tepo::UniqueFont font = tepo::forms::createFont(L"ＭＳ ゴシック", 9);
   ASSERT_TRUE(font);
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font.get());

@@ -128,7 +128,7 @@ TEST(TrayProcess, LeftClickShowsTheBalloonOfTheRunningProgram) {
   HWND label = FindWindowExW(b, nullptr, L"STATIC", nullptr);
   EXPECT_EQ(tepo::testing::windowText(label), L"only message");
   EXPECT_TRUE(GetWindowLongPtrW(b, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  tepo::forms::UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+  tepo::UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
   EXPECT_NE(GetWindowRgn(b, rgn.get()), ERROR);
 }
 

@@ -5,7 +5,6 @@
 #include <new>
 
 #include "app/module1.h"
-#include "app/resource.h"
 #include "editor/frm_mente.h"
 #include "balloon/frm_msg.h"
 #include "forms/screen.h"
@@ -30,11 +29,6 @@ HMENU createMenu0() {
   return menu;
 }
 
-HICON loadAppIcon(int size) {
-  return static_cast<HICON>(
-      LoadImageW(forms::instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
 }  // namespace
 
 Form1& form1() {
@@ -43,8 +37,8 @@ Form1& form1() {
 }
 
 bool Form1::load() {
-  bigIcon_.reset(loadAppIcon(GetSystemMetrics(SM_CXICON)));
-  smallIcon_.reset(loadAppIcon(GetSystemMetrics(SM_CXSMICON)));
+  bigIcon_.reset(forms::loadAppIcon(GetSystemMetrics(SM_CXICON)));
+  smallIcon_.reset(forms::loadAppIcon(GetSystemMetrics(SM_CXSMICON)));
   forms::WindowDesign design;
   design.className = L"tepoForm1";
   design.caption = L"Form1";
@@ -55,6 +49,10 @@ bool Form1::load() {
   design.smallIcon = smallIcon_.get();
   if (!create(design)) return false;
   menu0_.reset(createMenu0());
+  onCommand(kMnuFind, 0, [this] { mnuFind_Click(); });
+  onCommand(kMnuMente, 0, [this] { mnuMente_Click(); });
+  onCommand(kMnuTenmin, 0, [this] { mnuTenmin_Click(); });
+  onCommand(kQuit, 0, [this] { quit(); });
   Form_Load();
   return true;
 }
@@ -168,23 +166,7 @@ void Form1::Popmenu() {
       TrackPopupMenu(menu0_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, hwnd(), nullptr));
   // Without this the menu would not close when the user clicks elsewhere.
   PostMessageW(hwnd(), WM_NULL, 0, 0);
-  runMenuCommand(id);
-}
-
-void Form1::runMenuCommand(UINT id) {
-  switch (id) {
-    case kMnuFind:
-      mnuFind_Click();
-      break;
-    case kMnuMente:
-      mnuMente_Click();
-      break;
-    case kMnuTenmin:
-      mnuTenmin_Click();
-      break;
-    case kQuit:
-      quit();
-  }
+  runCommand(static_cast<int>(id), 0);
 }
 
 void Form1::mnuTenmin_Click() {
@@ -234,9 +216,6 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kTimer1) Timer1_Timer();
       return 0;
-    case WM_COMMAND:
-      if (HIWORD(wParam) == 0 && lParam == 0) runMenuCommand(LOWORD(wParam));
-      return 0;
     case WM_CLOSE:
       // Unloading Form1 ends the program.
       Form_Unload();
@@ -249,7 +228,7 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       return 0;
   }
-  return defaultProc(message, wParam, lParam);
+  return Window::handleMessage(message, wParam, lParam);
 }
 
 }  // namespace tepo

@@ -57,7 +57,6 @@ class Form1 : public forms::Window {
   void showMessage();
   void showBalloon(const Text& text);
   void Popmenu();
-  void runMenuCommand(UINT id);
   void Timer1_Timer();
   void setTimer1(bool enabled, UINT interval);
 

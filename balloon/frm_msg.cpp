@@ -43,6 +43,7 @@ void frmMsg::load() {
   if (!create(design)) raise(ErrorCode::OutOfMemory);
   lblDescription_ = forms::createControl(hwnd(), L"STATIC", L"Description", SS_LEFT | SS_NOTIFY | SS_NOPREFIX,
                                          kLabelId, {120, 120, 990, 165}, balloonFont());
+  onCommand(kLabelId, STN_CLICKED, [this] { lblDescription_Click(); });
   try {
     Form_Load();
   } catch (...) {
@@ -114,9 +115,6 @@ LRESULT frmMsg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       Form_Click();
       return 0;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == kLabelId && HIWORD(wParam) == STN_CLICKED) lblDescription_Click();
-      return 0;
     case WM_CTLCOLORSTATIC: {
       // The label is transparent: the balloon's pale yellow shows through.
       HDC dc = reinterpret_cast<HDC>(wParam);
@@ -125,7 +123,7 @@ LRESULT frmMsg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(backgroundBrush());
     }
   }
-  return defaultProc(message, wParam, lParam);
+  return Window::handleMessage(message, wParam, lParam);
 }
 
 }  // namespace tepo

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/form1.h"
-#include "app/resource.h"
 #include "forms/controls.h"
 #include "forms/msgbox.h"
 #include "forms/screen.h"
@@ -48,15 +47,6 @@ constexpr forms::Placement kFrame1At{4440, 5160, 3375, 735};
 constexpr forms::Placement kText1At{0, 2640, 7815, 2415};
 constexpr forms::Placement kFrame2At{120, 5160, 1215, 735};
 
-forms::Placement inFrame(const forms::Placement& frame, double left, double top, double width, double height) {
-  return forms::Placement{frame.left + left, frame.top + top, width, height};
-}
-
-HICON loadAppIcon(int size) {
-  return static_cast<HICON>(
-      LoadImageW(forms::instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
 HMENU createMenuBar() {
   UniqueMenu bar(CreateMenu());
   UniqueMenu file(CreatePopupMenu());
@@ -70,11 +60,6 @@ HMENU createMenuBar() {
   return bar.release();
 }
 
-Text number(int n) {
-  std::string digits = std::to_string(n);
-  return Text(digits.begin(), digits.end());
-}
-
 }  // namespace
 
 frmMente& menteForm() {
@@ -84,8 +69,8 @@ frmMente& menteForm() {
 
 void frmMente::show() {
   if (!isOpen()) {
-    if (!bigIcon_) bigIcon_.reset(loadAppIcon(GetSystemMetrics(SM_CXICON)));
-    if (!smallIcon_) smallIcon_.reset(loadAppIcon(GetSystemMetrics(SM_CXSMICON)));
+    if (!bigIcon_) bigIcon_.reset(forms::loadAppIcon(GetSystemMetrics(SM_CXICON)));
+    if (!smallIcon_) smallIcon_.reset(forms::loadAppIcon(GetSystemMetrics(SM_CXSMICON)));
     forms::WindowDesign design;
     design.className = kClassName;
     design.caption = kCaption;
@@ -126,27 +111,35 @@ bool frmMente::createControls() {
   list1_ = forms::createControl(form, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                                 kList1, kList1At, font, WS_EX_CLIENTEDGE);
   HWND frame1 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame1, kFrame1At, font);
-  HWND add = forms::createControl(form, L"BUTTON", L"追加", button, kBtnAdd, inFrame(kFrame1At, 120, 240, 975, 375), font);
+  HWND add = forms::createControl(form, L"BUTTON", L"追加", button, kBtnAdd, forms::inFrame(kFrame1At, {120, 240, 975, 375}), font);
   HWND update =
-      forms::createControl(form, L"BUTTON", L"修正", button, kBtnUpdate, inFrame(kFrame1At, 1200, 240, 975, 375), font);
+      forms::createControl(form, L"BUTTON", L"修正", button, kBtnUpdate, forms::inFrame(kFrame1At, {1200, 240, 975, 375}), font);
   HWND remove =
-      forms::createControl(form, L"BUTTON", L"削除", button, kBtnDelete, inFrame(kFrame1At, 2280, 240, 975, 375), font);
+      forms::createControl(form, L"BUTTON", L"削除", button, kBtnDelete, forms::inFrame(kFrame1At, {2280, 240, 975, 375}), font);
   text1_ = forms::createControl(form, L"EDIT", L"",
                                 WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, kText1,
                                 kText1At, text1Font_.get(), WS_EX_CLIENTEDGE);
   HWND frame2 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame2, kFrame2At, font);
   HWND close =
-      forms::createControl(form, L"BUTTON", L"終了", button, kCommand1, inFrame(kFrame2At, 120, 240, 975, 375), font);
+      forms::createControl(form, L"BUTTON", L"終了", button, kCommand1, forms::inFrame(kFrame2At, {120, 240, 975, 375}), font);
   if (!list1_ || !frame1 || !add || !update || !remove || !text1_ || !frame2 || !close) return false;
 
-  // The frames go to the bottom of the order: above the buttons they would clip
-  // them away. They take no focus, so the tab order stays as created.
-  SetWindowPos(frame1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SetWindowPos(frame2, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  forms::sendToBack(frame1);
+  forms::sendToBack(frame2);
+  keepFocus(list1_);
   // No limit of its own: a long message from the file can be edited whole.
   SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);
   // Tab walks on to the next control as everywhere else; Ctrl+Tab types a tab.
   forms::tabLeavesEdit(text1_);
+
+  onCommand(kList1, LBN_SELCHANGE, [this] { List1_Click(); });
+  onCommand(kBtnAdd, BN_CLICKED, [this] { btnAdd_Click(); });
+  onCommand(kBtnUpdate, BN_CLICKED, [this] { btnUpdate_Click(); });
+  onCommand(kBtnDelete, BN_CLICKED, [this] { btnDelete_Click(); });
+  onCommand(kCommand1, BN_CLICKED, [this] { Command1_Click(); });
+  onCommand(kMnuOpen, 0, [this] { mnuOpen_Click(); });
+  onCommand(kMnuSave, 0, [this] { mnuSave_Click(); });
+  onCommand(kMnuQuit, 0, [this] { mnuQuit_Click(); });
   return true;
 }
 
@@ -168,17 +161,10 @@ void frmMente::dataRead(const Text& strFile) {
 
 void frmMente::setList() {
   if (!list1_) return;
-  // Without redrawing, and with the storage reserved, 32767 rows fill quickly.
-  SendMessageW(list1_, WM_SETREDRAW, FALSE, 0);
-  forms::listClear(list1_);
+  // One row per slot 0 .. U - 1: the spare slot at U is not shown.
   const std::vector<Text>& slots = mente_.list();
-  const int rows = mente_.upperBound();
-  std::size_t chars = 0;
-  for (int i = 0; i < rows; ++i) chars += slots[static_cast<std::size_t>(i)].size() + 1;
-  SendMessageW(list1_, LB_INITSTORAGE, static_cast<WPARAM>(rows), static_cast<LPARAM>(chars * sizeof(wchar_t)));
-  for (int i = 0; i < rows; ++i) forms::listAdd(list1_, slots[static_cast<std::size_t>(i)]);
-  SendMessageW(list1_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list1_, nullptr, TRUE);
+  std::vector<TextView> rows(slots.begin(), slots.begin() + mente_.upperBound());
+  forms::listFill(list1_, rows);
 }
 
 bool frmMente::askBeforeSave() {
@@ -186,11 +172,11 @@ bool frmMente::askBeforeSave() {
   // the rest of the file would be gone for good.
   if (!mente_.loadComplete() && !forms::confirm(hwnd(), kAskIncomplete)) return false;
   int lossyRow = mente_.firstUnrepresentableRow();
-  if (lossyRow >= 0 && !forms::confirm(hwnd(), number(lossyRow + 1) + kAskLossy)) return false;
+  if (lossyRow >= 0 && !forms::confirm(hwnd(), decimal(lossyRow + 1) + kAskLossy)) return false;
   // Saying "saved" for a message that comes back cut short, or that swallows
   // the ones after it, would mislead: ask first.
   int uncarriableRow = mente_.firstUncarriableRow();
-  return uncarriableRow < 0 || forms::confirm(hwnd(), number(uncarriableRow + 1) + kAskUncarriable);
+  return uncarriableRow < 0 || forms::confirm(hwnd(), decimal(uncarriableRow + 1) + kAskUncarriable);
 }
 
 bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
@@ -288,64 +274,11 @@ void frmMente::mnuSave_Click() {
 
 void frmMente::mnuQuit_Click() { destroy(); }
 
-void frmMente::onCommand(int id, int code) {
-  switch (id) {
-    case kList1:
-      if (code == LBN_SELCHANGE) List1_Click();
-      break;
-    case kBtnAdd:
-      if (code == BN_CLICKED) btnAdd_Click();
-      break;
-    case kBtnUpdate:
-      if (code == BN_CLICKED) btnUpdate_Click();
-      break;
-    case kBtnDelete:
-      if (code == BN_CLICKED) btnDelete_Click();
-      break;
-    case kCommand1:
-      if (code == BN_CLICKED) Command1_Click();
-      break;
-    case kMnuOpen:
-      mnuOpen_Click();
-      break;
-    case kMnuSave:
-      mnuSave_Click();
-      break;
-    case kMnuQuit:
-      mnuQuit_Click();
-      break;
-    default:
-      // IDOK and IDCANCEL from Enter and Escape, and everything else: nothing.
-      break;
-  }
-}
-
-LRESULT frmMente::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-      onCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
-    case WM_ACTIVATE:
-      // Focus comes back to the control that had it, as in a dialog.
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(hwnd(), focus)) lastFocus_ = focus;
-      }
-      break;
-    case WM_SETFOCUS:
-      SetFocus(lastFocus_ && IsChild(hwnd(), lastFocus_) ? lastFocus_ : list1_);
-      return 0;
-  }
-  // Closing by the close box needs no handler: the window is destroyed at once.
-  return defaultProc(message, wParam, lParam);
-}
-
 void frmMente::onDestroyed() {
   // Unloaded: the next opening reads the file again.
   mente_.reset();
   list1_ = nullptr;
   text1_ = nullptr;
-  lastFocus_ = nullptr;
   text1Font_.reset();
 }
 

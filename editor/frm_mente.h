@@ -65,7 +65,6 @@ class frmMente : public forms::Window {
   void mnuQuit_Click();
 
  private:
-  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onDestroyed() override;
   bool createControls();
   void Form_Load();
@@ -76,7 +75,6 @@ class frmMente : public forms::Window {
   bool askBeforeSave();
   // Whether the selected row can be updated or deleted; tells the user if not.
   bool checkMessageRow(int row);
-  void onCommand(int id, int code);
 
   MenteTable mente_;
   Text messageFile_;
@@ -84,7 +82,6 @@ class frmMente : public forms::Window {
   Text saveNote_;
   HWND list1_ = nullptr;
   HWND text1_ = nullptr;
-  HWND lastFocus_ = nullptr;
   UniqueFont text1Font_;
   UniqueIcon bigIcon_;
   UniqueIcon smallIcon_;

@@ -7,6 +7,12 @@
 
 namespace tepo::forms {
 
+Placement inFrame(const Placement& frame, const Placement& at) {
+  return Placement{frame.left + at.left, frame.top + at.top, at.width, at.height};
+}
+
+void sendToBack(HWND frame) { SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+
 HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
                    const Placement& at, HFONT font, DWORD exStyle) {
   RECT r = twipsRect(at.left, at.top, at.width, at.height);
@@ -54,6 +60,23 @@ int listSelection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GET
 void listSelect(HWND list, int row) { SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
 
 int listCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
+
+void listFill(HWND list, const std::vector<TextView>& rows) {
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  listClear(list);
+  std::size_t characters = 0;
+  for (TextView row : rows) characters += row.size() + 1;
+  SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(rows.size()),
+               static_cast<LPARAM>(characters * sizeof(wchar_t)));
+  // The list box needs each row ended by a NUL, which a view does not promise.
+  Text row;
+  for (TextView view : rows) {
+    row.assign(view);
+    listAdd(list, row);
+  }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+}
 
 namespace {
 

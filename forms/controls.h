@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
 #include "store/runtime.h"
@@ -13,6 +14,14 @@ namespace tepo::forms {
 struct Placement {
   double left, top, width, height;  // twips, relative to the window's client area
 };
+
+// A control drawn in a frame is the frame's sibling: its place in the frame,
+// in twips from the frame's corner, becomes a place in the window.
+Placement inFrame(const Placement& frame, const Placement& at);
+
+// Frames go beneath the controls drawn in them, which they would hide
+// otherwise; they take no tab stop, so the tab order stays as created.
+void sendToBack(HWND frame);
 
 HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
                    const Placement& at, HFONT font, DWORD exStyle = 0);
@@ -32,6 +41,9 @@ void listAdd(HWND list, const Text& text);
 int listSelection(HWND list);  // -1 when none
 void listSelect(HWND list, int row);
 int listCount(HWND list);
+// Replaces every row, drawing once at the end: many rows fill quickly.
+void listFill(HWND list, const std::vector<TextView>& rows);
+
 
 // A multi-line edit takes Tab for itself; in a window with dialog navigation
 // this makes Tab and Shift+Tab move to the next or previous control instead,

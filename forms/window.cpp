@@ -1,5 +1,6 @@
 #include "forms/window.h"
 
+#include "forms/resource.h"
 #include "platform/win32.h"
 
 #include <algorithm>
@@ -28,6 +29,11 @@ HBRUSH brushFor(COLORREF colour) {
 }  // namespace
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+HICON loadAppIcon(int size) {
+  return static_cast<HICON>(
+      LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
 
 Window::~Window() { destroy(); }
 
@@ -67,7 +73,50 @@ bool Window::create(const WindowDesign& design) {
 }
 
 LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      // Commands without a handler (IDOK and IDCANCEL from Enter and Escape
+      // among them) do nothing.
+      runCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_ACTIVATE:
+      if (!focusFirst_) break;
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND had = GetFocus();
+        if (had && IsChild(hwnd_, had)) focus_ = had;
+      } else {
+        restoreFocus();
+      }
+      return 0;
+    case WM_SETFOCUS:
+      if (!focusFirst_) break;
+      restoreFocus();
+      return 0;
+  }
   return defaultProc(message, wParam, lParam);
+}
+
+void Window::onCommand(int id, WORD code, std::function<void()> handler) {
+  commands_[{id, code}] = std::move(handler);
+}
+
+bool Window::runCommand(int id, WORD code) {
+  auto found = commands_.find({id, code});
+  if (found == commands_.end()) return false;
+  // A copy: the handler may destroy the window, and the table with it.
+  std::function<void()> handler = found->second;
+  handler();
+  return true;
+}
+
+void Window::keepFocus(HWND first) {
+  focusFirst_ = first;
+  focus_ = nullptr;
+}
+
+void Window::restoreFocus() {
+  HWND target = focus_ && IsChild(hwnd_, focus_) ? focus_ : focusFirst_;
+  if (target) SetFocus(target);
 }
 
 LRESULT Window::defaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -98,6 +147,8 @@ LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     removeDialogNavigation(hwnd);
     self->hwnd_ = nullptr;
+    self->commands_.clear();
+    self->focusFirst_ = self->focus_ = nullptr;
     self->onDestroyed();
   }
   return result;

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <map>
 #include <string>
+#include <utility>
 
 namespace tepo::forms {
 
@@ -44,8 +47,22 @@ class Window {
   // Creates the window; false if the system refused.
   bool create(const WindowDesign& design);
 
-  // Every message of the window, until it is destroyed.
+  // Every message of the window, until it is destroyed. A window handles its
+  // own and hands the rest on here: commands go to their handlers, the focus
+  // is kept, everything else goes to the system.
   virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // The handler of a command, by the id of its control or menu item and the
+  // notification (BN_CLICKED, LBN_SELCHANGE, STN_CLICKED; 0 for a menu item).
+  // Set where the control is made; dropped when the window is destroyed.
+  void onCommand(int id, WORD code, std::function<void()> handler);
+  // Runs the handler of a command; false if it has none.
+  bool runCommand(int id, WORD code);
+
+  // As in a dialog: when the window is activated again the focus goes back
+  // to the control that had it, the first time to first.
+  void keepFocus(HWND first);
+  void restoreFocus();
 
   // Called once the window is gone, whoever destroyed it.
   virtual void onDestroyed() {}
@@ -59,6 +76,9 @@ class Window {
 
   HWND hwnd_ = nullptr;
   HBRUSH background_ = nullptr;
+  std::map<std::pair<int, WORD>, std::function<void()>> commands_;
+  HWND focusFirst_ = nullptr;
+  HWND focus_ = nullptr;
 };
 
 // Modeless windows whose keyboard navigation (Tab, arrow keys) the message
@@ -69,5 +89,9 @@ bool translateDialogMessage(MSG& msg);
 
 // The program's module handle.
 HINSTANCE instance();
+
+// The program's icon at a size in pixels (the system's large or small icon
+// size); the caller owns it.
+HICON loadAppIcon(int size);
 
 }  // namespace tepo::forms

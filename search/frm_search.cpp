@@ -19,10 +19,6 @@ constexpr double kClientHeight = 6960;
 constexpr forms::Placement kFrame1At{0, 0, 7815, 975};
 constexpr forms::Placement kFrame4At{120, 6120, 1215, 735};
 
-forms::Placement inside(const forms::Placement& frame, const forms::Placement& at) {
-  return {frame.left + at.left, frame.top + at.top, at.width, at.height};
-}
-
 }  // namespace
 
 FrmSearch& frmSearch() {
@@ -34,7 +30,7 @@ bool FrmSearch::show() {
   if (!isOpen() && !createWindow()) return false;
   ShowWindow(hwnd(), SW_SHOW);
   SetForegroundWindow(hwnd());
-  SetFocus(focus_ ? focus_ : text1_);
+  restoreFocus();
   return true;
 }
 
@@ -67,12 +63,12 @@ bool FrmSearch::createControls() {
   // Created in tab order, which is also the order Tab walks.
   Frame1_ = forms::createControl(w, L"BUTTON", L"何をお探しですか？", BS_GROUPBOX, kFrame1, kFrame1At, font);
   text1_ = forms::createControl(w, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, kText1,
-                                inside(kFrame1At, {120, 360, 6495, 375}), font, WS_EX_CLIENTEDGE);
+                                forms::inFrame(kFrame1At, {120, 360, 6495, 375}), font, WS_EX_CLIENTEDGE);
   cmdSearch_ = forms::createControl(w, L"BUTTON", L"を検索！", BS_PUSHBUTTON | WS_TABSTOP, kCmdSearch,
-                                    inside(kFrame1At, {6720, 360, 975, 375}), font);
+                                    forms::inFrame(kFrame1At, {6720, 360, 975, 375}), font);
   Frame4_ = forms::createControl(w, L"BUTTON", L"", BS_GROUPBOX, kFrame4, kFrame4At, font);
   Command1_ = forms::createControl(w, L"BUTTON", L"終了", BS_PUSHBUTTON | WS_TABSTOP, kCommand1,
-                                   inside(kFrame4At, {120, 240, 975, 375}), font);
+                                   forms::inFrame(kFrame4At, {120, 240, 975, 375}), font);
   List1_ = forms::createControl(w, L"LISTBOX", L"",
                                 LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, kList1,
                                 {0, 1080, 7815, 1500}, font, WS_EX_CLIENTEDGE);
@@ -83,63 +79,30 @@ bool FrmSearch::createControls() {
 
   // Tab leaves the detail box as it leaves every other control.
   forms::tabLeavesEdit(Text2_);
+  forms::sendToBack(Frame1_);
+  forms::sendToBack(Frame4_);
+  keepFocus(text1_);
 
-  // The frames go to the back: every control clips its siblings, and a frame
-  // in front would hide the controls it holds. Frames take no tab stop, so
-  // the order Tab walks stays as created.
-  SetWindowPos(Frame1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SetWindowPos(Frame4_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  focus_ = text1_;
+  onCommand(kCmdSearch, BN_CLICKED, [this] { cmdSearch_Click(); });
+  onCommand(kCommand1, BN_CLICKED, [this] { Command1_Click(); });
+  onCommand(kList1, LBN_SELCHANGE, [this] { List1_Click(); });
   return true;
 }
 
 LRESULT FrmSearch::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      onCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
     case WM_CTLCOLORLISTBOX:
       if (reinterpret_cast<HWND>(lParam) == List1_ && listBrush_) {
         SetBkColor(reinterpret_cast<HDC>(wParam), kListBackground);
         return reinterpret_cast<LRESULT>(listBrush_.get());
       }
       break;
-    case WM_ACTIVATE:
-      // A plain window would take the focus itself on activation; the user
-      // expects to go on typing where they left off.
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND had = GetFocus();
-        if (had && IsChild(hwnd(), had)) focus_ = had;
-      } else if (focus_ && IsWindow(focus_)) {
-        SetFocus(focus_);
-      }
-      return 0;
-    case WM_SETFOCUS:
-      if (focus_ && IsWindow(focus_)) SetFocus(focus_);
-      return 0;
   }
-  return defaultProc(message, wParam, lParam);
-}
-
-void FrmSearch::onCommand(int id, int code) {
-  // IDOK and IDCANCEL, which the dialog navigation sends for Enter and
-  // Escape, belong to no control here and are ignored.
-  switch (id) {
-    case kCmdSearch:
-      if (code == BN_CLICKED) cmdSearch_Click();
-      break;
-    case kCommand1:
-      if (code == BN_CLICKED) Command1_Click();
-      break;
-    case kList1:
-      if (code == LBN_SELCHANGE) List1_Click();
-      break;
-  }
+  return Window::handleMessage(message, wParam, lParam);
 }
 
 void FrmSearch::onDestroyed() {
   Frame1_ = text1_ = cmdSearch_ = List1_ = Text2_ = Frame4_ = Command1_ = nullptr;
-  focus_ = nullptr;
   listBrush_.reset();
   text2Font_.reset();
   hits_ = SearchHits();
@@ -152,15 +115,10 @@ void FrmSearch::cmdSearch_Click() {
   hits_ = findHits(mainTable().list(), searchText);
 
   const std::vector<TextView>& msgList = mainTable().list();
-  // Many rows: reserve once and draw once at the end.
-  std::size_t characters = 0;
-  for (int k = 0; k < hits_.hitCount; ++k) characters += msgList[static_cast<std::size_t>(hits_.hitList[k])].size();
-  SendMessageW(List1_, LB_INITSTORAGE, static_cast<WPARAM>(hits_.hitCount),
-               static_cast<LPARAM>((characters + hits_.hitCount) * sizeof(wchar_t)));
-  SendMessageW(List1_, WM_SETREDRAW, FALSE, 0);
-  for (int k = 0; k < hits_.hitCount; ++k) forms::listAdd(List1_, Text(msgList[static_cast<std::size_t>(hits_.hitList[k])]));
-  SendMessageW(List1_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(List1_, nullptr, TRUE);
+  std::vector<TextView> rows;
+  rows.reserve(static_cast<std::size_t>(hits_.hitCount));
+  for (int k = 0; k < hits_.hitCount; ++k) rows.push_back(msgList[static_cast<std::size_t>(hits_.hitList[k])]);
+  forms::listFill(List1_, rows);
 
   forms::report(hwnd(), hitReport(hits_.hitCount));
 }

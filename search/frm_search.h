@@ -44,7 +44,6 @@ class FrmSearch : public forms::Window {
   bool createControls();
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onDestroyed() override;
-  void onCommand(int id, int code);
 
   void cmdSearch_Click();
   void List1_Click();
@@ -57,8 +56,6 @@ class FrmSearch : public forms::Window {
   HWND Text2_ = nullptr;
   HWND Frame4_ = nullptr;
   HWND Command1_ = nullptr;
-  // The control to give the focus back to when the window is activated again.
-  HWND focus_ = nullptr;
 
   UniqueBrush listBrush_;
   UniqueFont text2Font_;

@@ -24,9 +24,7 @@ SearchHits findHits(const std::vector<TextView>& msgList, const Text& searchText
 
 Text hitReport(int16_t hitCount) {
   if (hitCount <= 0) return u"見つかりませんでした。";
-  Text digits;
-  for (const char c : std::to_string(hitCount)) digits += static_cast<char16_t>(c);
-  return digits + u"件 見つかりました。";
+  return decimal(hitCount) + u"件 見つかりました。";
 }
 
 Text hitDetail(const SearchHits& hits, int row, const std::vector<TextView>& msgList) {

@@ -37,6 +37,11 @@ Text describe(ErrorCode code) {
 
 void raise(ErrorCode code) { throw RuntimeError(code); }
 
+Text decimal(long long n) {
+  const std::string digits = std::to_string(n);
+  return Text(digits.begin(), digits.end());
+}
+
 int16_t toInt16(long long value) {
   if (value < INT16_MIN || value > INT16_MAX) raise(ErrorCode::Overflow);
   return static_cast<int16_t>(value);

@@ -38,6 +38,9 @@ class RuntimeError : public std::runtime_error {
 
 Text describe(ErrorCode code);
 
+// The decimal digits of n, with a minus sign when negative, nothing else.
+Text decimal(long long n);
+
 [[noreturn]] void raise(ErrorCode code);
 
 // Narrowing to a signed 16-bit value; anything outside raises Overflow.

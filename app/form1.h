@@ -6,28 +6,24 @@
 
 #include "app/tray_icon.h"
 #include "platform/win32.h"
+#include "forms/main_form.h"
 #include "forms/window.h"
 #include "store/pick.h"
 #include "store/runtime.h"
 
 namespace tepo {
 
-class Form1 : public forms::Window {
+// Its public members mx, my, lineCnt and crCnt come with forms::MainForm,
+// through which the other windows reach them.
+class Form1 : public forms::Window, public forms::MainForm {
  public:
-  // Cursor at the last click on the icon, in twips. 32 bits wide so that
-  // screens past 2184 pixels work.
-  int32_t mx = 0;
-  int32_t my = 0;
-  // Measures of the message shown last.
-  int16_t lineCnt = 0;
-  int16_t crCnt = 0;
-
   // Creates the window and runs its load handler; false if it could not be created.
   bool load();
 
   // Replaces the message table with the file's messages; failures are silent
   // and keep what was read.
-  void dataRead(const Text& strFile);
+  void dataRead(const Text& strFile) override;
+  HWND window() const override { return hwnd(); }
 
   // Ends the program at once, taking the icon out of the notification area first.
   [[noreturn]] void quit();

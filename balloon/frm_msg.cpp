@@ -1,8 +1,8 @@
 #include "balloon/frm_msg.h"
 
-#include "app/form1.h"
 #include "balloon/geometry.h"
 #include "forms/controls.h"
+#include "forms/main_form.h"
 #include "platform/win32.h"
 #include "forms/screen.h"
 
@@ -53,7 +53,7 @@ void frmMsg::load() {
 }
 
 void frmMsg::Form_Load() {
-  const Form1& f = form1();
+  const forms::MainForm& f = forms::mainForm();
   BalloonInput in{f.lineCnt,          f.crCnt, f.mx, forms::twipsPerPixelX(), forms::twipsPerPixelY(),
                   forms::screenWidthTwips(), forms::screenHeightTwips()};
   BalloonGeometry g = balloonGeometry(in);

@@ -3,8 +3,8 @@
 #include <new>
 #include <string>
 
-#include "app/form1.h"
 #include "forms/controls.h"
+#include "forms/main_form.h"
 #include "forms/msgbox.h"
 #include "forms/screen.h"
 
@@ -86,7 +86,7 @@ void frmMente::show() {
     design.smallIcon = smallIcon_.get();
     // Owned by the hidden main window: that keeps it off the taskbar while it
     // still has the caption and frame of a dialog.
-    design.owner = form1().hwnd();
+    design.owner = forms::mainForm().window();
     if (!design.menu || !create(design)) return;
     if (!createControls()) {
       destroy();
@@ -204,7 +204,7 @@ bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
     return false;
   }
   saveNote_ = note;
-  form1().dataRead(strFile);
+  forms::mainForm().dataRead(strFile);
   return true;
 }
 

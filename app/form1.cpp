@@ -31,7 +31,7 @@ HMENU createMenu0() {
 
 }  // namespace
 
-Form1& form1() {
+Form1& Form1::instance() {
   static Form1 form;
   return form;
 }
@@ -98,7 +98,7 @@ void Form1::Form_MouseMove(int x) {
       break;
     case WM_RBUTTONDOWN:
       readCursor();
-      balloon().windowClose();
+      frmMsg::instance().windowClose();
       Popmenu();
       break;
     default:
@@ -141,7 +141,7 @@ void Form1::showMessage() {
 }
 
 void Form1::showBalloon(const Text& text) {
-  frmMsg& b = balloon();
+  frmMsg& b = frmMsg::instance();
   b.windowClose();
   b.setCaption(text);
   b.show();
@@ -191,10 +191,10 @@ void Form1::Timer1_Timer() { showMessage(); }
 
 void Form1::mnuFind_Click() {
   // Modeless and unowned; an open dialog keeps what it shows.
-  frmSearch().show();
+  frmSearch::instance().show();
 }
 
-void Form1::mnuMente_Click() { menteForm().show(); }
+void Form1::mnuMente_Click() { frmMente::instance().show(); }
 
 void Form1::onTaskbarCreated() {
   if (unloaded_) return;

@@ -17,6 +17,9 @@ namespace tepo {
 // through which the other windows reach them.
 class Form1 : public forms::Window, public forms::MainForm {
  public:
+  // The one Form1 of the program.
+  static Form1& instance();
+
   // Creates the window and runs its load handler; false if it could not be created.
   bool load();
 
@@ -71,8 +74,5 @@ class Form1 : public forms::Window, public forms::MainForm {
   UINT taskbarCreated_ = 0;
   bool unloaded_ = false;
 };
-
-// The one Form1 of the program.
-Form1& form1();
 
 }  // namespace tepo

@@ -4,7 +4,7 @@
 #include "forms/window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  if (!tepo::form1().load()) return 1;
+  if (!tepo::Form1::instance().load()) return 1;
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (tepo::forms::translateDialogMessage(msg)) continue;

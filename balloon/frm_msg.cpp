@@ -21,7 +21,7 @@ HFONT balloonFont() {
 
 }  // namespace
 
-frmMsg& balloon() {
+frmMsg& frmMsg::instance() {
   static frmMsg form;
   return form;
 }

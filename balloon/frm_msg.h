@@ -9,6 +9,9 @@ namespace tepo {
 
 class frmMsg : public forms::Window {
  public:
+  // The one balloon of the program.
+  static frmMsg& instance();
+
   // Closes the balloon if it is open; does nothing otherwise.
   void windowClose();
 
@@ -31,8 +34,5 @@ class frmMsg : public forms::Window {
 
   HWND lblDescription_ = nullptr;
 };
-
-// The one balloon of the program.
-frmMsg& balloon();
 
 }  // namespace tepo

@@ -62,7 +62,7 @@ HMENU createMenuBar() {
 
 }  // namespace
 
-frmMente& menteForm() {
+frmMente& frmMente::instance() {
   static frmMente form;
   return form;
 }
@@ -108,7 +108,7 @@ bool frmMente::createControls() {
 
   // Created in tab order, since the dialog manager tabs through the controls in
   // the order of the windows. Controls drawn in a frame are its siblings.
-  list1_ = forms::createControl(form, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+  List1_ = forms::createControl(form, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                                 kList1, kList1At, font, WS_EX_CLIENTEDGE);
   HWND frame1 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame1, kFrame1At, font);
   HWND add = forms::createControl(form, L"BUTTON", L"追加", button, kBtnAdd, forms::inFrame(kFrame1At, {120, 240, 975, 375}), font);
@@ -122,11 +122,11 @@ bool frmMente::createControls() {
   HWND frame2 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame2, kFrame2At, font);
   HWND close =
       forms::createControl(form, L"BUTTON", L"終了", button, kCommand1, forms::inFrame(kFrame2At, {120, 240, 975, 375}), font);
-  if (!list1_ || !frame1 || !add || !update || !remove || !text1_ || !frame2 || !close) return false;
+  if (!List1_ || !frame1 || !add || !update || !remove || !text1_ || !frame2 || !close) return false;
 
   forms::sendToBack(frame1);
   forms::sendToBack(frame2);
-  keepFocus(list1_);
+  keepFocus(List1_);
   // No limit of its own: a long message from the file can be edited whole.
   SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);
   // Tab walks on to the next control as everywhere else; Ctrl+Tab types a tab.
@@ -160,11 +160,11 @@ void frmMente::dataRead(const Text& strFile) {
 }
 
 void frmMente::setList() {
-  if (!list1_) return;
+  if (!List1_) return;
   // One row per slot 0 .. U - 1: the spare slot at U is not shown.
   const std::vector<Text>& slots = mente_.list();
   std::vector<TextView> rows(slots.begin(), slots.begin() + mente_.upperBound());
-  forms::listFill(list1_, rows);
+  forms::listFill(List1_, rows);
 }
 
 bool frmMente::askBeforeSave() {
@@ -209,7 +209,7 @@ bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
 }
 
 void frmMente::selectRow(int row) {
-  forms::listSelect(list1_, row);
+  forms::listSelect(List1_, row);
   List1_Click();
 }
 
@@ -220,7 +220,7 @@ bool frmMente::checkMessageRow(int row) {
 }
 
 void frmMente::List1_Click() {
-  int row = forms::listSelection(list1_);
+  int row = forms::listSelection(List1_);
   if (row < 0 || static_cast<std::size_t>(row) >= mente_.list().size()) return;
   forms::setWindowText(text1_, mente_.list()[static_cast<std::size_t>(row)]);
 }
@@ -245,7 +245,7 @@ void frmMente::btnAdd_Click() {
 }
 
 void frmMente::btnUpdate_Click() {
-  int row = forms::listSelection(list1_);
+  int row = forms::listSelection(List1_);
   if (!checkMessageRow(row)) return;
   if (!forms::confirm(hwnd(), kAskUpdate)) return;
   mente_.update(row, forms::windowText(text1_));
@@ -255,7 +255,7 @@ void frmMente::btnUpdate_Click() {
 }
 
 void frmMente::btnDelete_Click() {
-  int row = forms::listSelection(list1_);
+  int row = forms::listSelection(List1_);
   if (!checkMessageRow(row)) return;
   if (!forms::confirm(hwnd(), kAskDelete)) return;
   int next = mente_.remove(row);
@@ -277,7 +277,7 @@ void frmMente::mnuQuit_Click() { destroy(); }
 void frmMente::onDestroyed() {
   // Unloaded: the next opening reads the file again.
   mente_.reset();
-  list1_ = nullptr;
+  List1_ = nullptr;
   text1_ = nullptr;
   text1Font_.reset();
 }

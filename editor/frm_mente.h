@@ -14,6 +14,9 @@ namespace tepo {
 
 class frmMente : public forms::Window {
  public:
+  // The one maintenance window of the program.
+  static frmMente& instance();
+
   // Control and menu ids; none is IDOK or IDCANCEL, which Enter and Escape send.
   enum : int {
     kList1 = 101,
@@ -51,7 +54,7 @@ class frmMente : public forms::Window {
   // the executable. Tests point it at a scratch folder.
   void setMessageFile(const Text& path) { messageFile_ = path; }
 
-  HWND List1() const { return list1_; }
+  HWND List1() const { return List1_; }
   HWND text1() const { return text1_; }
 
   // Event procedures, also reachable for the menu and tests.
@@ -80,14 +83,11 @@ class frmMente : public forms::Window {
   Text messageFile_;
   // Files a successful save could not clean away, told with its report.
   Text saveNote_;
-  HWND list1_ = nullptr;
+  HWND List1_ = nullptr;
   HWND text1_ = nullptr;
   UniqueFont text1Font_;
   UniqueIcon bigIcon_;
   UniqueIcon smallIcon_;
 };
-
-// The one maintenance window of the program.
-frmMente& menteForm();
 
 }  // namespace tepo

@@ -21,12 +21,12 @@ constexpr forms::Placement kFrame4At{120, 6120, 1215, 735};
 
 }  // namespace
 
-FrmSearch& frmSearch() {
-  static FrmSearch form;
+frmSearch& frmSearch::instance() {
+  static frmSearch form;
   return form;
 }
 
-bool FrmSearch::show() {
+bool frmSearch::show() {
   if (!isOpen() && !createWindow()) return false;
   ShowWindow(hwnd(), SW_SHOW);
   SetForegroundWindow(hwnd());
@@ -34,7 +34,7 @@ bool FrmSearch::show() {
   return true;
 }
 
-bool FrmSearch::createWindow() {
+bool frmSearch::createWindow() {
   forms::WindowDesign design;
   design.className = L"tepoSearch";
   design.caption = L"検索";
@@ -53,7 +53,7 @@ bool FrmSearch::createWindow() {
   return true;
 }
 
-bool FrmSearch::createControls() {
+bool frmSearch::createControls() {
   listBrush_.reset(CreateSolidBrush(kListBackground));
   text2Font_ = forms::createFont(L"ＭＳ ゴシック", 9, FW_NORMAL, SHIFTJIS_CHARSET);
   if (!listBrush_ || !text2Font_) return false;
@@ -89,7 +89,7 @@ bool FrmSearch::createControls() {
   return true;
 }
 
-LRESULT FrmSearch::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT frmSearch::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CTLCOLORLISTBOX:
       if (reinterpret_cast<HWND>(lParam) == List1_ && listBrush_) {
@@ -101,14 +101,14 @@ LRESULT FrmSearch::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return Window::handleMessage(message, wParam, lParam);
 }
 
-void FrmSearch::onDestroyed() {
+void frmSearch::onDestroyed() {
   Frame1_ = text1_ = cmdSearch_ = List1_ = Text2_ = Frame4_ = Command1_ = nullptr;
   listBrush_.reset();
   text2Font_.reset();
   hits_ = SearchHits();
 }
 
-void FrmSearch::cmdSearch_Click() {
+void frmSearch::cmdSearch_Click() {
   const Text searchText = forms::windowText(text1_);
   forms::listClear(List1_);
   hits_ = SearchHits();
@@ -123,13 +123,13 @@ void FrmSearch::cmdSearch_Click() {
   forms::report(hwnd(), hitReport(hits_.hitCount));
 }
 
-void FrmSearch::List1_Click() {
+void frmSearch::List1_Click() {
   const int row = forms::listSelection(List1_);
   if (row < 0) return;
   // The table as it stands now; a position it no longer holds clears the box.
   forms::setWindowText(Text2_, hitDetail(hits_, row, mainTable().list()));
 }
 
-void FrmSearch::Command1_Click() { destroy(); }
+void frmSearch::Command1_Click() { destroy(); }
 
 }  // namespace tepo

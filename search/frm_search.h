@@ -11,8 +11,11 @@
 
 namespace tepo {
 
-class FrmSearch : public forms::Window {
+class frmSearch : public forms::Window {
  public:
+  // The one frmSearch of the program.
+  static frmSearch& instance();
+
   // Control ids; none is IDOK or IDCANCEL, so Enter and Escape do nothing.
   enum ControlId : int {
     kFrame1 = 101,
@@ -61,8 +64,5 @@ class FrmSearch : public forms::Window {
   UniqueFont text2Font_;
   SearchHits hits_;
 };
-
-// The one frmSearch of the program.
-FrmSearch& frmSearch();
 
 }  // namespace tepo

@@ -10,30 +10,31 @@
 
 namespace {
 
-using tepo::balloon;
-using tepo::form1;
+using tepo::frmMsg;
+using tepo::Form1;
+
 using tepo::testing::TempFolder;
 
 class BalloonTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(form1().load()); }
+  static void SetUpTestSuite() { ASSERT_TRUE(Form1::instance().load()); }
 
   void useMessages(const std::wstring& lines) {
     tepo::testing::writeFileBytes(folder_.file(L"tepo.dat"), tepo::testing::shiftJis(lines));
-    form1().dataRead(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
+    Form1::instance().dataRead(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
   }
 
   // What the shell sends for a mouse message on the icon, with the cursor at (x, y).
   void clickIcon(UINT mouseMessage, int x = 500, int y = 300) {
     SetCursorPos(x, y);
-    SendMessageW(form1().hwnd(), WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
+    SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
   }
 
-  HWND shown() const { return balloon().isOpen() && IsWindowVisible(balloon().hwnd()) ? balloon().hwnd() : nullptr; }
+  HWND shown() const { return frmMsg::instance().isOpen() && IsWindowVisible(frmMsg::instance().hwnd()) ? frmMsg::instance().hwnd() : nullptr; }
 
-  std::wstring labelText() const { return tepo::testing::windowText(balloon().label()); }
+  std::wstring labelText() const { return tepo::testing::windowText(frmMsg::instance().label()); }
 
-  void TearDown() override { balloon().windowClose(); }
+  void TearDown() override { frmMsg::instance().windowClose(); }
 
   TempFolder folder_;
 };
@@ -44,10 +45,10 @@ TEST_F(BalloonTest, LeftButtonReleaseShowsTheMessageSizedAndPlaced) {
   HWND b = shown();
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(labelText(), L"こんにちは");
-  EXPECT_EQ(form1().lineCnt, 10);
-  EXPECT_EQ(form1().crCnt, 1);
-  EXPECT_EQ(form1().mx, 7500);
-  EXPECT_EQ(form1().my, 4500);
+  EXPECT_EQ(Form1::instance().lineCnt, 10);
+  EXPECT_EQ(Form1::instance().crCnt, 1);
+  EXPECT_EQ(Form1::instance().mx, 7500);
+  EXPECT_EQ(Form1::instance().my, 4500);
 
   RECT r;
   GetWindowRect(b, &r);
@@ -75,12 +76,12 @@ TEST_F(BalloonTest, DesignedAsATopmostBorderlessToolWindow) {
 
   // The label at 120, 120 twips, in the Japanese gothic font.
   RECT label;
-  GetWindowRect(balloon().label(), &label);
+  GetWindowRect(frmMsg::instance().label(), &label);
   POINT origin{label.left, label.top};
   ScreenToClient(b, &origin);
   EXPECT_EQ(origin.x, 8);
   EXPECT_EQ(origin.y, 8);
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(balloon().label(), WM_GETFONT, 0, 0));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(frmMsg::instance().label(), WM_GETFONT, 0, 0));
   LOGFONTW lf{};
   ASSERT_TRUE(GetObjectW(font, sizeof(lf), &lf));
   EXPECT_STREQ(lf.lfFaceName, L"ＭＳ ゴシック");
@@ -155,18 +156,18 @@ TEST_F(BalloonTest, ClicksCloseIt) {
   useMessages(L"abc\r\n");
   clickIcon(WM_LBUTTONUP);
   ASSERT_NE(shown(), nullptr);
-  SendMessageW(balloon().hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, 12));  // the margin
-  EXPECT_FALSE(balloon().isOpen());
+  SendMessageW(frmMsg::instance().hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, 12));  // the margin
+  EXPECT_FALSE(frmMsg::instance().isOpen());
 
   clickIcon(WM_LBUTTONUP);
   ASSERT_NE(shown(), nullptr);
-  SendMessageW(balloon().hwnd(), WM_COMMAND, MAKEWPARAM(100, STN_CLICKED),
-               reinterpret_cast<LPARAM>(balloon().label()));  // the text
-  EXPECT_FALSE(balloon().isOpen());
+  SendMessageW(frmMsg::instance().hwnd(), WM_COMMAND, MAKEWPARAM(100, STN_CLICKED),
+               reinterpret_cast<LPARAM>(frmMsg::instance().label()));  // the text
+  EXPECT_FALSE(frmMsg::instance().isOpen());
 
   // closing when nothing is open does nothing
-  balloon().windowClose();
-  EXPECT_FALSE(balloon().isOpen());
+  frmMsg::instance().windowClose();
+  EXPECT_FALSE(frmMsg::instance().isOpen());
 }
 
 TEST_F(BalloonTest, ARealClickOnTheTailClosesIt) {
@@ -184,7 +185,7 @@ TEST_F(BalloonTest, ARealClickOnTheTailClosesIt) {
   input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, input, sizeof(INPUT));
-  EXPECT_TRUE(tepo::testing::waitFor([] { return !balloon().isOpen(); }, 3000));
+  EXPECT_TRUE(tepo::testing::waitFor([] { return !frmMsg::instance().isOpen(); }, 3000));
 }
 
 TEST_F(BalloonTest, ShowingTheBalloonLeavesTheForegroundWindowAlone) {
@@ -212,7 +213,7 @@ TEST_F(BalloonTest, CursorBeyond32767TwipsIsPlacedCorrectly) {
   clickIcon(WM_LBUTTONUP, 3000, 300);
   HWND b = shown();
   ASSERT_NE(b, nullptr);
-  EXPECT_EQ(form1().mx, 45000);
+  EXPECT_EQ(Form1::instance().mx, 45000);
   RECT r;
   GetWindowRect(b, &r);
   EXPECT_EQ(r.left, 3000 - 14);
@@ -239,12 +240,12 @@ TEST_F(BalloonTest, EmptyTableShowsAnEmptyBalloonOrTheComplaint) {
     std::wstring text = labelText();
     if (text.empty()) {
       ++empty;
-      EXPECT_EQ(form1().lineCnt, 0);
+      EXPECT_EQ(Form1::instance().lineCnt, 0);
     } else {
       ++complaints;
       EXPECT_EQ(text, L"なんだか調子悪いみたい...インデックスが有効範囲にありません。");
     }
-    EXPECT_EQ(form1().crCnt, 1);
+    EXPECT_EQ(Form1::instance().crCnt, 1);
   }
   EXPECT_GT(empty, 0);
   EXPECT_GT(complaints, 0);
@@ -255,8 +256,8 @@ TEST_F(BalloonTest, OverflowingMessageShowsTheComplaint) {
   clickIcon(WM_LBUTTONUP);
   ASSERT_NE(shown(), nullptr);
   EXPECT_EQ(labelText(), L"なんだか調子悪いみたい...オーバーフローしました。");
-  EXPECT_EQ(form1().crCnt, 1);
-  EXPECT_EQ(form1().lineCnt, 49);
+  EXPECT_EQ(Form1::instance().crCnt, 1);
+  EXPECT_EQ(Form1::instance().lineCnt, 49);
 }
 
 int balloonWindows() { return tepo::testing::countWindows(GetCurrentProcessId(), L"tepoBalloon"); }
@@ -273,7 +274,7 @@ TEST_F(BalloonTest, ThousandBalloonsLeakNoHandles) {
   if (user != 0) {
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user);
   }
-  balloon().windowClose();
+  frmMsg::instance().windowClose();
   EXPECT_EQ(balloonWindows(), 0);
 }
 

@@ -41,19 +41,19 @@ const std::size_t kLong = 20000;
 const std::size_t kLimit = 30000;
 
 TEST(Complaint, MemoryRunningOutWhilePickingShowsTheComplaintBalloon) {
-  ASSERT_TRUE(form1().isOpen() || form1().load());
+  ASSERT_TRUE(Form1::instance().isOpen() || Form1::instance().load());
   mainTable().reset();
   mainTable().append(Text(kLong, u'あ'));
-  SendMessageW(form1().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
-  ASSERT_TRUE(balloon().isOpen());
+  SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
+  ASSERT_TRUE(frmMsg::instance().isOpen());
   {
     MemoryRunsOut out(kLimit);
-    SendMessageW(form1().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
+    SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
   }
-  ASSERT_TRUE(balloon().isOpen()) << "the old balloon closed and nothing took its place";
-  EXPECT_TRUE(IsWindowVisible(balloon().hwnd()));
-  EXPECT_EQ(windowText(balloon().label()), L"なんだか調子悪いみたい...メモリが不足しています。");
-  balloon().windowClose();
+  ASSERT_TRUE(frmMsg::instance().isOpen()) << "the old balloon closed and nothing took its place";
+  EXPECT_TRUE(IsWindowVisible(frmMsg::instance().hwnd()));
+  EXPECT_EQ(windowText(frmMsg::instance().label()), L"なんだか調子悪いみたい...メモリが不足しています。");
+  frmMsg::instance().windowClose();
   mainTable().reset();
 }
 

@@ -33,22 +33,22 @@ class MenteFixture : public ::testing::Test {
  protected:
   // The owner of the window must exist, as it does in the program.
   static void SetUpTestSuite() {
-    if (!form1().isOpen()) {
-      ASSERT_TRUE(form1().load());
+    if (!Form1::instance().isOpen()) {
+      ASSERT_TRUE(Form1::instance().load());
     }
   }
 
   void TearDown() override {
-    menteForm().destroy();
-    menteForm().setMessageFile(u"");
+    frmMente::instance().destroy();
+    frmMente::instance().setMessageFile(u"");
   }
 
-  frmMente& form() { return menteForm(); }
-  HWND hwnd() { return menteForm().hwnd(); }
-  HWND control(int id) { return GetDlgItem(menteForm().hwnd(), id); }
-  std::vector<std::wstring> rows() { return listRows(menteForm().List1()); }
-  std::wstring text1() { return windowText(menteForm().text1()); }
-  int selected() { return static_cast<int>(SendMessageW(menteForm().List1(), LB_GETCURSEL, 0, 0)); }
+  frmMente& form() { return frmMente::instance(); }
+  HWND hwnd() { return frmMente::instance().hwnd(); }
+  HWND control(int id) { return GetDlgItem(frmMente::instance().hwnd(), id); }
+  std::vector<std::wstring> rows() { return listRows(frmMente::instance().List1()); }
+  std::wstring text1() { return windowText(frmMente::instance().text1()); }
+  int selected() { return static_cast<int>(SendMessageW(frmMente::instance().List1(), LB_GETCURSEL, 0, 0)); }
 
   void writeFile(const std::string& bytes) { writeFileBytes(file_, bytes); }
   std::string fileBytes() { return readFileBytes(file_); }
@@ -65,8 +65,8 @@ class MenteFixture : public ::testing::Test {
   // Opens the window on the scratch file (bytes written first unless null).
   std::wstring open(const std::string* bytes) {
     if (bytes) writeFile(*bytes);
-    menteForm().setMessageFile(toText(file_));
-    return answering([] { menteForm().show(); });
+    frmMente::instance().setMessageFile(toText(file_));
+    return answering([] { frmMente::instance().show(); });
   }
 
   std::wstring click(int id, std::function<int(const std::wstring&)> answer = answerOk) {
@@ -79,12 +79,12 @@ class MenteFixture : public ::testing::Test {
 
   // Selects a row as the list box does for the user: the selection, then its notification.
   void pick(int row) {
-    HWND list = menteForm().List1();
+    HWND list = frmMente::instance().List1();
     SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
     SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(frmMente::kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   }
 
-  void typeText(const std::wstring& text) { SetWindowTextW(menteForm().text1(), text.c_str()); }
+  void typeText(const std::wstring& text) { SetWindowTextW(frmMente::instance().text1(), text.c_str()); }
 
   TempFolder folder_;
   std::wstring file_ = folder_.file(L"tepo.dat");

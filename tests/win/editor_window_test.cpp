@@ -31,9 +31,9 @@ TEST_F(MenteWindow, FixedDialogFrameOwnedByTheHiddenMainWindow) {
   LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
   EXPECT_TRUE(ex & WS_EX_DLGMODALFRAME);
   // What decides the taskbar button: an owned window without WS_EX_APPWINDOW has none.
-  EXPECT_EQ(GetWindow(w, GW_OWNER), form1().hwnd());
+  EXPECT_EQ(GetWindow(w, GW_OWNER), Form1::instance().hwnd());
   EXPECT_FALSE(ex & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW));
-  EXPECT_FALSE(IsWindowVisible(form1().hwnd()));
+  EXPECT_FALSE(IsWindowVisible(Form1::instance().hwnd()));
 
   RECT client;
   GetClientRect(w, &client);
@@ -252,7 +252,7 @@ TEST_F(MenteWindow, ShowingItAgainWhileOpenDoesNotReload) {
   typeText(L"E");
   EXPECT_EQ(click(frmMente::kBtnAdd), L"追加します。よろしいですか？|最終行に追加しました");
   writeFile("other\r\n");
-  EXPECT_EQ(answering([] { menteForm().show(); }), L"");
+  EXPECT_EQ(answering([] { frmMente::instance().show(); }), L"");
   EXPECT_EQ(hwnd(), first);
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"A", L"B", L"C", L"D", L"E"}));
 }
@@ -292,7 +292,7 @@ TEST_F(MenteWindow, EveryWayOfClosingUnloadsAtOnceAndTheNextOpeningReloads) {
     EXPECT_FALSE(form().isOpen());
     EXPECT_EQ(fileBytes(), kABCD);
 
-    EXPECT_EQ(answering([] { menteForm().show(); }), L"");
+    EXPECT_EQ(answering([] { frmMente::instance().show(); }), L"");
     EXPECT_EQ(rows().size(), 4u);
     EXPECT_EQ(text1(), L"");
     form().destroy();

@@ -9,7 +9,8 @@
 
 namespace {
 
-using tepo::menteForm;
+using tepo::frmMente;
+
 using tepo::testing::toText;
 
 class FolderFault : public tepo::testing::MenteFixture {
@@ -32,8 +33,8 @@ TEST_F(FolderFault, SaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile) {
   ASSERT_EQ(before, "old message\r\n");
   const int mainCount = tepo::mainTable().count();
 
-  menteForm().setMessageFile(toText(data));
-  EXPECT_EQ(answering([] { menteForm().show(); }), L"");
+  frmMente::instance().setMessageFile(toText(data));
+  EXPECT_EQ(answering([] { frmMente::instance().show(); }), L"");
   ASSERT_EQ(rows(), std::vector<std::wstring>{L"old message"});
   typeText(L"new message");
   EXPECT_EQ(click(tepo::frmMente::kBtnAdd), L"追加します。よろしいですか？|最終行に追加しました");

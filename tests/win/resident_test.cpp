@@ -98,7 +98,7 @@ TEST(Module1, UnsubclassWithoutAPreviousProcedureLeavesTheWindowAlone) {
 // Form1 of this test process itself: the record handed to the shell and the
 // pass-through procedure.
 TEST(Form1InProcess, LoadsRegistersTheIconAndUnloadsCleanly) {
-  tepo::Form1& form = tepo::form1();
+  tepo::Form1& form = tepo::Form1::instance();
   EXPECT_EQ(form.mx, 0);
   EXPECT_EQ(form.my, 0);
   EXPECT_EQ(form.lineCnt, 0);

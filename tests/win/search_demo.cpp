@@ -24,7 +24,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
   } catch (const RuntimeError&) {
     return 1;
   }
-  FrmSearch& form = frmSearch();
+  frmSearch& form = frmSearch::instance();
   if (!form.show()) return 1;
   SetWindowPos(form.hwnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
   SetWindowTextW(form.text1(), L"。");

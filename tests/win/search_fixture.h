@@ -40,7 +40,7 @@ inline void clickRow(HWND list, int row) {
 class SearchFixture : public ::testing::Test {
  protected:
   void TearDown() override {
-    frmSearch().destroy();
+    frmSearch::instance().destroy();
     mainTable().reset();
   }
 
@@ -57,7 +57,7 @@ class SearchFixture : public ::testing::Test {
     }
   }
 
-  FrmSearch& form() { return frmSearch(); }
+  frmSearch& form() { return frmSearch::instance(); }
 
   void open() {
     ASSERT_TRUE(form().show());

@@ -29,10 +29,10 @@ TEST(SearchProgram, MenuItemOpensOneDialogThatSearchesTheFilesMessages) {
   HWND w = openFromMenu(tepo);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(GetWindow(w, GW_OWNER), nullptr);
-  HWND text1 = GetDlgItem(w, FrmSearch::kText1);
-  HWND list = GetDlgItem(w, FrmSearch::kList1);
+  HWND text1 = GetDlgItem(w, frmSearch::kText1);
+  HWND list = GetDlgItem(w, frmSearch::kList1);
   SetWindowTextW(text1, L"こん");
-  EXPECT_EQ(clickAndAnswer(tepo, GetDlgItem(w, FrmSearch::kCmdSearch)), L"2件 見つかりました。");
+  EXPECT_EQ(clickAndAnswer(tepo, GetDlgItem(w, frmSearch::kCmdSearch)), L"2件 見つかりました。");
   EXPECT_EQ(listRows(list), (std::vector<std::wstring>{L"こんにちは", L"こんばんは\r\nおやすみ"}));
 
   // The item again: the same window, its contents kept.
@@ -42,13 +42,13 @@ TEST(SearchProgram, MenuItemOpensOneDialogThatSearchesTheFilesMessages) {
   EXPECT_EQ(listRows(list).size(), 2u);
 
   // 終了 unloads it; the next opening is a fresh, empty window.
-  PostMessageW(GetDlgItem(w, FrmSearch::kCommand1), BM_CLICK, 0, 0);
+  PostMessageW(GetDlgItem(w, frmSearch::kCommand1), BM_CLICK, 0, 0);
   ASSERT_TRUE(waitFor([&] { return !IsWindow(w); }));
   HWND fresh = openFromMenu(tepo);
   ASSERT_NE(fresh, nullptr);
-  EXPECT_EQ(windowText(GetDlgItem(fresh, FrmSearch::kText1)), L"");
-  EXPECT_TRUE(listRows(GetDlgItem(fresh, FrmSearch::kList1)).empty());
-  EXPECT_EQ(windowText(GetDlgItem(fresh, FrmSearch::kText2)), L"");
+  EXPECT_EQ(windowText(GetDlgItem(fresh, frmSearch::kText1)), L"");
+  EXPECT_TRUE(listRows(GetDlgItem(fresh, frmSearch::kList1)).empty());
+  EXPECT_EQ(windowText(GetDlgItem(fresh, frmSearch::kText2)), L"");
   EXPECT_EQ(WaitForSingleObject(tepo.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program ended";
 }
 
@@ -57,8 +57,8 @@ TEST(SearchProgram, WithoutAMessageFileTheDialogReportsNothingFound) {
   ASSERT_TRUE(tepo.started());
   HWND w = openFromMenu(tepo);
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(clickAndAnswer(tepo, GetDlgItem(w, FrmSearch::kCmdSearch)), L"見つかりませんでした。");
-  EXPECT_TRUE(listRows(GetDlgItem(w, FrmSearch::kList1)).empty());
+  EXPECT_EQ(clickAndAnswer(tepo, GetDlgItem(w, frmSearch::kCmdSearch)), L"見つかりませんでした。");
+  EXPECT_TRUE(listRows(GetDlgItem(w, frmSearch::kList1)).empty());
 }
 
 }  // namespace

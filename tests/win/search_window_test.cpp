@@ -368,9 +368,9 @@ TEST_F(SearchWindow, ShowingWhileOpenKeepsTheOneWindowAndItsContents) {
 
 TEST_F(SearchWindow, CloseButtonAndCloseBoxUnloadAndReopeningStartsEmpty) {
   loadMessages(L"abc\r\n");
-  const std::pair<const char*, void (*)(FrmSearch&)> ways[] = {
-      {"Command1", [](FrmSearch& f) { SendMessageW(f.Command1(), BM_CLICK, 0, 0); }},
-      {"close box", [](FrmSearch& f) { SendMessageW(f.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+  const std::pair<const char*, void (*)(frmSearch&)> ways[] = {
+      {"Command1", [](frmSearch& f) { SendMessageW(f.Command1(), BM_CLICK, 0, 0); }},
+      {"close box", [](frmSearch& f) { SendMessageW(f.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
   };
   for (const auto& way : ways) {
     open();

@@ -13,15 +13,15 @@ namespace {
 class WindowSoak : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!tepo::form1().isOpen()) {
-      ASSERT_TRUE(tepo::form1().load());
+    if (!tepo::Form1::instance().isOpen()) {
+      ASSERT_TRUE(tepo::Form1::instance().load());
     }
   }
   void SetUp() override {
     tepo::testing::writeFileBytes(folder_.file(L"tepo.dat"), "one\r\ntwo\r\n");
-    tepo::menteForm().setMessageFile(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
+    tepo::frmMente::instance().setMessageFile(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
   }
-  void TearDown() override { tepo::menteForm().setMessageFile(u""); }
+  void TearDown() override { tepo::frmMente::instance().setMessageFile(u""); }
   tepo::testing::TempFolder folder_;
 };
 
@@ -32,11 +32,11 @@ TEST_F(WindowSoak, FiveHundredEditorsAndSearchDialogs) {
   unsigned long gdi = 0;
   for (int i = 0; i < 500; ++i) {
     if (i == 50) gdi = tepo::testing::gdiObjectCount();
-    tepo::menteForm().show();
-    ASSERT_TRUE(tepo::menteForm().isOpen()) << i;
+    tepo::frmMente::instance().show();
+    ASSERT_TRUE(tepo::frmMente::instance().isOpen()) << i;
     // The close box, as the user closes it.
-    SendMessageW(tepo::menteForm().hwnd(), WM_CLOSE, 0, 0);
-    ASSERT_FALSE(tepo::menteForm().isOpen()) << i;
+    SendMessageW(tepo::frmMente::instance().hwnd(), WM_CLOSE, 0, 0);
+    ASSERT_FALSE(tepo::frmMente::instance().isOpen()) << i;
 
     ASSERT_TRUE(tepo::frmSearch().show()) << i;
     SendMessageW(tepo::frmSearch().hwnd(), WM_CLOSE, 0, 0);
@@ -44,7 +44,7 @@ TEST_F(WindowSoak, FiveHundredEditorsAndSearchDialogs) {
   }
   EXPECT_EQ(tepo::testing::countWindows(pid, L"tepoSearch"), 0);
   EXPECT_EQ(tepo::testing::gdiObjectCount(), gdi) << "GDI objects left behind by the windows";
-  EXPECT_TRUE(tepo::testing::trayIconExists(tepo::form1().hwnd()));
+  EXPECT_TRUE(tepo::testing::trayIconExists(tepo::Form1::instance().hwnd()));
 }
 
 }  // namespace

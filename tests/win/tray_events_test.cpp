@@ -14,8 +14,9 @@
 
 namespace {
 
-using tepo::balloon;
-using tepo::form1;
+using tepo::frmMsg;
+using tepo::Form1;
+
 using tepo::testing::TepoProcess;
 
 struct MenuSeen {
@@ -54,25 +55,25 @@ std::thread workMenu(MenuSeen* seen, std::vector<WPARAM> keys) {
 
 class TrayMenu : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(form1().load()); }
+  static void SetUpTestSuite() { ASSERT_TRUE(Form1::instance().load()); }
   void rightClick(MenuSeen* seen, std::vector<WPARAM> keys) {
     std::thread worker = workMenu(seen, std::move(keys));
     SetCursorPos(400, 300);
-    SendMessageW(form1().hwnd(), WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
+    SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
     worker.join();
   }
 };
 
 TEST_F(TrayMenu, RightPressClosesTheBalloonAndOpensTheMenu) {
-  SendMessageW(form1().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
-  ASSERT_TRUE(balloon().isOpen());
+  SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
+  ASSERT_TRUE(frmMsg::instance().isOpen());
   MenuSeen seen;
   rightClick(&seen, {VK_ESCAPE});
-  EXPECT_FALSE(balloon().isOpen());
+  EXPECT_FALSE(frmMsg::instance().isOpen());
   EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"検索", L"データメンテナンス", L"10秒モード", L"Quit"}));
   EXPECT_EQ(seen.checked, (std::vector<bool>{false, false, false, false}));
-  EXPECT_EQ(form1().mx, 6000);
-  EXPECT_EQ(form1().my, 4500);
+  EXPECT_EQ(Form1::instance().mx, 6000);
+  EXPECT_EQ(Form1::instance().my, 4500);
 }
 
 TEST_F(TrayMenu, MenuOpensAgainOnTheNextRightClick) {
@@ -84,11 +85,11 @@ TEST_F(TrayMenu, MenuOpensAgainOnTheNextRightClick) {
 }
 
 TEST_F(TrayMenu, TenSecondModeTogglesCheckMarkAndTimer) {
-  ASSERT_FALSE(form1().timerEnabled());
+  ASSERT_FALSE(Form1::instance().timerEnabled());
   MenuSeen first;
   rightClick(&first, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
-  EXPECT_TRUE(form1().timerEnabled());
-  EXPECT_EQ(form1().timerInterval(), 10000u);
+  EXPECT_TRUE(Form1::instance().timerEnabled());
+  EXPECT_EQ(Form1::instance().timerInterval(), 10000u);
 
   MenuSeen second;
   rightClick(&second, {VK_ESCAPE});
@@ -96,21 +97,21 @@ TEST_F(TrayMenu, TenSecondModeTogglesCheckMarkAndTimer) {
   EXPECT_TRUE(second.checked[2]) << "the check mark shows the mode is on";
 
   // The timer really fires, and places its balloon by the last click.
-  balloon().windowClose();
-  EXPECT_TRUE(tepo::testing::waitFor([] { return balloon().isOpen(); }, 12000));
+  frmMsg::instance().windowClose();
+  EXPECT_TRUE(tepo::testing::waitFor([] { return frmMsg::instance().isOpen(); }, 12000));
   RECT r;
-  GetWindowRect(balloon().hwnd(), &r);
+  GetWindowRect(frmMsg::instance().hwnd(), &r);
   EXPECT_EQ((r.left + r.right) / 2, 400);
 
   MenuSeen third;
   rightClick(&third, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
-  EXPECT_FALSE(form1().timerEnabled());
-  EXPECT_EQ(form1().timerInterval(), 10000u);
+  EXPECT_FALSE(Form1::instance().timerEnabled());
+  EXPECT_EQ(Form1::instance().timerInterval(), 10000u);
   MenuSeen fourth;
   rightClick(&fourth, {VK_ESCAPE});
   ASSERT_EQ(fourth.checked.size(), 4u);
   EXPECT_FALSE(fourth.checked[2]);
-  balloon().windowClose();
+  frmMsg::instance().windowClose();
 }
 
 const std::string kOne = "only message\r\n";

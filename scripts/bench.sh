@@ -6,16 +6,19 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TEPO_BUILD_DIR:-$root/build}
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" native bench_store
-bash "$root/scripts/build.sh" win bench_store bench_gui tepo
-echo "== native (Linux) =="
-"$build/native/bin/bench_store"
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
-tepo_wine_env "$build/win/wineprefix"
+wine_build=$(tepo_wine_build)
+arch=win32
+if [ "$wine_build" = win64 ]; then arch=win64; echo "This machine cannot run 32-bit programs: the 64-bit build is measured."; fi
+bash "$root/scripts/build.sh" "$wine_build" bench_store bench_gui tepo
+echo "== native (Linux) =="
+"$build/native/bin/bench_store"
+tepo_wine_env "$build/$wine_build/wineprefix" "$arch"
 tepo_ensure_display
 tepo_ensure_prefix unmanaged
 tepo_start_services
 echo "== under Wine =="
-wine "$build/win/bin/bench_store.exe" </dev/null
-wine "$build/win/bin/bench_gui.exe" </dev/null
+"$TEPO_WINE" "$build/$wine_build/bin/bench_store.exe" </dev/null
+"$TEPO_WINE" "$build/$wine_build/bin/bench_gui.exe" </dev/null
 if [ -n "${TEPO_XVFB_PID:-}" ]; then kill "$TEPO_XVFB_PID" 2>/dev/null || true; fi

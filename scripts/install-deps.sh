@@ -10,7 +10,8 @@ packages=(
   cmake make g++ ninja-build
   googletest
   g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386 fonts-wine
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 fonts-wine
   xvfb x11-apps imagemagick xauth
   locales fonts-ipafont-gothic
   clang libclang-rt-14-dev

@@ -6,12 +6,20 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TEPO_BUILD_DIR:-$root/build}
 
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" win tepo
-
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
+bash "$root/scripts/build.sh" win tepo
+# Where 32-bit code cannot run, the 64-bit build of the same sources runs.
+wine_build=$(tepo_wine_build)
+arch=win32
+if [ "$wine_build" = win64 ]; then
+  echo "This machine cannot run 32-bit programs: starting the 64-bit build under a 64-bit Wine."
+  bash "$root/scripts/build.sh" win64 tepo
+  arch=win64
+fi
+
 # A prefix of its own: the tests' one leaves window management to Wine.
-tepo_wine_env "$build/win/wineprefix-desktop"
+tepo_wine_env "$build/$wine_build/wineprefix-desktop" "$arch"
 had_display=${DISPLAY:-}
 TEPO_SCREEN=${TEPO_SCREEN:-1280x800x24} tepo_ensure_display
 tepo_ensure_prefix
@@ -22,5 +30,5 @@ if [ -z "$had_display" ]; then
 fi
 echo "Starting tepo.exe; its icon (tip \"Click Here!\") is in the notification area."
 echo "Under Wine without a desktop tray it stands in the window \"Wine System Tray\". Quit from its menu, or press Ctrl+C."
-cd "$build/win/bin"
-exec wine tepo.exe
+cd "$build/$wine_build/bin"
+exec "$TEPO_WINE" tepo.exe

@@ -3,13 +3,34 @@
 
 # Code page 932 for the ANSI calls; a quiet Wine that never offers to install
 # Mono or Gecko, which would hang an unattended run.
+#   tepo_wine_env PREFIX [win32|win64]
 tepo_wine_env() {
   export WINEPREFIX="$1"
-  export WINEARCH=win32
+  export WINEARCH=${2:-win32}
+  # Debian's wine wrapper prefers the 32-bit loader whenever it is installed.
+  if [ "$WINEARCH" = win64 ]; then
+    export WINELOADER=/usr/lib/wine/wine64
+    TEPO_WINE=/usr/lib/wine/wine64
+  else
+    TEPO_WINE=wine
+  fi
+  export TEPO_WINE
   export LANG=ja_JP.UTF-8
   export LC_ALL=ja_JP.UTF-8
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# Whether this machine runs 32-bit programs: some kernels (or virtual
+# machines) refuse i386 code, and 32-bit Wine with it.
+tepo_runs_32bit() {
+  [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+# The Windows build whose tests run here: the 32-bit program itself, or the
+# same sources built for 64 bits where 32-bit code cannot run.
+tepo_wine_build() {
+  if tepo_runs_32bit; then echo win; else echo win64; fi
 }
 
 # Starts a virtual display when none is given. The screen is wide enough to
@@ -68,12 +89,12 @@ tepo_ensure_prefix() {
     if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$settings" ]; then exit 0; fi
     if [ ! -f "$stamp" ]; then
       echo "Creating the Wine prefix $WINEPREFIX (once)..." >&2
-      wineboot -i >/dev/null 2>&1 || true
+      "$TEPO_WINE" wineboot -i >/dev/null 2>&1 || true
       wineserver -w
     fi
     local reg="$WINEPREFIX/tepo-settings.reg"
     printf '%s\n' "$settings" | iconv -f UTF-8 -t UTF-16 > "$reg"
-    wine regedit /S "$reg" >/dev/null 2>&1
+    "$TEPO_WINE" regedit /S "$reg" >/dev/null 2>&1
     wineserver -w
     printf '%s' "$settings" > "$stamp"
   ) 9>"$WINEPREFIX.lock"
@@ -83,5 +104,5 @@ tepo_ensure_prefix() {
 # output. Started by a test program instead, they would inherit its stdout and
 # hold CTest's pipe open after the test has ended.
 tepo_start_services() {
-  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  "$TEPO_WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }

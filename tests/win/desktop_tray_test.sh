@@ -47,11 +47,11 @@ wait_for() {
 
 # The bottom 60 rows of the screen as lines "x y rrggbb" (y from the top of the screen).
 strip() {
-  import -window root -crop "${W}x60+0+$((H - 60))" txt:- 2>/dev/null |
+  import -window root -crop "${W}x60+0+$((H - 60))" -depth 8 txt:- 2>/dev/null |
     awk -v top=$((H - 60)) 'NR > 1 { split($1, p, /[,:]/); c = tolower($3); sub(/^#/, "", c);
                                print p[1], p[2] + top, substr(c, 1, 6) }'
 }
-pixel() { import -window root -crop "1x1+$1+$2" txt:- 2>/dev/null | awk 'NR == 2 { c = tolower($3); sub(/^#/, "", c); print substr(c, 1, 6) }'; }
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | awk 'NR == 2 { c = tolower($3); sub(/^#/, "", c); print substr(c, 1, 6) }'; }
 
 # The desktop alone first: its taskbar without tepo's icon.
 tepo_wine_desktop </dev/null >/dev/null 2>&1 &

@@ -37,8 +37,6 @@ if [ -z "$had_display" ] || [ "${TEPO_WINE_DESKTOP:-}" = 1 ]; then
   echo "It runs in Wine's desktop \"tepo\" (1280x800): the icon is at the right end of its taskbar."
   echo "Quit from the icon's menu, or press Ctrl+C."
   tepo_wine_desktop tepo.exe
-  # The desktop stays after its program; it ends with the Wine server.
-  wineserver -k 2>/dev/null || true
   exit 0
 fi
 echo "Under Wine without a desktop tray it stands in the window \"Wine System Tray\". Quit from its menu, or press Ctrl+C."

@@ -8,6 +8,8 @@ set(CMAKE_CXX_COMPILER clang++)
 set(CMAKE_C_COMPILER_TARGET ${triple})
 set(CMAKE_CXX_COMPILER_TARGET ${triple})
 set(CMAKE_RC_COMPILER ${triple}-windres)
+# The import check reads the program with binutils' objdump for the target.
+set(CMAKE_OBJDUMP /usr/bin/${triple}-objdump)
 set(CMAKE_SYSROOT /usr/${triple})
 
 # clang does not find Debian's MinGW GCC runtime by itself: ask GCC where it is.

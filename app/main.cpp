@@ -1,9 +1,14 @@
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "app/form1.h"
 #include "forms/window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // The manifest asks for version 6 controls; this makes sure comctl32 is loaded.
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
   if (!tepo::Form1::instance().load()) return 1;
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -101,7 +101,11 @@ void frmMsg::setCaption(const Text& text) {
 }
 
 void frmMsg::show() {
-  if (isOpen()) ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+  if (!isOpen()) return;
+  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+  // Shown without the focus, the balloon would go unheard: screen readers
+  // read out an alert, the message label with it.
+  NotifyWinEvent(EVENT_SYSTEM_ALERT, hwnd(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void frmMsg::Form_Click() { windowClose(); }

@@ -22,13 +22,22 @@ fi
 tepo_wine_env "$build/$wine_build/wineprefix-desktop" "$arch"
 had_display=${DISPLAY:-}
 TEPO_SCREEN=${TEPO_SCREEN:-1280x800x24} tepo_ensure_display
-tepo_ensure_prefix
+tepo_ensure_prefix desktop
 tepo_start_services
-if [ -z "$had_display" ]; then
-  echo "No display was given: tepo runs on the virtual display $DISPLAY."
-  echo "Take a screenshot with:  xwd -root -display $DISPLAY | convert xwd:- tepo-screen.png"
-fi
-echo "Starting tepo.exe; its icon (tip \"Click Here!\") is in the notification area."
-echo "Under Wine without a desktop tray it stands in the window \"Wine System Tray\". Quit from its menu, or press Ctrl+C."
 cd "$build/$wine_build/bin"
+echo "Starting tepo.exe; its icon (tip \"Click Here!\") is in the notification area."
+# A virtual display has no desktop of its own: Wine's, with its taskbar, stands
+# in. On the user's own desktop tepo's icon goes to that desktop's tray (or,
+# lacking one, to the window "Wine System Tray"), unless TEPO_WINE_DESKTOP=1.
+if [ -z "$had_display" ] || [ "${TEPO_WINE_DESKTOP:-}" = 1 ]; then
+  if [ -z "$had_display" ]; then
+    echo "No display was given: tepo runs on the virtual display $DISPLAY."
+    echo "Take a screenshot with:  xwd -root -display $DISPLAY | convert xwd:- tepo-screen.png"
+  fi
+  echo "It runs in Wine's desktop \"tepo\" (1280x800): the icon is at the right end of its taskbar."
+  echo "Quit from the icon's menu, or press Ctrl+C."
+  tepo_wine_desktop tepo.exe
+  exit 0
+fi
+echo "Under Wine without a desktop tray it stands in the window \"Wine System Tray\". Quit from its menu, or press Ctrl+C."
 exec "$TEPO_WINE" tepo.exe

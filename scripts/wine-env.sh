@@ -67,6 +67,7 @@ tepo_ensure_display() {
 # With "unmanaged", Wine places its windows itself instead of leaving them to a
 # window manager: on a bare virtual display there is none, and Wine would wait
 # two seconds for it each time a captioned window (a message box) closes.
+# With "desktop", the prefix knows the desktop "tepo" (tepo_wine_desktop).
 tepo_ensure_prefix() {
   local unmanaged=${1:-}
   local settings
@@ -82,6 +83,12 @@ tepo_ensure_prefix() {
       # Wine starts is one that exits (without one, it starts its own).
       printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n"Auto"="1"\r\n"Debugger"="cmd /c exit 1"\r\n\r\n'
       printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
+    fi
+    if [ "$unmanaged" = desktop ]; then
+      # Wine's own desktop "tepo" with a taskbar and its notification area.
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"EnableShell"=dword:00000001\r\n\r\n'
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"tepo"="1280x800"\r\n\r\n'
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\tepo]\r\n"EnableShell"=dword:00000001\r\n\r\n'
     fi
   )
   # A prefix made by an older script gets the settings it lacks, without
@@ -103,6 +110,13 @@ tepo_ensure_prefix() {
     wineserver -w
     printf '%s' "$settings" > "$stamp"
   ) 9>"$WINEPREFIX.lock"
+}
+
+# Runs a Windows program in Wine's desktop "tepo": a 1280 by 800 screen with
+# a taskbar, the notification area at its right end, captions on dialogs.
+#   tepo_wine_desktop program.exe [arguments]
+tepo_wine_desktop() {
+  "$TEPO_WINE" explorer /desktop=tepo,1280x800 "$@"
 }
 
 # Starts the prefix's services (services.exe and friends) detached from our

@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine
-  xvfb x11-apps imagemagick xauth
+  xvfb x11-apps imagemagick xauth xdotool
   locales fonts-ipafont-gothic
   clang libclang-rt-14-dev
   zip file

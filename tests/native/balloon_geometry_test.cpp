@@ -81,6 +81,28 @@ TEST(BalloonGeometry, CursorFarRightOfA4kScreen) {
   EXPECT_EQ(g.tailX, 65);
 }
 
+TEST(BalloonGeometry, TailOfAWindowWiderThanTheScreenOverflowsAtTheFarRight) {
+  // The widest message that measures: 5461 x 6 + 10 = 32776 pixels, flush
+  // right on a 3840-pixel screen, so its left edge is at -28936 and the tail
+  // stands at the cursor's x + 28936.
+  auto at4k = [](int32_t cursorX) {
+    return BalloonInput{5461, 1, cursorX * 15, 15.0f, 15.0f, 3840 * 15.0f, 1080 * 15.0f};
+  };
+  BalloonGeometry last = balloonGeometry(at4k(3831));
+  EXPECT_EQ(last.pixelLeft, 3840 - 32776);
+  EXPECT_EQ(last.tailX, 32767);
+  EXPECT_THROW(balloonGeometry(at4k(3832)), RuntimeError);
+  EXPECT_THROW(balloonGeometry(at4k(3839)), RuntimeError);
+}
+
+TEST(BalloonGeometry, FlushRightTailRoundsHalvesToEven) {
+  // 10 twips a pixel, a 1000-pixel screen, a 130-pixel window flush right at
+  // 8700 twips: a cursor at an odd multiple of 5 twips puts the tail on a half.
+  auto at = [](int32_t mx) { return BalloonInput{20, 2, mx, 10.0f, 10.0f, 10000.0f, 8000.0f}; };
+  EXPECT_EQ(balloonGeometry(at(9985)).tailX, 128);  // 128.5
+  EXPECT_EQ(balloonGeometry(at(9995)).tailX, 130);  // 129.5
+}
+
 TEST(BalloonGeometry, TwipsPerPixelOtherThanFifteen) {
   // 120 dots per inch: 12 twips per pixel.
   BalloonInput in{20, 2, 500 * 12, 12.0f, 12.0f, 1280 * 12.0f, 800 * 12.0f};

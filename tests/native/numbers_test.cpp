@@ -66,6 +66,16 @@ TEST(PickIndex, MapsTheUnitRangeOntoTheMessages) {
   EXPECT_EQ(pickIndex(almostOne, 32767), 32766);
 }
 
+TEST(PickIndex, ProductIsRoundedInSinglePrecision) {
+  // Found once by trying every generator value a / 2^24 for small tables and
+  // keeping the first two where the exact (double) product and the single-
+  // precision one round to different indexes.
+  // 13981014 / 2^24 x 3: exactly 2.50000012, in single precision 2.5, a tie to 2.
+  EXPECT_EQ(pickIndex(13981014.0f / 16777216.0f, 4), 2);
+  // 11744051 / 2^24 x 5: exactly 3.49999994, in single precision 3.5, a tie to 4.
+  EXPECT_EQ(pickIndex(11744051.0f / 16777216.0f, 6), 4);
+}
+
 TEST(PickIndex, EmptyTableGivesTheSpareEntryOrOneBeforeTheTable) {
   EXPECT_EQ(pickIndex(0.0f, 0), 0);
   EXPECT_EQ(pickIndex(0.5f, 0), 0);

@@ -5,3 +5,8 @@ tepo_wine_test(soak_test)
 target_link_libraries(soak_test PRIVATE psapi)
 add_dependencies(soak_test tepo)
 set_tests_properties(win.soak_test PROPERTIES LABELS soak)
+tepo_wine_test(tray_process_test)
+add_dependencies(tray_process_test tepo)
+# Clicks through Wine's own tray window, made at the X level by xdotool.
+tepo_wine_test(real_tray_test)
+add_dependencies(real_tray_test tepo)

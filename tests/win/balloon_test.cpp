@@ -260,6 +260,48 @@ TEST_F(BalloonTest, OverflowingMessageShowsTheComplaint) {
   EXPECT_EQ(Form1::instance().lineCnt, 49);
 }
 
+TEST_F(BalloonTest, TheScreenShowsEveryLineOfTheTextOnThePaleYellow) {
+  // The last line is the widest: a label left at its design size (66 x 11
+  // pixels) would show neither it nor its right end.
+  useMessages(L"ab\\nabc\\nXXXXXXXXXXXXXXXXXXXXXXXXX\r\n");
+  clickIcon(WM_LBUTTONUP, 500, 300);
+  HWND b = shown();
+  ASSERT_NE(b, nullptr);
+  RECT w;
+  GetWindowRect(b, &w);
+  ASSERT_EQ(w.right - w.left, 25 * 6 + 10);
+  // Rows of the third line, whatever the font's line height (11 to 13 pixels),
+  // clear of the body's rounded corners; the text starts 8 pixels in.
+  const RECT lastLineEnd{w.left + 110, w.top + 30, w.left + 150, w.top + 42};
+  const RECT lastLineStart{w.left + 8, w.top + 30, w.left + 100, w.top + 41};
+  auto paleYellow = [](COLORREF c) { return c == RGB(255, 255, 192); };
+  auto white = [](COLORREF c) { return GetRValue(c) > 245 && GetGValue(c) > 245 && GetBValue(c) > 245; };
+  // The screen catches up with the window in its own time: wait for the margin.
+  const RECT margin{w.left + 1, w.top + 10, w.left + 7, w.top + 30};
+  auto shows = [&] { return tepo::testing::ScreenShot(w).any(margin, paleYellow); };
+  ASSERT_TRUE(tepo::testing::waitFor(shows, 5000)) << "the balloon never appeared on the screen";
+  tepo::testing::ScreenShot screen(w);
+  EXPECT_TRUE(screen.any(lastLineEnd, tepo::testing::isDark)) << "the end of the widest, last line is not drawn";
+  EXPECT_TRUE(screen.any(lastLineStart, tepo::testing::isDark));
+  // Transparent: between the glyphs the balloon's colour, no text background.
+  EXPECT_TRUE(screen.any(lastLineStart, paleYellow));
+  EXPECT_FALSE(screen.any(lastLineStart, white)) << "the text is drawn on a background of its own";
+}
+
+TEST_F(BalloonTest, TheWidestMessageAtTheFarRightShowsTheComplaint) {
+  const int screen = GetSystemMetrics(SM_CXSCREEN);
+  if (screen < 3840) GTEST_SKIP() << "needs a screen 3840 pixels wide";
+  // 5461 bytes: a window of 32776 pixels, flush right. Its tail stands at the
+  // cursor's x plus 32776 - screen width, past 16 bits from 3832 on.
+  useMessages(std::wstring(5461, L'x') + L"\r\n");
+  clickIcon(WM_LBUTTONUP, 3000, 300);
+  ASSERT_NE(shown(), nullptr);
+  EXPECT_TRUE(labelText() == std::wstring(5461, L'x')) << "the widest message, shown in full";
+  clickIcon(WM_LBUTTONUP, screen - 1, 300);
+  ASSERT_NE(shown(), nullptr);
+  EXPECT_EQ(labelText(), L"なんだか調子悪いみたい...オーバーフローしました。");
+}
+
 int balloonWindows() { return tepo::testing::countWindows(GetCurrentProcessId(), L"tepoBalloon"); }
 
 TEST_F(BalloonTest, ThousandBalloonsLeakNoHandles) {

@@ -248,6 +248,22 @@ void TepoProcess::trayEvent(UINT mouseMessage) const {
   PostMessageW(form1_, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
 }
 
+bool TepoProcess::trayEventHandled(UINT mouseMessage) const {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(form1_, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage), SMTO_NORMAL, 60000,
+                             &result) != 0;
+}
+
+HWND TepoProcess::balloon() const {
+  HWND b = findWindow(pi_.dwProcessId, L"tepoBalloon", nullptr);
+  return b && IsWindowVisible(b) ? b : nullptr;
+}
+
+std::wstring TepoProcess::balloonText() const {
+  HWND b = balloon();
+  return b ? windowText(FindWindowExW(b, nullptr, L"STATIC", nullptr)) : std::wstring(L"<no balloon>");
+}
+
 bool TepoProcess::exited(int timeoutMs) const {
   return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
 }
@@ -302,6 +318,80 @@ COLORREF screenPixel(HWND window, int x, int y) {
   COLORREF colour = GetPixel(screen, p.x, p.y);
   ReleaseDC(nullptr, screen);
   return colour;
+}
+
+HWND findPopupMenu(DWORD pid) {
+  HWND menu = nullptr;
+  waitFor([&] {
+    menu = findWindow(pid, L"#32768", nullptr);
+    return menu != nullptr && IsWindowVisible(menu);
+  }, 10000);
+  return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+ScreenShot::ScreenShot(const RECT& area) : area_(area) {
+  const int w = area.right - area.left, h = area.bottom - area.top;
+  pixels_.assign(static_cast<std::size_t>(w > 0 && h > 0 ? w * h : 0), CLR_INVALID);
+  if (pixels_.empty()) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dib && bits) {
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const DWORD*>(bits);
+    for (std::size_t i = 0; i < pixels_.size(); ++i) {
+      pixels_[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
+    }
+    SelectObject(memory, old);
+  }
+  if (dib) DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+COLORREF ScreenShot::at(int x, int y) const {
+  if (x < area_.left || x >= area_.right || y < area_.top || y >= area_.bottom) return CLR_INVALID;
+  return pixels_[static_cast<std::size_t>((y - area_.top) * (area_.right - area_.left) + (x - area_.left))];
+}
+
+bool ScreenShot::any(const RECT& r, const std::function<bool(COLORREF)>& match) const {
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      COLORREF c = at(x, y);
+      if (c != CLR_INVALID && match(c)) return true;
+    }
+  }
+  return false;
+}
+
+bool isDark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 100; }
+
+bool runUnixProgram(const std::wstring& path, const std::wstring& arguments) {
+  // Wine starts a program that is not a Windows one on the Unix side.
+  std::wstring command = L"\"" + path + L"\" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  bool ok = true;
+  if (pi.hProcess) {
+    ok = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
+    DWORD code = 1;
+    if (ok && GetExitCodeProcess(pi.hProcess, &code)) ok = code == 0;
+    CloseHandle(pi.hProcess);
+  }
+  if (pi.hThread) CloseHandle(pi.hThread);
+  return ok;
 }
 
 HWND findMessageBox(DWORD pid) { return findWindow(pid, L"#32770", L"tepo"); }

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tepo::testing {
 
@@ -73,6 +74,12 @@ class TepoProcess {
 
   // Sends the tray callback the shell would send for a mouse message.
   void trayEvent(UINT mouseMessage) const;
+  // The same, returning when the program has handled it (never for the right
+  // press, whose menu waits for the user); false if it did not answer.
+  bool trayEventHandled(UINT mouseMessage) const;
+  // The balloon on screen and its text.
+  HWND balloon() const;
+  std::wstring balloonText() const;
   bool exited(int timeoutMs = 5000) const;
 
  private:
@@ -81,6 +88,27 @@ class TepoProcess {
   PROCESS_INFORMATION pi_{};
   HWND form1_ = nullptr;
 };
+
+// The popup menu window of the process once it is visible, or nullptr.
+HWND findPopupMenu(DWORD pid);
+
+// What the screen shows in a rectangle (screen coordinates), as the user sees it.
+class ScreenShot {
+ public:
+  explicit ScreenShot(const RECT& area);
+  COLORREF at(int x, int y) const;  // screen coordinates inside the area
+  // Whether some pixel of the part of r inside the area matches.
+  bool any(const RECT& r, const std::function<bool(COLORREF)>& match) const;
+
+ private:
+  RECT area_;
+  std::vector<COLORREF> pixels_;
+};
+bool isDark(COLORREF c);
+
+// Starts a program of the Unix side (such as xdotool) and waits for it; false
+// if it could not be started or failed.
+bool runUnixProgram(const std::wstring& path, const std::wstring& arguments);
 
 // Whether the icon (hwnd, uID 1) is in the notification area: only an existing
 // icon can be modified.

@@ -1,6 +1,7 @@
 # The search dialog under Wine: in-process, and opened from the running program.
 tepo_wine_test(search_window_test)
 tepo_wine_test(search_program_test)
+tepo_wine_test(search_screen_test)
 add_dependencies(search_program_test tepo)
 
 # Opens the dialog with results and holds it, for the read-me's picture; not a test.

@@ -52,6 +52,33 @@ TEST(SearchProgram, MenuItemOpensOneDialogThatSearchesTheFilesMessages) {
   EXPECT_EQ(WaitForSingleObject(tepo.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program ended";
 }
 
+BOOL CALLBACK collectVisibleButtons(HWND child, LPARAM lParam) {
+  if (_wcsicmp(className(child).c_str(), L"Button") == 0 && IsWindowVisible(child)) {
+    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(child);
+  }
+  return TRUE;
+}
+
+TEST(SearchProgram, TheReportOffersOnlyOk) {
+  const std::string messages = shiftJis(L"おはよう\r\nこんにちは\r\n");
+  TepoProcess tepo(&messages);
+  ASSERT_TRUE(tepo.started());
+  HWND w = openFromMenu(tepo);
+  ASSERT_NE(w, nullptr);
+  SetWindowTextW(GetDlgItem(w, frmSearch::kText1), L"こん");
+  PostMessageW(GetDlgItem(w, frmSearch::kCmdSearch), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(waitFor([&] { return (box = findMessageBox(tepo.pid())) != nullptr && IsWindowVisible(box); }, 10000));
+  std::vector<HWND> buttons;
+  EnumChildWindows(box, collectVisibleButtons, reinterpret_cast<LPARAM>(&buttons));
+  EXPECT_EQ(buttons.size(), 1u) << "the report offers more than OK";
+  EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
+  EXPECT_TRUE(GetDlgItem(box, IDCANCEL) == nullptr || !IsWindowVisible(GetDlgItem(box, IDCANCEL)));
+  EXPECT_EQ(messageBoxText(box), L"1件 見つかりました。");
+  pressButton(box, IDOK);
+  EXPECT_TRUE(waitFor([&] { return !IsWindow(box); }));
+}
+
 TEST(SearchProgram, WithoutAMessageFileTheDialogReportsNothingFound) {
   TepoProcess tepo(nullptr);
   ASSERT_TRUE(tepo.started());

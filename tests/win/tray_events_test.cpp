@@ -16,22 +16,13 @@ namespace {
 
 using tepo::frmMsg;
 using tepo::Form1;
-
+using tepo::testing::findPopupMenu;
 using tepo::testing::TepoProcess;
 
 struct MenuSeen {
   std::vector<std::wstring> items;
   std::vector<bool> checked;
 };
-
-HWND findPopupMenu(DWORD pid) {
-  HWND menu = nullptr;
-  tepo::testing::waitFor([&] {
-    menu = tepo::testing::findWindow(pid, L"#32768", nullptr);
-    return menu != nullptr && IsWindowVisible(menu);
-  }, 5000);
-  return menu;
-}
 
 // While the menu is open on the main thread, reads it and presses the keys.
 std::thread workMenu(MenuSeen* seen, std::vector<WPARAM> keys) {
@@ -111,6 +102,10 @@ TEST_F(TrayMenu, TenSecondModeTogglesCheckMarkAndTimer) {
   rightClick(&fourth, {VK_ESCAPE});
   ASSERT_EQ(fourth.checked.size(), 4u);
   EXPECT_FALSE(fourth.checked[2]);
+  // Off means the timer is stopped: no balloon for longer than one period.
+  frmMsg::instance().windowClose();
+  EXPECT_FALSE(tepo::testing::waitFor([] { return frmMsg::instance().isOpen(); }, 12000))
+      << "a balloon came after the ten-second mode was switched off";
   frmMsg::instance().windowClose();
 }
 

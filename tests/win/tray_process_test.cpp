@@ -1,0 +1,125 @@
+// A real tepo.exe seen from outside: the messages two starts pick, and the
+// icon taken out of the notification area by Quit while the program still runs.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace tepo::testing {
+namespace {
+
+std::vector<std::wstring> shownTexts(const TepoProcess& tepo, int clicks) {
+  std::vector<std::wstring> texts;
+  for (int i = 0; i < clicks; ++i) {
+    EXPECT_TRUE(tepo.trayEventHandled(WM_LBUTTONUP));
+    texts.push_back(tepo.balloonText());
+  }
+  return texts;
+}
+
+TEST(TrayProcess, TwoStartsShowDifferentMessages) {
+  // A thousand distinct messages and eight clicks each: two starts seeded apart
+  // show the same eight with a chance of 1000^-8; without a seed, always.
+  std::string messages;
+  for (int i = 0; i < 1000; ++i) messages += "message " + std::to_string(i) + "\r\n";
+  std::vector<std::vector<std::wstring>> runs;
+  for (int start = 0; start < 2; ++start) {
+    TepoProcess tepo(&messages);
+    ASSERT_TRUE(tepo.started());
+    runs.push_back(shownTexts(tepo, 8));
+    for (const std::wstring& text : runs.back()) EXPECT_EQ(text.rfind(L"message ", 0), 0u) << text;
+  }
+  EXPECT_NE(runs[0], runs[1]) << "both starts drew the same sequence";
+}
+
+// Stands in for the shell's tray window: the system's notification call finds
+// the newest window of this class and hands it the command by WM_COPYDATA.
+struct TrayCommand {
+  ULONG_PTR command;
+  std::vector<BYTE> data;
+  bool senderAlive;
+};
+std::vector<TrayCommand> g_commands;
+HANDLE g_sender = nullptr;
+
+LRESULT CALLBACK fakeTrayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) {
+    const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    const BYTE* bytes = static_cast<const BYTE*>(cds->lpData);
+    TrayCommand seen{cds->dwData, std::vector<BYTE>(bytes, bytes + (bytes ? cds->cbData : 0)),
+                     g_sender && WaitForSingleObject(g_sender, 0) == WAIT_TIMEOUT};
+    g_commands.push_back(seen);
+    return TRUE;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+class FakeTray {
+ public:
+  FakeTray() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = fakeTrayProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&wc);
+    // Topmost and made last: first in the z-order, so it is the one found.
+    hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"Shell_TrayWnd", L"", WS_POPUP, 0,
+                            0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  ~FakeTray() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    UnregisterClassW(L"Shell_TrayWnd", GetModuleHandleW(nullptr));
+  }
+  FakeTray(const FakeTray&) = delete;
+  FakeTray& operator=(const FakeTray&) = delete;
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+TEST(TrayProcess, QuitDeletesTheIconBeforeTheProgramEnds) {
+  const std::string one = "only message\r\n";
+  TepoProcess tepo(&one);
+  ASSERT_TRUE(tepo.started());
+  g_commands.clear();
+  g_sender = tepo.process();
+  FakeTray tray;
+  ASSERT_NE(tray.hwnd(), nullptr);
+  ASSERT_EQ(FindWindowW(L"Shell_TrayWnd", nullptr), tray.hwnd());
+
+  tepo.trayEvent(WM_RBUTTONDOWN);
+  HWND menu = findPopupMenu(tepo.pid());
+  ASSERT_NE(menu, nullptr);
+  for (WPARAM key : {VK_UP, VK_RETURN}) {  // Up from nothing selected lands on Quit
+    PostMessageW(menu, WM_KEYDOWN, key, 0);
+    PostMessageW(menu, WM_KEYUP, key, 0xC0000000);
+  }
+  // The program's call waits for this thread to take the command: keep pumping.
+  ASSERT_TRUE(waitFor([&] { return WaitForSingleObject(tepo.process(), 0) == WAIT_OBJECT_0; }, 15000));
+  g_sender = nullptr;
+
+  const TrayCommand* deleted = nullptr;
+  for (const TrayCommand& c : g_commands) {
+    if (c.command == NIM_DELETE) deleted = &c;
+  }
+  ASSERT_NE(deleted, nullptr) << "Quit ended the program with its icon still in the notification area";
+  EXPECT_TRUE(deleted->senderAlive);
+  // The shell's record begins with the owner window, as 32 bits, and the icon's id.
+  ASSERT_GE(deleted->data.size(), 8u);
+  LONG owner = 0;
+  UINT id = 0;
+  memcpy(&owner, deleted->data.data(), 4);
+  memcpy(&id, deleted->data.data() + 4, 4);
+  EXPECT_EQ(owner, static_cast<LONG>(reinterpret_cast<LONG_PTR>(tepo.form1())));
+  EXPECT_EQ(id, 1u);
+}
+
+}  // namespace
+}  // namespace tepo::testing

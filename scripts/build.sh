@@ -16,19 +16,21 @@ source "$root/scripts/wine-env.sh"
 wine32_tests=OFF
 clang32_tests=none
 if tepo_runs_32bit; then wine32_tests=ON; clang32_tests=quick; fi
+# TEPO_WERROR=ON (the test command sets it) makes every warning an error.
+werror=-DTEPO_WERROR=${TEPO_WERROR:-OFF}
 case "$kind" in
-  native) cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Release >/dev/null ;;
-  win) cmake -S "$root" -B "$build/win" -DCMAKE_BUILD_TYPE=Release -DTEPO_WINE_TESTS=$wine32_tests \
+  native) cmake -S "$root" -B "$build/native" $werror -DCMAKE_BUILD_TYPE=Release >/dev/null ;;
+  win) cmake -S "$root" -B "$build/win" $werror -DCMAKE_BUILD_TYPE=Release -DTEPO_WINE_TESTS=$wine32_tests \
          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" >/dev/null ;;
-  win64) cmake -S "$root" -B "$build/win64" -DCMAKE_BUILD_TYPE=Release \
+  win64) cmake -S "$root" -B "$build/win64" $werror -DCMAKE_BUILD_TYPE=Release \
            -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null ;;
-  win-clang) cmake -S "$root" -B "$build/win-clang" -DCMAKE_BUILD_TYPE=Release -DTEPO_WINE_TEST_SET=$clang32_tests \
+  win-clang) cmake -S "$root" -B "$build/win-clang" $werror -DCMAKE_BUILD_TYPE=Release -DTEPO_WINE_TEST_SET=$clang32_tests \
                -DTEPO_WINEPREFIX="$build/win/wineprefix" \
                -DCMAKE_TOOLCHAIN_FILE="$root/cmake/clang-mingw-w64-i686.cmake" >/dev/null ;;
-  win64-clang) cmake -S "$root" -B "$build/win64-clang" -DCMAKE_BUILD_TYPE=Release \
+  win64-clang) cmake -S "$root" -B "$build/win64-clang" $werror -DCMAKE_BUILD_TYPE=Release \
                  -DTEPO_WINE_TEST_SET=quick -DTEPO_WINEPREFIX="$build/win64/wineprefix" \
                  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/clang-mingw-w64-x86_64.cmake" >/dev/null ;;
-  fuzz) CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEPO_FUZZ=ON >/dev/null ;;
+  fuzz) CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" $werror -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEPO_FUZZ=ON >/dev/null ;;
   *) echo "usage: build.sh native|win|win64|win-clang|win64-clang|fuzz [target...]" >&2; exit 2 ;;
 esac
 targets=()

@@ -3,9 +3,12 @@
 
 #include "editor/mente_table.h"
 #include "temp_dir.h"
+#include "tests/sample_messages.h"
 
 namespace tepo {
 namespace {
+
+using testing::kABCD;
 
 using testing::TempDir;
 
@@ -28,7 +31,6 @@ void expectSlotInvariant(const MenteTable& table) {
   }
 }
 
-const std::string kABCD = "A\r\nB\r\nC\r\nD\r\n";
 
 TEST(MenteEditing, LoadGivesOneSpareSlot) {
   MenteTable table = loaded(kABCD);

@@ -7,11 +7,11 @@
 
 #include "editor_fixture.h"
 #include "store/message_table.h"
+#include "tests/sample_messages.h"
 
 namespace tepo::testing {
 namespace {
 
-const std::string kABCD = "A\r\nB\r\nC\r\nD\r\n";
 const std::wstring kAskAdd = L"追加します。よろしいですか？";
 const std::wstring kAskUpdate = L"更新します。よろしいですか？";
 const std::wstring kAskDelete = L"削除します。よろしいですか？";

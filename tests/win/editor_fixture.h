@@ -17,18 +17,6 @@ namespace tepo::testing {
 
 inline Text toText(const std::wstring& s) { return Text(reinterpret_cast<const char16_t*>(s.c_str()), s.size()); }
 
-inline std::vector<std::wstring> listRows(HWND list) {
-  std::vector<std::wstring> rows;
-  int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    std::wstring row(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-    LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&row[0]));
-    row.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    rows.push_back(row);
-  }
-  return rows;
-}
-
 class MenteFixture : public ::testing::Test {
  protected:
   // The owner of the window must exist, as it does in the program.

@@ -14,8 +14,6 @@
 namespace tepo::testing {
 namespace {
 
-int px(double twips) { return static_cast<int>(std::lround(twips / forms::twipsPerPixelX())); }
-int py(double twips) { return static_cast<int>(std::lround(twips / forms::twipsPerPixelY())); }
 
 class EditorInProgram : public ::testing::Test {
  protected:

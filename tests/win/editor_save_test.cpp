@@ -12,11 +12,11 @@
 #include "store/files.h"
 #include "store/message_file.h"
 #include "store/message_table.h"
+#include "tests/sample_messages.h"
 
 namespace tepo::testing {
 namespace {
 
-const std::string kABCD = "A\r\nB\r\nC\r\nD\r\n";
 const std::wstring kSaved = L"データを保存しました!";
 const std::wstring kSaveFailed = L"ファイル保存に失敗しました";
 const std::wstring kUncarriable =

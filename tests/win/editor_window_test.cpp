@@ -10,14 +10,12 @@
 #include "forms/screen.h"
 #include "forms/window.h"
 #include "store/message_table.h"
+#include "tests/sample_messages.h"
 
 namespace tepo::testing {
 namespace {
 
-const std::string kABCD = "A\r\nB\r\nC\r\nD\r\n";
 
-int px(double twips) { return static_cast<int>(std::lround(twips / forms::twipsPerPixelX())); }
-int py(double twips) { return static_cast<int>(std::lround(twips / forms::twipsPerPixelY())); }
 
 using MenteWindow = MenteFixture;
 

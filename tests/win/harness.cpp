@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
+#include <cmath>
+
 #include <vector>
 
 namespace tepo::testing {
@@ -115,6 +117,34 @@ std::wstring windowText(HWND hwnd) {
   }
   return std::wstring(buffer.data(), length);
 }
+
+std::vector<std::wstring> listRows(HWND list) {
+  std::vector<std::wstring> rows;
+  int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    int length = static_cast<int>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0));
+    std::wstring row(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&row[0]));
+    row.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+namespace {
+
+// 1440 twips to the inch, at the screen's dots per inch.
+int twipsToPixels(double twips, int axis) {
+  HDC screen = GetDC(nullptr);
+  int dpi = screen ? GetDeviceCaps(screen, axis) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return static_cast<int>(std::lround(twips * (dpi > 0 ? dpi : 96) / 1440.0));
+}
+
+}  // namespace
+
+int px(double twips) { return twipsToPixels(twips, LOGPIXELSX); }
+int py(double twips) { return twipsToPixels(twips, LOGPIXELSY); }
 
 std::wstring className(HWND hwnd) {
   wchar_t buffer[256];

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include <vector>
 
 namespace tepo::testing {
 
@@ -38,6 +39,13 @@ class TempFolder {
 
 // Waits until condition holds or timeoutMs pass, pumping this thread's messages.
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// The rows of a list box, in order; works across processes.
+std::vector<std::wstring> listRows(HWND list);
+
+// Twips of the window designs in pixels of this screen.
+int px(double twips);
+int py(double twips);
 
 // Top-level windows of a process by class and caption (nullptr: any).
 HWND findWindow(DWORD pid, const wchar_t* className, const wchar_t* caption);

@@ -15,19 +15,6 @@
 
 namespace tepo::testing {
 
-inline std::vector<std::wstring> listRows(HWND list) {
-  std::vector<std::wstring> rows;
-  int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    int length = static_cast<int>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0));
-    std::wstring row(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&row[0]));
-    row.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-    rows.push_back(row);
-  }
-  return rows;
-}
-
 // A mouse click on a row, as the user makes it: the list notifies its parent.
 inline void clickRow(HWND list, int row) {
   RECT r{};

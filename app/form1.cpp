@@ -5,12 +5,12 @@
 #include <new>
 
 #include "app/module1.h"
-#include "editor/frm_mente.h"
 #include "balloon/frm_msg.h"
+#include "editor/frm_mente.h"
 #include "forms/screen.h"
 #include "search/frm_search.h"
-#include "store/measure.h"
 #include "store/files.h"
+#include "store/measure.h"
 #include "store/message_table.h"
 
 namespace tepo {

@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "app/tray_icon.h"
-#include "platform/win32.h"
 #include "forms/main_form.h"
 #include "forms/window.h"
+#include "platform/win32.h"
 #include "store/pick.h"
 #include "store/runtime.h"
 

@@ -3,8 +3,8 @@
 #include "balloon/geometry.h"
 #include "forms/controls.h"
 #include "forms/main_form.h"
-#include "platform/win32.h"
 #include "forms/screen.h"
+#include "platform/win32.h"
 
 namespace tepo {
 
@@ -41,8 +41,8 @@ void frmMsg::load() {
   design.y = 0;
   design.background = kPaleYellow;
   if (!create(design)) raise(ErrorCode::OutOfMemory);
-  lblDescription_ = forms::createControl(hwnd(), L"STATIC", L"Description", SS_LEFT | SS_NOTIFY | SS_NOPREFIX,
-                                         kLabelId, {120, 120, 990, 165}, balloonFont());
+  lblDescription_ = forms::createControl(hwnd(), L"STATIC", L"Description", SS_LEFT | SS_NOTIFY | SS_NOPREFIX, kLabelId,
+                                         {120, 120, 990, 165}, balloonFont());
   onCommand(kLabelId, STN_CLICKED, [this] { lblDescription_Click(); });
   try {
     Form_Load();
@@ -54,11 +54,15 @@ void frmMsg::load() {
 
 void frmMsg::Form_Load() {
   const forms::MainForm& f = forms::mainForm();
-  BalloonInput in{f.lineCnt,          f.crCnt, f.mx, forms::twipsPerPixelX(), forms::twipsPerPixelY(),
-                  forms::screenWidthTwips(), forms::screenHeightTwips()};
+  BalloonInput in{f.lineCnt,
+                  f.crCnt,
+                  f.mx,
+                  forms::twipsPerPixelX(),
+                  forms::twipsPerPixelY(),
+                  forms::screenWidthTwips(),
+                  forms::screenHeightTwips()};
   BalloonGeometry g = balloonGeometry(in);
-  SetWindowPos(hwnd(), nullptr, g.pixelLeft, g.pixelTop, g.pixelWidth, g.pixelHeight,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd(), nullptr, g.pixelLeft, g.pixelTop, g.pixelWidth, g.pixelHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 
   RECT client;
   GetClientRect(hwnd(), &client);
@@ -66,8 +70,8 @@ void frmMsg::Form_Load() {
   UniqueRegion rgnBalloon(CreateRectRgn(client.left, client.top, client.right, client.bottom));
   UniqueRegion rgnPart(CreateRectRgn(client.left, client.top, client.right, client.bottom));
   CombineRgn(rgnBalloon.get(), rgnBalloon.get(), rgnPart.get(), RGN_XOR);
-  rgnPart.reset(CreateRoundRectRgn(client.left, client.top, client.right, client.bottom - 20, kBalloonCorner,
-                                   kBalloonCorner));
+  rgnPart.reset(
+      CreateRoundRectRgn(client.left, client.top, client.right, client.bottom - 20, kBalloonCorner, kBalloonCorner));
   CombineRgn(rgnBalloon.get(), rgnBalloon.get(), rgnPart.get(), RGN_OR);
   POINT points[3];
   for (int i = 0; i < 3; ++i) points[i] = POINT{g.tail[i].x, g.tail[i].y};
@@ -92,8 +96,7 @@ void frmMsg::setCaption(const Text& text) {
       DrawTextW(dc.get(), L" ", 1, &r, DT_CALCRECT | DT_NOPREFIX);
       r.right = 0;
     } else {
-      DrawTextW(dc.get(), wide(text), static_cast<int>(text.size()), &r,
-                DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+      DrawTextW(dc.get(), wide(text), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
     }
   }
   SetWindowPos(lblDescription_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,

@@ -9,13 +9,13 @@
 namespace tepo {
 
 struct BalloonInput {
-  int16_t lineCnt;       // bytes of the widest line
-  int16_t crCnt;         // lines
-  int32_t mx;            // cursor x in twips
-  float px;              // twips per pixel, x
-  float py;              // twips per pixel, y
-  float screenWidth;     // twips
-  float screenHeight;    // twips
+  int16_t lineCnt;     // bytes of the widest line
+  int16_t crCnt;       // lines
+  int32_t mx;          // cursor x in twips
+  float px;            // twips per pixel, x
+  float py;            // twips per pixel, y
+  float screenWidth;   // twips
+  float screenHeight;  // twips
 };
 
 struct PixelPoint {

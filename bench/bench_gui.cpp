@@ -93,7 +93,8 @@ void editorFigures() {
   if (!list) return;
 
   HWND add = nullptr;
-  for (HWND c = FindWindowExW(editor, nullptr, L"BUTTON", nullptr); c; c = FindWindowExW(editor, c, L"BUTTON", nullptr)) {
+  for (HWND c = FindWindowExW(editor, nullptr, L"BUTTON", nullptr); c;
+       c = FindWindowExW(editor, c, L"BUTTON", nullptr)) {
     if (windowText(c) == L"追加") add = c;
   }
   if (!add) return;

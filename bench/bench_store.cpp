@@ -32,8 +32,8 @@ double medianMs(int runs, const std::function<void()>& work) {
 }
 
 std::vector<Text> generateMessages() {
-  const std::vector<Text> words = {u"こんにちは", u"今日は", u"いい天気", u"ですね", u"hello", u"world",
-                                   u"tepo",       u"メッセージ", u"表示", u"ソフト", u"and", u"more"};
+  const std::vector<Text> words = {u"こんにちは", u"今日は",     u"いい天気", u"ですね", u"hello", u"world",
+                                   u"tepo",       u"メッセージ", u"表示",     u"ソフト", u"and",   u"more"};
   std::mt19937 random(7);
   std::vector<Text> messages;
   for (int i = 0; i < 32767; ++i) {
@@ -41,8 +41,10 @@ std::vector<Text> generateMessages() {
     int n = 3 + static_cast<int>(random() % 6);
     for (int k = 0; k < n; ++k) {
       m += words[random() % words.size()];
-      if (random() % 10 == 0) m += u"\r\n";
-      else m += u' ';
+      if (random() % 10 == 0)
+        m += u"\r\n";
+      else
+        m += u' ';
     }
     messages.push_back(m);
   }
@@ -102,9 +104,10 @@ int main() {
   double floorSave = medianMs(runs, [&] { writeOnce(path, bytes); });
   double save = medianMs(runs, [&] { mente.save(path, systemFileOps()); });
   double format = medianMs(runs, [&] { mente.fileBytes(); });
-  std::printf("save:   %8.2f ms  floor (write the bytes once) %8.2f ms  ratio %.2f  (formatting %.2f ms, the rest "
-              "is flushing to the disk and the replace)\n",
-              save, floorSave, save / floorSave, format);
+  std::printf(
+      "save:   %8.2f ms  floor (write the bytes once) %8.2f ms  ratio %.2f  (formatting %.2f ms, the rest "
+      "is flushing to the disk and the replace)\n",
+      save, floorSave, save / floorSave, format);
   std::size_t hits = 0;
   double search = medianMs(runs, [&] { hits = static_cast<std::size_t>(findHits(table.list(), u"天気").hitCount); });
   double searchNone = medianMs(runs, [&] { findHits(table.list(), u"見つからない言葉"); });

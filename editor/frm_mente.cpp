@@ -111,17 +111,18 @@ bool frmMente::createControls() {
   List1_ = forms::createControl(form, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                                 kList1, kList1At, font, WS_EX_CLIENTEDGE);
   HWND frame1 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame1, kFrame1At, font);
-  HWND add = forms::createControl(form, L"BUTTON", L"追加", button, kBtnAdd, forms::inFrame(kFrame1At, {120, 240, 975, 375}), font);
-  HWND update =
-      forms::createControl(form, L"BUTTON", L"修正", button, kBtnUpdate, forms::inFrame(kFrame1At, {1200, 240, 975, 375}), font);
-  HWND remove =
-      forms::createControl(form, L"BUTTON", L"削除", button, kBtnDelete, forms::inFrame(kFrame1At, {2280, 240, 975, 375}), font);
-  text1_ = forms::createControl(form, L"EDIT", L"",
-                                WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, kText1,
-                                kText1At, text1Font_.get(), WS_EX_CLIENTEDGE);
+  HWND add = forms::createControl(form, L"BUTTON", L"追加", button, kBtnAdd,
+                                  forms::inFrame(kFrame1At, {120, 240, 975, 375}), font);
+  HWND update = forms::createControl(form, L"BUTTON", L"修正", button, kBtnUpdate,
+                                     forms::inFrame(kFrame1At, {1200, 240, 975, 375}), font);
+  HWND remove = forms::createControl(form, L"BUTTON", L"削除", button, kBtnDelete,
+                                     forms::inFrame(kFrame1At, {2280, 240, 975, 375}), font);
+  text1_ =
+      forms::createControl(form, L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
+                           kText1, kText1At, text1Font_.get(), WS_EX_CLIENTEDGE);
   HWND frame2 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame2, kFrame2At, font);
-  HWND close =
-      forms::createControl(form, L"BUTTON", L"終了", button, kCommand1, forms::inFrame(kFrame2At, {120, 240, 975, 375}), font);
+  HWND close = forms::createControl(form, L"BUTTON", L"終了", button, kCommand1,
+                                    forms::inFrame(kFrame2At, {120, 240, 975, 375}), font);
   if (!List1_ || !frame1 || !add || !update || !remove || !text1_ || !frame2 || !close) return false;
 
   forms::sendToBack(frame1);

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include "editor/mente_table.h"
-#include "platform/win32.h"
 #include "forms/window.h"
+#include "platform/win32.h"
 #include "store/files.h"
 #include "store/runtime.h"
 

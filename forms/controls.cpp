@@ -13,8 +13,8 @@ Placement inFrame(const Placement& frame, const Placement& at) {
 
 void sendToBack(HWND frame) { SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
 
-HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
-                   const Placement& at, HFONT font, DWORD exStyle) {
+HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, const Placement& at,
+                   HFONT font, DWORD exStyle) {
   RECT r = twipsRect(at.left, at.top, at.width, at.height);
   HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left,
                                  r.top, r.right - r.left, r.bottom - r.top, parent,
@@ -51,9 +51,7 @@ void setWindowText(HWND hwnd, const Text& text) { SetWindowTextW(hwnd, wide(text
 
 void listClear(HWND list) { SendMessageW(list, LB_RESETCONTENT, 0, 0); }
 
-void listAdd(HWND list, const Text& text) {
-  SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text)));
-}
+void listAdd(HWND list, const Text& text) { SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text))); }
 
 int listSelection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 

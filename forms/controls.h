@@ -23,8 +23,8 @@ Placement inFrame(const Placement& frame, const Placement& at);
 // otherwise; they take no tab stop, so the tab order stays as created.
 void sendToBack(HWND frame);
 
-HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
-                   const Placement& at, HFONT font, DWORD exStyle = 0);
+HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, const Placement& at,
+                   HFONT font, DWORD exStyle = 0);
 
 // A font by name and points; charset 128 is Shift-JIS.
 UniqueFont createFont(const wchar_t* face, double points, int weight = FW_NORMAL, BYTE charset = SHIFTJIS_CHARSET);
@@ -43,7 +43,6 @@ void listSelect(HWND list, int row);
 int listCount(HWND list);
 // Replaces every row, drawing once at the end: many rows fill quickly.
 void listFill(HWND list, const std::vector<TextView>& rows);
-
 
 // A multi-line edit takes Tab for itself; in a window with dialog navigation
 // this makes Tab and Shift+Tab move to the next or previous control instead,

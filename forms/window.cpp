@@ -31,8 +31,7 @@ HBRUSH brushFor(COLORREF colour) {
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
 HICON loadAppIcon(int size) {
-  return static_cast<HICON>(
-      LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  return static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
 Window::~Window() { destroy(); }
@@ -62,9 +61,9 @@ bool Window::create(const WindowDesign& design) {
   UniqueMenu menu(design.menu);
   RECT frame{0, 0, design.clientWidth, design.clientHeight};
   AdjustWindowRectEx(&frame, design.style, design.menu != nullptr, design.exStyle);
-  HWND created = CreateWindowExW(design.exStyle, design.className, design.caption, design.style, design.x,
-                                 design.y, frame.right - frame.left, frame.bottom - frame.top, design.owner,
-                                 design.menu, instance(), this);
+  HWND created =
+      CreateWindowExW(design.exStyle, design.className, design.caption, design.style, design.x, design.y,
+                      frame.right - frame.left, frame.bottom - frame.top, design.owner, design.menu, instance(), this);
   if (!created) return false;
   menu.release();
   if (design.bigIcon) SendMessageW(created, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(design.bigIcon));
@@ -96,9 +95,7 @@ LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return defaultProc(message, wParam, lParam);
 }
 
-void Window::onCommand(int id, WORD code, std::function<void()> handler) {
-  commands_[{id, code}] = std::move(handler);
-}
+void Window::onCommand(int id, WORD code, std::function<void()> handler) { commands_[{id, code}] = std::move(handler); }
 
 bool Window::runCommand(int id, WORD code) {
   auto found = commands_.find({id, code});

@@ -69,12 +69,11 @@ bool frmSearch::createControls() {
   Frame4_ = forms::createControl(w, L"BUTTON", L"", BS_GROUPBOX, kFrame4, kFrame4At, font);
   Command1_ = forms::createControl(w, L"BUTTON", L"終了", BS_PUSHBUTTON | WS_TABSTOP, kCommand1,
                                    forms::inFrame(kFrame4At, {120, 240, 975, 375}), font);
-  List1_ = forms::createControl(w, L"LISTBOX", L"",
-                                LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, kList1,
+  List1_ = forms::createControl(w, L"LISTBOX", L"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, kList1,
                                 {0, 1080, 7815, 1500}, font, WS_EX_CLIENTEDGE);
-  Text2_ = forms::createControl(w, L"EDIT", L"",
-                                ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, kText2,
-                                {0, 2640, 7815, 3135}, text2Font_.get(), WS_EX_CLIENTEDGE);
+  Text2_ =
+      forms::createControl(w, L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
+                           kText2, {0, 2640, 7815, 3135}, text2Font_.get(), WS_EX_CLIENTEDGE);
   if (!Frame1_ || !text1_ || !cmdSearch_ || !Frame4_ || !Command1_ || !List1_ || !Text2_) return false;
 
   // Tab leaves the detail box as it leaves every other control.

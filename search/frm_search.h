@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/win32.h"
 #include "forms/window.h"
+#include "platform/win32.h"
 #include "search/match.h"
 
 namespace tepo {

@@ -40,9 +40,7 @@ Converter& fromUtf16() {
 
 }  // namespace
 
-bool isLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
+bool isLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
 Text decode(const char* bytes, std::size_t length) {
   Text out;
@@ -92,8 +90,8 @@ std::string encode(const Text& text, bool* lossy) {
     pos = text.size() - inLeft / sizeof(char16_t);
     if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
       char16_t c = text[pos];
-      bool pair = c >= 0xD800 && c <= 0xDBFF && pos + 1 < text.size() && text[pos + 1] >= 0xDC00 &&
-                  text[pos + 1] <= 0xDFFF;
+      bool pair =
+          c >= 0xD800 && c <= 0xDBFF && pos + 1 < text.size() && text[pos + 1] >= 0xDC00 && text[pos + 1] <= 0xDFFF;
       out.push_back('?');
       if (lossy) *lossy = true;
       pos += pair ? 2 : 1;

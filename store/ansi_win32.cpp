@@ -42,8 +42,7 @@ std::string convert(const Text& text, DWORD flags, BOOL* usedDefault) {
   int srcLen = static_cast<int>(text.size());
   // One pass into a buffer of the largest size, instead of measuring first.
   std::string out(text.size() * maxBytesPerUnit(), '\0');
-  int n = WideCharToMultiByte(CP_ACP, flags, src, srcLen, &out[0], static_cast<int>(out.size()), nullptr,
-                              usedDefault);
+  int n = WideCharToMultiByte(CP_ACP, flags, src, srcLen, &out[0], static_cast<int>(out.size()), nullptr, usedDefault);
   if (n <= 0) raise(ErrorCode::DeviceIo);
   out.resize(static_cast<std::size_t>(n));
   return out;

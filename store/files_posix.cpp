@@ -46,10 +46,19 @@ Text fromUtf8(const std::string& s) {
     unsigned char b = static_cast<unsigned char>(s[i]);
     char32_t c;
     int extra;
-    if (b < 0x80) { c = b; extra = 0; }
-    else if (b < 0xE0) { c = b & 0x1F; extra = 1; }
-    else if (b < 0xF0) { c = b & 0x0F; extra = 2; }
-    else { c = b & 0x07; extra = 3; }
+    if (b < 0x80) {
+      c = b;
+      extra = 0;
+    } else if (b < 0xE0) {
+      c = b & 0x1F;
+      extra = 1;
+    } else if (b < 0xF0) {
+      c = b & 0x0F;
+      extra = 2;
+    } else {
+      c = b & 0x07;
+      extra = 3;
+    }
     ++i;
     for (int k = 0; k < extra && i < s.size(); ++k, ++i) c = (c << 6) | (s[i] & 0x3F);
     if (c >= 0x10000) {

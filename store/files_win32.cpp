@@ -34,8 +34,8 @@ class Win32InputFile : public InputFile {
 // open without sharing.
 bool replaceable(const Text& path) {
   UniqueFile probe(CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE | DELETE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
   return static_cast<bool>(probe);
 }
 
@@ -47,8 +47,8 @@ class Win32FileOps : public FileOps {
     auto unique = static_cast<uint16_t>(GetTickCount() ^ (GetCurrentProcessId() << 4));
     for (int tries = 0; tries < 0x10000; ++tries, ++unique) {
       Text name = siblingName(target, unique, u".tmp");
-      HANDLE h = CreateFileW(SystemPath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+      HANDLE h =
+          CreateFileW(SystemPath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
       if (h != INVALID_HANDLE_VALUE) {
         tempPath = name;
         return h;

@@ -6,9 +6,7 @@ namespace tepo {
 
 namespace {
 
-std::string narrowName(ErrorCode code) {
-  return "tepo runtime error " + std::to_string(static_cast<int>(code));
-}
+std::string narrowName(ErrorCode code) { return "tepo runtime error " + std::to_string(static_cast<int>(code)); }
 
 }  // namespace
 

@@ -161,9 +161,9 @@ TEST(MenteFileBytes, FirstUnrepresentableRowCountsOnlyMessages) {
 // Every message the reader can carry must come back unchanged: no double quote,
 // no lone CR or LF, no literal "\n" (those the format cannot tell from a break).
 Text randomMessage(std::mt19937& rng) {
-  static const std::vector<Text> pieces = {
-      u"a", u"Z", u"0", u" ", u"  ", u",", u",,", u"\\", u"\t", u"\r\n", u"あ", u"ソ", u"表", u"能", u"　", u"ｶﾅ",
-      u"'", u"!", u"\\\\", u"n", u"\\ ", u"￥", u"～", u"①"};
+  static const std::vector<Text> pieces = {u"a",  u"Z",    u"0",    u" ",  u"  ",  u",",  u",,", u"\\",
+                                           u"\t", u"\r\n", u"あ",   u"ソ", u"表",  u"能", u"　", u"ｶﾅ",
+                                           u"'",  u"!",    u"\\\\", u"n",  u"\\ ", u"￥", u"～", u"①"};
   std::uniform_int_distribution<int> length(0, 12);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
   for (;;) {

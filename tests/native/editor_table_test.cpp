@@ -31,7 +31,6 @@ void expectSlotInvariant(const MenteTable& table) {
   }
 }
 
-
 TEST(MenteEditing, LoadGivesOneSpareSlot) {
   MenteTable table = loaded(kABCD);
   EXPECT_EQ(table.count(), 4);
@@ -58,10 +57,11 @@ TEST_P(DeleteFromABCD, ClosesTheGapKeepsTheBoundAndSelects) {
   expectSlotInvariant(table);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    WorkedExample, DeleteFromABCD,
-    ::testing::Values(DeleteCase{0, {u"B", u"C", u"D", u"", u""}, 0}, DeleteCase{1, {u"A", u"C", u"D", u"", u""}, 1},
-                      DeleteCase{2, {u"A", u"B", u"D", u"", u""}, 1}, DeleteCase{3, {u"A", u"B", u"C", u"", u""}, 2}));
+INSTANTIATE_TEST_SUITE_P(WorkedExample, DeleteFromABCD,
+                         ::testing::Values(DeleteCase{0, {u"B", u"C", u"D", u"", u""}, 0},
+                                           DeleteCase{1, {u"A", u"C", u"D", u"", u""}, 1},
+                                           DeleteCase{2, {u"A", u"B", u"D", u"", u""}, 1},
+                                           DeleteCase{3, {u"A", u"B", u"C", u"", u""}, 2}));
 
 TEST(MenteEditing, TwoDeletionsLeaveTwoBlankRowsAndTheNextAddDropsThem) {
   MenteTable table = loaded(kABCD);

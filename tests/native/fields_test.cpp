@@ -46,23 +46,19 @@ TEST_P(FieldRules, ChunkBoundariesDoNotChangeTheFields) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, FieldRules,
     ::testing::Values(
-        FieldCase{"empty input", u"", {}},
-        FieldCase{"one line without end", u"abc", {u"abc"}},
-        FieldCase{"one line with CR LF", u"abc\r\n", {u"abc"}},
-        FieldCase{"two lines", u"a\r\nb\r\n", {u"a", u"b"}},
+        FieldCase{"empty input", u"", {}}, FieldCase{"one line without end", u"abc", {u"abc"}},
+        FieldCase{"one line with CR LF", u"abc\r\n", {u"abc"}}, FieldCase{"two lines", u"a\r\nb\r\n", {u"a", u"b"}},
         FieldCase{"comma splits", u"a,b", {u"a", u"b"}},
         FieldCase{"two commas give an empty field", u"a,,b", {u"a", u"", u"b"}},
         FieldCase{"comma before line end", u"a,\r\nb", {u"a", u"", u"b"}},
-        FieldCase{"trailing comma at end of file", u"a,", {u"a"}},
-        FieldCase{"empty line", u"\r\n", {u""}},
+        FieldCase{"trailing comma at end of file", u"a,", {u"a"}}, FieldCase{"empty line", u"\r\n", {u""}},
         FieldCase{"empty lines between", u"a\r\n\r\nb\r\n", {u"a", u"", u"b"}},
         FieldCase{"lone CR ends a field", u"a\rb", {u"a", u"b"}},
         FieldCase{"lone LF ends a field", u"a\nb", {u"a", u"b"}},
         FieldCase{"LF CR is two line ends", u"a\n\rb", {u"a", u"", u"b"}},
         FieldCase{"leading spaces skipped", u"  x", {u"x"}},
         FieldCase{"leading spaces after comma skipped", u"a,  b", {u"a", u"b"}},
-        FieldCase{"tab is kept", u"\tx", {u"\tx"}},
-        FieldCase{"trailing blanks kept", u"x  \r\n", {u"x  "}},
+        FieldCase{"tab is kept", u"\tx", {u"\tx"}}, FieldCase{"trailing blanks kept", u"x  \r\n", {u"x  "}},
         FieldCase{"only spaces make one empty field", u"   ", {u""}},
         FieldCase{"spaces on a line of their own", u"a\r\n  \r\nb", {u"a", u"", u"b"}},
         FieldCase{"quote inside a field is literal", u"a\"b\"c", {u"a\"b\"c"}},
@@ -78,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LineBreaks, BackslashNBecomesCrLfEverywhere) {
   EXPECT_EQ(expandLineBreaks(u"a\\nb\\nc"), u"a\r\nb\r\nc");
   EXPECT_EQ(expandLineBreaks(u"\\n"), u"\r\n");
-  EXPECT_EQ(expandLineBreaks(u"\\\\n"), u"\\\r\n");  // leftmost match wins
+  EXPECT_EQ(expandLineBreaks(u"\\\\n"), u"\\\r\n");           // leftmost match wins
   EXPECT_EQ(expandLineBreaks(u"\\N and \\"), u"\\N and \\");  // exact, case-sensitive
   EXPECT_EQ(expandLineBreaks(u""), u"");
 }

@@ -20,18 +20,16 @@ TEST_P(Measures, WidthInBytesAndCrLfPairs) {
   EXPECT_EQ(countBreaks(c.text), c.breaks) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Measures,
-    ::testing::Values(MeasureCase{"five ASCII", u"hello", 5, 0},
-                      MeasureCase{"five full-width", u"こんにちは", 10, 0},
-                      MeasureCase{"half-width katakana are one byte", u"ｺﾝﾆﾁﾊ", 5, 0},
-                      MeasureCase{"three lines, the last empty", u"abc\r\nあいうえ\r\n", 8, 2},
-                      MeasureCase{"empty", u"", 0, 0},
-                      MeasureCase{"only a break", u"\r\n", 0, 1},
-                      MeasureCase{"lone CR and LF do not split", u"ab\rcd\nef", 8, 0},
-                      MeasureCase{"widest line last", u"a\r\nbb\r\nccc", 3, 2},
-                      MeasureCase{"CR CR LF holds one pair", u"a\r\r\nb", 2, 1},
-                      MeasureCase{"consecutive pairs", u"\r\n\r\n\r\n", 0, 3}));
+INSTANTIATE_TEST_SUITE_P(Cases, Measures,
+                         ::testing::Values(MeasureCase{"five ASCII", u"hello", 5, 0},
+                                           MeasureCase{"five full-width", u"こんにちは", 10, 0},
+                                           MeasureCase{"half-width katakana are one byte", u"ｺﾝﾆﾁﾊ", 5, 0},
+                                           MeasureCase{"three lines, the last empty", u"abc\r\nあいうえ\r\n", 8, 2},
+                                           MeasureCase{"empty", u"", 0, 0}, MeasureCase{"only a break", u"\r\n", 0, 1},
+                                           MeasureCase{"lone CR and LF do not split", u"ab\rcd\nef", 8, 0},
+                                           MeasureCase{"widest line last", u"a\r\nbb\r\nccc", 3, 2},
+                                           MeasureCase{"CR CR LF holds one pair", u"a\r\r\nb", 2, 1},
+                                           MeasureCase{"consecutive pairs", u"\r\n\r\n\r\n", 0, 3}));
 
 TEST(MeasureLimits, LineWiderThan32767BytesOverflows) {
   EXPECT_EQ(measureWidth(Text(32767, u'x')), 32767);

@@ -222,8 +222,8 @@ TEST(Writer, KnowsWhatNoLineCanCarry) {
 // Every message without a literal "\n" that the writer does not call
 // uncarriable comes back from the writer and the reader unchanged.
 TEST(Writer, RoundTripKeepsEveryCarriableMessage) {
-  const std::vector<Text> pieces = {u"a", u"Z", u" ", u"  ", u",",  u"\t", u"あ", u"ソ",
-                                    u"表", u"\r\n", u"\\", u"n", u"ｱ", u"\"", u"\r", u"\n"};
+  const std::vector<Text> pieces = {u"a",  u"Z",    u" ",  u"  ", u",", u"\t", u"あ", u"ソ",
+                                    u"表", u"\r\n", u"\\", u"n",  u"ｱ", u"\"", u"\r", u"\n"};
   std::mt19937 random(12345);
   std::vector<Text> messages;
   for (int i = 0; i < 3000; ++i) {

@@ -29,9 +29,9 @@ struct MatchCase {
 TEST(SearchMatch, ComparesCodeUnitsExactly) {
   const MatchCase cases[] = {
       {u"a", u"a", true},
-      {u"a", u"A", false},             // case
+      {u"a", u"A", false},  // case
       {u"A", u"a", false},
-      {u"a", u"ａ", false},            // full-width form
+      {u"a", u"ａ", false},  // full-width form
       {u"ａ", u"a", false},
       {u"あ", u"ア", false},           // hiragana against katakana
       {u"ア", u"ｱ", false},            // full-width against half-width katakana
@@ -39,11 +39,11 @@ TEST(SearchMatch, ComparesCodeUnitsExactly) {
       {u"ソ表", u"このソ表は", true},  // 0x5C trail bytes mean nothing in UTF-16
       {u"\\", u"ソ表", false},
       {u"cd", u"abcdef", true},
-      {u"abcdef", u"abc", false},      // longer than the message
-      {u"ef", u"abcdef", true},        // at the very end
+      {u"abcdef", u"abc", false},  // longer than the message
+      {u"ef", u"abcdef", true},    // at the very end
       {u"ab", u"a b", false},
-      {u" a", u"a", false},            // nothing is trimmed
-      {u"\\n", u"a\r\nb", false},      // the table holds line breaks as CR LF
+      {u" a", u"a", false},        // nothing is trimmed
+      {u"\\n", u"a\r\nb", false},  // the table holds line breaks as CR LF
       {u"\r\n", u"a\r\nb", true},
       {u"\U0001F600", u"x\U0001F600", true},
       {u"\xD83D", u"x\U0001F600", true},  // a lone surrogate unit still matches as a unit
@@ -161,7 +161,7 @@ TEST(SearchScan, FullTableOf32767Messages) {
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(every.hitCount, kMaxMessages);
   EXPECT_EQ(every.hitList.back(), kMaxMessages - 1);  // the spare entry is not listed
-  EXPECT_EQ(sevens.hitCount, 3276);  // 7, 17, ... 32757
+  EXPECT_EQ(sevens.hitCount, 3276);                   // 7, 17, ... 32757
   std::printf("two scans over %d messages: %.2f ms\n", kMaxMessages,
               std::chrono::duration<double, std::milli>(elapsed).count());
 }

@@ -10,8 +10,8 @@
 
 namespace {
 
-using tepo::frmMsg;
 using tepo::Form1;
+using tepo::frmMsg;
 
 using tepo::testing::TempFolder;
 
@@ -30,7 +30,10 @@ class BalloonTest : public ::testing::Test {
     SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
   }
 
-  HWND shown() const { return frmMsg::instance().isOpen() && IsWindowVisible(frmMsg::instance().hwnd()) ? frmMsg::instance().hwnd() : nullptr; }
+  HWND shown() const {
+    return frmMsg::instance().isOpen() && IsWindowVisible(frmMsg::instance().hwnd()) ? frmMsg::instance().hwnd()
+                                                                                     : nullptr;
+  }
 
   std::wstring labelText() const { return tepo::testing::windowText(frmMsg::instance().label()); }
 

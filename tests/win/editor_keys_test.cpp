@@ -14,7 +14,6 @@
 namespace tepo::testing {
 namespace {
 
-
 class EditorInProgram : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -8,10 +8,10 @@
 #include <set>
 
 #include "editor_fixture.h"
-#include "tests/failing_ops.h"
 #include "store/files.h"
 #include "store/message_file.h"
 #include "store/message_table.h"
+#include "tests/failing_ops.h"
 #include "tests/sample_messages.h"
 
 namespace tepo::testing {
@@ -188,7 +188,8 @@ TEST_F(MenteSaving, TheFirstMessageAndLoneLineEndsAreAskedAbout) {
       {L"\"quoted\" first", L"1" + kUncarriable},
       {L"one\rtwo", L"1" + kUncarriable},
       {L"one\ntwo", L"1" + kUncarriable},
-      {L"smile \U0001F600", L"1行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？"},
+      {L"smile \U0001F600",
+       L"1行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.question);
@@ -224,8 +225,8 @@ TEST_F(MenteSaving, SavingAfterAnIncompleteLoadAsksBeforeDroppingMessages) {
 // Any message without a double quote, a lone CR or LF, or a literal "\n" comes
 // back from a save and a load exactly as it was, in the system's code page.
 TEST_F(MenteSaving, CarriableMessagesSurviveSaveAndReload) {
-  const std::vector<Text> pieces = {u"a",  u" ",  u"  ", u",",  u",,", u"\\", u"\t", u"\r\n", u"あ", u"ソ",
-                                    u"表", u"能", u"　", u"ｶﾅ", u"!",  u"n",   u"～", u"①",   u"\\\\"};
+  const std::vector<Text> pieces = {u"a",  u" ",  u"  ", u",",  u",,", u"\\", u"\t", u"\r\n", u"あ",  u"ソ",
+                                    u"表", u"能", u"　", u"ｶﾅ", u"!",  u"n",  u"～", u"①",    u"\\\\"};
   std::mt19937 rng(7);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
   std::uniform_int_distribution<int> length(0, 10);
@@ -249,7 +250,8 @@ TEST_F(MenteSaving, CarriableMessagesSurviveSaveAndReload) {
 
 TEST_F(MenteSaving, LargestTableSavesAndTheMainTableHoldsIt) {
   std::string bytes;
-  for (int i = 0; i < kMaxMessages; ++i) bytes += "\x83\x81\x83\x62\x83\x5A\x81\x5B\x83\x57 " + std::to_string(i) + "\\n2\r\n";
+  for (int i = 0; i < kMaxMessages; ++i)
+    bytes += "\x83\x81\x83\x62\x83\x5A\x81\x5B\x83\x57 " + std::to_string(i) + "\\n2\r\n";
   writeFile(bytes);
   open(nullptr);
   ASSERT_EQ(form().table().count(), kMaxMessages);

@@ -15,8 +15,6 @@
 namespace tepo::testing {
 namespace {
 
-
-
 using MenteWindow = MenteFixture;
 
 TEST_F(MenteWindow, FixedDialogFrameOwnedByTheHiddenMainWindow) {
@@ -150,8 +148,8 @@ TEST_F(MenteWindow, ControlStylesAndTheEditBoxFont) {
 
 TEST_F(MenteWindow, TabGoesThroughTheControlsInTheDesignedOrder) {
   open(&kABCD);
-  const int order[] = {frmMente::kList1,  frmMente::kBtnAdd, frmMente::kBtnUpdate, frmMente::kBtnDelete,
-                       frmMente::kText1,  frmMente::kCommand1, frmMente::kList1};
+  const int order[] = {frmMente::kList1, frmMente::kBtnAdd,   frmMente::kBtnUpdate, frmMente::kBtnDelete,
+                       frmMente::kText1, frmMente::kCommand1, frmMente::kList1};
   HWND at = control(order[0]);
   for (std::size_t i = 1; i < sizeof(order) / sizeof(order[0]); ++i) {
     HWND next = GetNextDlgTabItem(hwnd(), at, FALSE);
@@ -332,7 +330,9 @@ TEST(MenteProgram, PopupMenuItemOpensTheWindowOnceWithTheFilesMessages) {
   ASSERT_TRUE(tepo.started());
   PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
   HWND w = nullptr;
-  ASSERT_TRUE(waitFor([&] { return (w = findWindow(tepo.pid(), L"tepoFrmMente", L"tepoデータメンテナンス")) != nullptr && IsWindowVisible(w); }));
+  ASSERT_TRUE(waitFor([&] {
+    return (w = findWindow(tepo.pid(), L"tepoFrmMente", L"tepoデータメンテナンス")) != nullptr && IsWindowVisible(w);
+  }));
   EXPECT_EQ(GetWindow(w, GW_OWNER), tepo.form1());
   HWND list = GetDlgItem(w, frmMente::kList1);
   EXPECT_EQ(listRows(list), (std::vector<std::wstring>{L"one", L"two"}));

@@ -17,8 +17,8 @@ std::wstring testExeFolder() {
 }
 
 std::string readFileBytes(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::string("<missing>");
   std::string out;
   char buffer[65536];
@@ -111,8 +111,8 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
 std::wstring windowText(HWND hwnd) {
   std::vector<wchar_t> buffer(65536);
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                           SMTO_ABORTIFHUNG, 2000, &length)) {
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                           2000, &length)) {
     return std::wstring();
   }
   return std::wstring(buffer.data(), length);
@@ -244,15 +244,16 @@ TepoProcess::TepoProcess(const std::string* messages, std::size_t depth) : exeFo
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   std::wstring command = L"\"" + exe + L"\"";
-  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, exeFolder_.c_str(), &si,
-                      &pi_)) {
+  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, exeFolder_.c_str(), &si, &pi_)) {
     pi_ = PROCESS_INFORMATION{};
     return;
   }
-  waitFor([this] {
-    form1_ = findWindow(pi_.dwProcessId, L"tepoForm1", L"Form1");
-    return form1_ != nullptr && trayIconExists(form1_);
-  }, 10000);
+  waitFor(
+      [this] {
+        form1_ = findWindow(pi_.dwProcessId, L"tepoForm1", L"Form1");
+        return form1_ != nullptr && trayIconExists(form1_);
+      },
+      10000);
 }
 
 TepoProcess::~TepoProcess() {
@@ -280,8 +281,8 @@ void TepoProcess::trayEvent(UINT mouseMessage) const {
 
 bool TepoProcess::trayEventHandled(UINT mouseMessage) const {
   DWORD_PTR result = 0;
-  return SendMessageTimeoutW(form1_, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage), SMTO_NORMAL, 60000,
-                             &result) != 0;
+  return SendMessageTimeoutW(form1_, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage), SMTO_NORMAL, 60000, &result) !=
+         0;
 }
 
 HWND TepoProcess::balloon() const {
@@ -352,10 +353,12 @@ COLORREF screenPixel(HWND window, int x, int y) {
 
 HWND findPopupMenu(DWORD pid) {
   HWND menu = nullptr;
-  waitFor([&] {
-    menu = findWindow(pid, L"#32768", nullptr);
-    return menu != nullptr && IsWindowVisible(menu);
-  }, 10000);
+  waitFor(
+      [&] {
+        menu = findWindow(pid, L"#32768", nullptr);
+        return menu != nullptr && IsWindowVisible(menu);
+      },
+      10000);
   return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
 }
 

@@ -6,11 +6,10 @@
 
 #include <atomic>
 #include <functional>
-#include <set>
 #include <initializer_list>
+#include <set>
 #include <string>
 #include <thread>
-#include <vector>
 #include <vector>
 
 namespace tepo::testing {

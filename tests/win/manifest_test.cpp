@@ -58,8 +58,8 @@ TEST(Manifest, TheSystemReadsTheProgramsManifestAsIntended) {
 
   // Saves are not redirected to a VirtualStore; nothing asks for elevation.
   ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
-  ASSERT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof(level),
-                           nullptr));
+  ASSERT_TRUE(
+      QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof(level), nullptr));
   EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
   EXPECT_EQ(level.UiAccess, 0u);
 
@@ -95,8 +95,8 @@ bool idealSize(const TepoProcess& tepo, HWND button, SIZE* size) {
   SIZE zero{0, 0};
   WriteProcessMemory(tepo.process(), remote, &zero, sizeof(zero), nullptr);
   DWORD_PTR answer = 0;
-  bool sent = SendMessageTimeoutW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
-                                  5000, &answer) != 0;
+  bool sent = SendMessageTimeoutW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000,
+                                  &answer) != 0;
   bool read = ReadProcessMemory(tepo.process(), remote, size, sizeof(SIZE), nullptr) != 0;
   VirtualFreeEx(tepo.process(), remote, 0, MEM_RELEASE);
   return sent && read && answer != 0;

@@ -48,12 +48,14 @@ BOOL CALLBACK newestIcon(HWND child, LPARAM lParam) {
 // left in the order they came.
 bool newestTrayIcon(POINT* centre) {
   HWND icon = nullptr;
-  waitFor([&] {
-    HWND tray = FindWindowW(nullptr, L"Wine System Tray");
-    icon = nullptr;
-    if (tray) EnumChildWindows(tray, newestIcon, reinterpret_cast<LPARAM>(&icon));
-    return icon != nullptr;
-  }, 10000);
+  waitFor(
+      [&] {
+        HWND tray = FindWindowW(nullptr, L"Wine System Tray");
+        icon = nullptr;
+        if (tray) EnumChildWindows(tray, newestIcon, reinterpret_cast<LPARAM>(&icon));
+        return icon != nullptr;
+      },
+      10000);
   if (!icon) return false;
   RECT r{};
   GetWindowRect(icon, &r);
@@ -91,10 +93,13 @@ TEST(RealTray, RightClickOpensTheMenuAndChoosingSearchOpensTheDialog) {
   // Four items of one height: the first, 検索, holds the top eighth's line.
   ASSERT_TRUE(clickAt(POINT{(m.left + m.right) / 2, m.top + (m.bottom - m.top) / 8}, 1));
   HWND search = nullptr;
-  EXPECT_TRUE(waitFor([&] {
-    search = findWindow(tepo.pid(), L"tepoSearch", L"検索");
-    return search && IsWindowVisible(search);
-  }, 10000)) << "choosing 検索 opened no search dialog";
+  EXPECT_TRUE(waitFor(
+      [&] {
+        search = findWindow(tepo.pid(), L"tepoSearch", L"検索");
+        return search && IsWindowVisible(search);
+      },
+      10000))
+      << "choosing 検索 opened no search dialog";
 }
 
 }  // namespace

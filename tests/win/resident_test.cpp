@@ -53,8 +53,7 @@ TEST(Resident, IconComesBackWhenTheTaskbarIsCreatedAgain) {
   nid.uID = 1;
   ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
   ASSERT_FALSE(trayIconExists(tepo.form1()));
-  SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 2000,
-                      nullptr);
+  SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
   EXPECT_TRUE(tepo::testing::waitFor([&] { return trayIconExists(tepo.form1()); }));
   // Sent again while the icon exists, it must not fail or add a second one.
   SendMessageW(tepo.form1(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);

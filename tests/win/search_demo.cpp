@@ -12,13 +12,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
   using namespace tepo;
   testing::TempFolder folder;
   const std::wstring file = folder.file(L"tepo.dat");
-  testing::writeFileBytes(file, testing::shiftJis(
-      L"こんにちは！今日もいい天気ですね。\r\n"
-      L"疲れたら少し休みましょう。\\nお茶でもいかが？\r\n"
-      L"水を飲むのを忘れずに。\r\n"
-      L"今日の目標：ひとつだけ片付ける。\r\n"
-      L"明日は明日の風が吹く。\r\n"
-      L"背筋を伸ばして、深呼吸。\\nはい、吸って……吐いて……\r\n"));
+  testing::writeFileBytes(file, testing::shiftJis(L"こんにちは！今日もいい天気ですね。\r\n"
+                                                  L"疲れたら少し休みましょう。\\nお茶でもいかが？\r\n"
+                                                  L"水を飲むのを忘れずに。\r\n"
+                                                  L"今日の目標：ひとつだけ片付ける。\r\n"
+                                                  L"明日は明日の風が吹く。\r\n"
+                                                  L"背筋を伸ばして、深呼吸。\\nはい、吸って……吐いて……\r\n"));
   try {
     mainTable().load(Text(reinterpret_cast<const char16_t*>(file.c_str())));
   } catch (const RuntimeError&) {

@@ -14,7 +14,6 @@
 namespace tepo::testing {
 namespace {
 
-
 RECT rectIn(HWND parent, HWND child) {
   RECT r{};
   GetWindowRect(child, &r);
@@ -102,8 +101,7 @@ TEST_F(SearchWindow, ControlStyles) {
 TEST_F(SearchWindow, ListIsPaleYellowAndTheDetailBoxUsesTheGothicFont) {
   open();
   HDC dc = GetDC(form().List1());
-  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(form().hwnd(), WM_CTLCOLORLISTBOX,
-                                                     reinterpret_cast<WPARAM>(dc),
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(form().hwnd(), WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc),
                                                      reinterpret_cast<LPARAM>(form().List1())));
   COLORREF textBack = GetBkColor(dc);
   ReleaseDC(form().List1(), dc);
@@ -306,7 +304,7 @@ TEST_F(SearchWindow, SearchBoxHasTheFocusOnOpeningAndTabWalksTheTabOrder) {
     HWND from = GetFocus();
     EXPECT_TRUE(dialogKey(from, VK_TAB));
     EXPECT_EQ(GetFocus(), next) << "Tab from " << className(from) << " " << windowText(from) << " went to "
-                               << className(GetFocus()) << " " << windowText(GetFocus());
+                                << className(GetFocus()) << " " << windowText(GetFocus());
   }
 }
 
@@ -406,8 +404,8 @@ TEST_F(SearchWindow, FullTableOf32767MessagesIsListedWhole) {
   EXPECT_EQ(detail(), L"メッセージ 0");
   EXPECT_EQ(search(L"メッセージ 32766", &single), L"1件 見つかりました。");
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"メッセージ 32766"}));
-  std::printf("search over %d messages, click to report box: every row listed %.0f ms, one hit %.0f ms\n",
-              kMaxMessages, everything, single);
+  std::printf("search over %d messages, click to report box: every row listed %.0f ms, one hit %.0f ms\n", kMaxMessages,
+              everything, single);
 }
 
 }  // namespace

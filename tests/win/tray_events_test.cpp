@@ -14,8 +14,8 @@
 
 namespace {
 
-using tepo::frmMsg;
 using tepo::Form1;
+using tepo::frmMsg;
 using tepo::testing::findPopupMenu;
 using tepo::testing::TepoProcess;
 

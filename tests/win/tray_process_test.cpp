@@ -69,8 +69,8 @@ class FakeTray {
     wc.lpszClassName = L"Shell_TrayWnd";
     RegisterClassW(&wc);
     // Topmost and made last: first in the z-order, so it is the one found.
-    hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"Shell_TrayWnd", L"", WS_POPUP, 0,
-                            0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0,
+                            1, 1, nullptr, nullptr, wc.hInstance, nullptr);
   }
   ~FakeTray() {
     if (hwnd_) DestroyWindow(hwnd_);

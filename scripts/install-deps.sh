@@ -14,7 +14,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine
   xvfb x11-apps imagemagick xauth xdotool
   locales fonts-ipafont-gothic
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   zip file
 )
 

@@ -110,19 +110,24 @@ bool frmMente::createControls() {
   // the order of the windows. Controls drawn in a frame are its siblings.
   List1_ = forms::createControl(form, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                                 kList1, kList1At, font, WS_EX_CLIENTEDGE);
+  onCommand(kList1, LBN_SELCHANGE, [this] { List1_Click(); });
   HWND frame1 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame1, kFrame1At, font);
   HWND add = forms::createControl(form, L"BUTTON", L"追加", button, kBtnAdd,
                                   forms::inFrame(kFrame1At, {120, 240, 975, 375}), font);
+  onCommand(kBtnAdd, BN_CLICKED, [this] { btnAdd_Click(); });
   HWND update = forms::createControl(form, L"BUTTON", L"修正", button, kBtnUpdate,
                                      forms::inFrame(kFrame1At, {1200, 240, 975, 375}), font);
+  onCommand(kBtnUpdate, BN_CLICKED, [this] { btnUpdate_Click(); });
   HWND remove = forms::createControl(form, L"BUTTON", L"削除", button, kBtnDelete,
                                      forms::inFrame(kFrame1At, {2280, 240, 975, 375}), font);
+  onCommand(kBtnDelete, BN_CLICKED, [this] { btnDelete_Click(); });
   text1_ =
       forms::createControl(form, L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
                            kText1, kText1At, text1Font_.get(), WS_EX_CLIENTEDGE);
   HWND frame2 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame2, kFrame2At, font);
   HWND close = forms::createControl(form, L"BUTTON", L"終了", button, kCommand1,
                                     forms::inFrame(kFrame2At, {120, 240, 975, 375}), font);
+  onCommand(kCommand1, BN_CLICKED, [this] { Command1_Click(); });
   if (!List1_ || !frame1 || !add || !update || !remove || !text1_ || !frame2 || !close) return false;
 
   forms::sendToBack(frame1);
@@ -133,11 +138,7 @@ bool frmMente::createControls() {
   // Tab walks on to the next control as everywhere else; Ctrl+Tab types a tab.
   forms::tabLeavesEdit(text1_);
 
-  onCommand(kList1, LBN_SELCHANGE, [this] { List1_Click(); });
-  onCommand(kBtnAdd, BN_CLICKED, [this] { btnAdd_Click(); });
-  onCommand(kBtnUpdate, BN_CLICKED, [this] { btnUpdate_Click(); });
-  onCommand(kBtnDelete, BN_CLICKED, [this] { btnDelete_Click(); });
-  onCommand(kCommand1, BN_CLICKED, [this] { Command1_Click(); });
+  // The menu bar's items.
   onCommand(kMnuOpen, 0, [this] { mnuOpen_Click(); });
   onCommand(kMnuSave, 0, [this] { mnuSave_Click(); });
   onCommand(kMnuQuit, 0, [this] { mnuQuit_Click(); });

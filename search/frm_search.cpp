@@ -66,11 +66,14 @@ bool frmSearch::createControls() {
                                 forms::inFrame(kFrame1At, {120, 360, 6495, 375}), font, WS_EX_CLIENTEDGE);
   cmdSearch_ = forms::createControl(w, L"BUTTON", L"を検索！", BS_PUSHBUTTON | WS_TABSTOP, kCmdSearch,
                                     forms::inFrame(kFrame1At, {6720, 360, 975, 375}), font);
+  onCommand(kCmdSearch, BN_CLICKED, [this] { cmdSearch_Click(); });
   Frame4_ = forms::createControl(w, L"BUTTON", L"", BS_GROUPBOX, kFrame4, kFrame4At, font);
   Command1_ = forms::createControl(w, L"BUTTON", L"終了", BS_PUSHBUTTON | WS_TABSTOP, kCommand1,
                                    forms::inFrame(kFrame4At, {120, 240, 975, 375}), font);
+  onCommand(kCommand1, BN_CLICKED, [this] { Command1_Click(); });
   List1_ = forms::createControl(w, L"LISTBOX", L"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, kList1,
                                 {0, 1080, 7815, 1500}, font, WS_EX_CLIENTEDGE);
+  onCommand(kList1, LBN_SELCHANGE, [this] { List1_Click(); });
   Text2_ =
       forms::createControl(w, L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
                            kText2, {0, 2640, 7815, 3135}, text2Font_.get(), WS_EX_CLIENTEDGE);
@@ -81,10 +84,6 @@ bool frmSearch::createControls() {
   forms::sendToBack(Frame1_);
   forms::sendToBack(Frame4_);
   keepFocus(text1_);
-
-  onCommand(kCmdSearch, BN_CLICKED, [this] { cmdSearch_Click(); });
-  onCommand(kCommand1, BN_CLICKED, [this] { Command1_Click(); });
-  onCommand(kList1, LBN_SELCHANGE, [this] { List1_Click(); });
   return true;
 }
 

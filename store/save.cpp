@@ -11,10 +11,9 @@ void removeOrNote(FileOps& ops, const Text& path, SaveResult& result) {
 }
 
 // A name beside path that no file has yet, for the old file while it is replaced.
-Text unusedBackupName(FileOps& ops, const Text& path, const Text& tempPath) {
-  uint16_t unique = static_cast<uint16_t>(tempPath.size() * 7919u + path.size());
-  for (int tries = 0; tries < 0x10000; ++tries, ++unique) {
-    Text name = siblingName(path, unique, u".bak");
+Text unusedBackupName(FileOps& ops, const Text& path) {
+  for (uint32_t unique = 0; unique < 0x10000; ++unique) {
+    Text name = siblingName(path, static_cast<uint16_t>(unique), u".bak");
     if (!ops.exists(name)) return name;
   }
   return Text();
@@ -27,22 +26,22 @@ SaveResult recover(FileOps& ops, const Text& path, const Text& tempPath, const T
   if (ops.exists(path)) {
     // The old file kept its name; the new contents were not put in place.
     removeOrNote(ops, tempPath, result);
-    if (!backup.empty()) removeOrNote(ops, backup, result);
+    removeOrNote(ops, backup, result);
     return result;
   }
   // The old file has gone to the backup: the new one goes in its place if it can.
   if (ops.move(tempPath, path)) {
     result.saved = true;
-    if (!backup.empty()) removeOrNote(ops, backup, result);
+    removeOrNote(ops, backup, result);
     return result;
   }
-  if (!backup.empty() && ops.exists(backup) && ops.move(backup, path)) {
+  if (ops.exists(backup) && ops.move(backup, path)) {
     removeOrNote(ops, tempPath, result);
     return result;
   }
   // Neither could be put back: both stay where they are, and the user is told.
   result.newContentsAt = tempPath;
-  if (!backup.empty() && ops.exists(backup)) result.oldContentsAt = backup;
+  if (ops.exists(backup)) result.oldContentsAt = backup;
   return result;
 }
 
@@ -69,7 +68,7 @@ SaveResult saveAtomically(FileOps& ops, const Text& path, const std::string& byt
     }
     return result;
   }
-  const Text backup = unusedBackupName(ops, path, tempPath);
+  const Text backup = unusedBackupName(ops, path);
   if (backup.empty()) {
     removeOrNote(ops, tempPath, result);
     return result;

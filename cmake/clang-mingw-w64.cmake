@@ -22,8 +22,11 @@ get_filename_component(gcc_dir "${libgcc}" DIRECTORY)
 set(cxx_includes "-stdlib++-isystem ${gcc_dir}/include/c++ -stdlib++-isystem ${gcc_dir}/include/c++/${triple} -stdlib++-isystem ${gcc_dir}/include/c++/backward")
 set(CMAKE_CXX_FLAGS_INIT "${cxx_includes}")
 # libstdc++ and libgcc_eh of the posix model need winpthreads, inside the
-# driver's group of runtime libraries.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "--ld-path=/usr/bin/${triple}-ld -L${gcc_dir} -pthread")
+# driver's group of runtime libraries. -B makes the driver link GCC's
+# crtbegin.o and crtend.o instead of MinGW's empty stand-ins: GCC's register
+# the DWARF unwind tables of a 32-bit program at start-up, without which its
+# first throw ends it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "--ld-path=/usr/bin/${triple}-ld -L${gcc_dir} -B${gcc_dir} -pthread")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

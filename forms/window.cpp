@@ -163,7 +163,12 @@ void removeDialogNavigation(HWND hwnd) {
 
 bool translateDialogMessage(MSG& msg) {
   for (HWND hwnd : navigated()) {
-    if (IsWindow(hwnd) && (msg.hwnd == hwnd || IsChild(hwnd, msg.hwnd)) && IsDialogMessageW(hwnd, &msg)) return true;
+    if (!IsWindow(hwnd) || (msg.hwnd != hwnd && !IsChild(hwnd, msg.hwnd))) continue;
+    // Escape closes none of these windows and changes nothing in them. A
+    // multi-line edit that the dialog manager has asked for its keys would
+    // post WM_CLOSE to its window on Escape, throwing away what was typed.
+    bool escape = (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && msg.wParam == VK_ESCAPE;
+    if (escape || IsDialogMessageW(hwnd, &msg)) return true;
   }
   return false;
 }

@@ -82,7 +82,7 @@ class Window {
 };
 
 // Modeless windows whose keyboard navigation (Tab, arrow keys) the message
-// loop handles.
+// loop handles, and in which Escape does nothing.
 void addDialogNavigation(HWND hwnd);
 void removeDialogNavigation(HWND hwnd);
 bool translateDialogMessage(MSG& msg);

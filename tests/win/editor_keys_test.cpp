@@ -10,6 +10,7 @@
 #include "editor/frm_mente.h"
 #include "forms/screen.h"
 #include "harness.h"
+#include "search/frm_search.h"
 
 namespace tepo::testing {
 namespace {
@@ -96,6 +97,54 @@ TEST_F(EditorInProgram, TypingGoesOnPastTheEditBoxDefaultLimit) {
   EXPECT_TRUE(waitFor([&] { return SendMessageW(text1, WM_GETTEXTLENGTH, 0, 0) == 32769; }))
       << SendMessageW(text1, WM_GETTEXTLENGTH, 0, 0);
   EXPECT_EQ(windowText(text1).substr(32767), L"xy");
+}
+
+// Escape throws nothing away: in no control of the editor or the search
+// dialog does it close the window or change what was typed.
+TEST_F(EditorInProgram, EscapeClosesNeitherWindowFromAnyControl) {
+  PostMessageW(tepo_->form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuFind, 0), 0);
+  HWND search = nullptr;
+  ASSERT_TRUE(
+      waitFor([&] { return (search = findWindow(tepo_->pid(), L"tepoSearch", nullptr)) && IsWindowVisible(search); }));
+  // Side by side, so that each click lands in the window it is meant for.
+  RECT r;
+  GetWindowRect(w_, &r);
+  SetWindowPos(search, nullptr, r.right + 20, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  struct Case {
+    const char* what;
+    HWND window;
+    int clickId;  // the control clicked into
+    int tabs;     // then Tab pressed this often, to reach a button without pressing it
+    int focusId;
+  };
+  const Case cases[] = {
+      {"editor text1", w_, frmMente::kText1, 0, frmMente::kText1},
+      {"editor List1", w_, frmMente::kList1, 0, frmMente::kList1},
+      {"editor 終了", w_, frmMente::kText1, 1, frmMente::kCommand1},
+      {"search text1", search, frmSearch::kText1, 0, frmSearch::kText1},
+      {"search Text2", search, frmSearch::kText2, 0, frmSearch::kText2},
+      {"search List1", search, frmSearch::kList1, 0, frmSearch::kList1},
+      {"search を検索！", search, frmSearch::kText1, 1, frmSearch::kCmdSearch},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    w_ = c.window;
+    SetForegroundWindow(w_);
+    ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == w_; }));
+    HWND typed = item(c.clickId);
+    if (className(typed) == L"Edit") SendMessageW(typed, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"half written"));
+    clickInto(c.clickId);
+    for (int i = 0; i < c.tabs; ++i) pressKeys({VK_TAB});
+    ASSERT_TRUE(waitFor([&] { return focusOf(w_) == item(c.focusId); }));
+    pressKeys({VK_ESCAPE});
+    waitFor([] { return false; }, 300);
+    EXPECT_TRUE(IsWindow(w_) && IsWindowVisible(w_));
+    EXPECT_EQ(findMessageBox(tepo_->pid()), nullptr);
+    if (className(typed) == L"Edit") {
+      EXPECT_EQ(windowText(typed), L"half written");
+    }
+    if (!IsWindow(w_)) return;
+  }
 }
 
 }  // namespace

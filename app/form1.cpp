@@ -59,7 +59,8 @@ bool Form1::load() {
 
 void Form1::Form_Load() {
   mainTable().reset();
-  dataRead(besideExecutable(u"tepo.dat"));
+  messageFile_ = besideExecutable(u"tepo.dat");
+  dataRead(messageFile_);
   random_.seedFromClock();
   ShowWindow(hwnd(), SW_HIDE);
 
@@ -119,7 +120,9 @@ void Form1::readCursor() {
 void Form1::showMessage() {
   Text cause;
   try {
-    const MessageTable& table = mainTable();
+    MessageTable& table = mainTable();
+    // Messages added in Notepad meanwhile come in without a restart.
+    table.reloadIfChanged();
     int16_t index = pickIndex(random_.next(), table.count());
     const Text text(table.at(index));
     lineCnt = measureWidth(text);

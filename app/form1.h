@@ -64,6 +64,8 @@ class Form1 : public forms::Window, public forms::MainForm {
   void mnuMente_Click();
   void mnuTenmin_Click();
 
+  // tepo.dat beside the program, wherever it was started from.
+  Text messageFile_;
   TrayIconRecord trayIcon_;
   UniqueIcon bigIcon_;
   UniqueIcon smallIcon_;

@@ -30,8 +30,15 @@ constexpr char16_t kFull[] = u"これ以上追加できません（最大32767�
 constexpr char16_t kAskLossy[] =
     u"行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？";
 constexpr char16_t kAskUncarriable[] =
-    u"行目のメッセージは、\" で始まるか、\" と共に , か先頭の空白を含むか、CR LF の組でない CR か LF を含むため、"
-    u"次に開いたとき元どおりに読み込めません。このまま保存しますか？";
+    u"行目のメッセージは、\" で始まるか、\" と共に , か先頭の空白を含むか、CR LF の組でない CR か LF、"
+    u"または \\n という並びを含むため、次に開いたとき元どおりに読み込めません。このまま保存しますか？";
+constexpr char16_t kAskChangedElsewhere[] =
+    u"ファイルは、開いた後にほかのプログラムで変更されています。保存すると、その変更は失われます。"
+    u"このまま保存しますか？";
+constexpr char16_t kAskChangedOnLoad[] =
+    u"行目のメッセージは、ファイルに書かれていたとおりには読み込めていません（先頭の空白、閉じた \" の後ろの文字、"
+    u"閉じていない \"、読めないバイトのどれかのため）。保存すると、ファイルのその部分は読み込んだとおりに"
+    u"書き換わります。このまま保存しますか？";
 constexpr char16_t kAskIncomplete[] =
     u"ファイルを最後まで読み込めませんでした。読み込めなかったメッセージは、保存するとファイルから失われます。"
     u"このまま保存しますか？";
@@ -169,10 +176,16 @@ void frmMente::setList() {
   forms::listFill(List1_, rows);
 }
 
-bool frmMente::askBeforeSave() {
+bool frmMente::askBeforeSave(const Text& strFile, FileOps& ops) {
+  // What another program (Notepad, a second tepo) wrote since the load would
+  // be overwritten without a word.
+  if (mente_.changedSinceLoad(strFile, ops) && !forms::confirm(hwnd(), kAskChangedElsewhere)) return false;
   // A save writes only what the table holds: after a load that stopped early
   // the rest of the file would be gone for good.
   if (!mente_.loadComplete() && !forms::confirm(hwnd(), kAskIncomplete)) return false;
+  // A hand-written line the reader's rules changed would be written back changed.
+  int changedRow = mente_.firstChangedOnLoadRow();
+  if (changedRow >= 0 && !forms::confirm(hwnd(), decimal(changedRow + 1) + kAskChangedOnLoad)) return false;
   int lossyRow = mente_.firstUnrepresentableRow();
   if (lossyRow >= 0 && !forms::confirm(hwnd(), decimal(lossyRow + 1) + kAskLossy)) return false;
   // Saying "saved" for a message that comes back cut short, or that swallows
@@ -185,7 +198,7 @@ bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
   saveNote_.clear();
   SaveResult result;
   try {
-    if (!askBeforeSave()) return false;
+    if (!askBeforeSave(strFile, ops)) return false;
     result = mente_.save(strFile, ops);
   } catch (const RuntimeError&) {
     forms::report(hwnd(), kSaveFailed);

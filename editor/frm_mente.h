@@ -75,7 +75,7 @@ class frmMente : public forms::Window {
   // Selects a row the way the user would, so that List1_Click runs.
   void selectRow(int row);
   // The questions before a save; false if the user declined one.
-  bool askBeforeSave();
+  bool askBeforeSave(const Text& strFile, FileOps& ops);
   // Whether the selected row can be updated or deleted; tells the user if not.
   bool checkMessageRow(int row);
 

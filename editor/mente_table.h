@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/files.h"
+#include "store/message_file.h"
 #include "store/message_table.h"
 #include "store/runtime.h"
 
@@ -22,13 +23,28 @@ class MenteTable {
   void reset();
 
   // Reads the file into the table, replacing what it held. A failure raises,
-  // and the table keeps every message read before it (at most 32767).
-  void load(const Text& path);
+  // and the table keeps every message read before it (at most 32767). The
+  // file's stamp, taken first, tells a later save whether someone else has
+  // written the file since.
+  void load(const Text& path, FileOps& ops = systemFileOps());
   void load(InputFile& file);
 
   // False after a load that ended before the end of an existing file: a save
   // would drop the messages it did not read. A missing file loses nothing.
   bool loadComplete() const { return loadComplete_; }
+
+  // Whether the file at path, the one this table was loaded from (or saved
+  // to), is no longer as it was then: another program wrote, made or removed
+  // it since. A file the table never read has nothing of it to compare.
+  bool changedSinceLoad(const Text& path, FileOps& ops) const { return path == path_ && ops.stamp(path) != stamp_; }
+
+  // The encoding the file was read in, and will be written in; a new file is
+  // in the ANSI code page.
+  FileEncoding encoding() const { return encoding_; }
+
+  // The first message row that the reader's rules changed from what the file
+  // said, and that no update has replaced since; -1 if none.
+  int firstChangedOnLoadRow() const;
 
   const std::vector<Text>& list() const { return menteList; }
   int16_t count() const { return menteCount; }
@@ -63,18 +79,24 @@ class MenteTable {
   // The first message row that would not come back from the file as it is, or -1.
   int firstUncarriableRow() const;
 
-  // Writes the messages to path through a temporary file; on failure the old
-  // file stays as it was. The table itself never changes by saving.
-  SaveResult save(const Text& path, FileOps& ops) const;
+  // Writes the messages to path through a temporary file, in the encoding
+  // the file was read in; on failure the old file stays as it was. The
+  // messages never change by saving; the stamp becomes the new file's.
+  SaveResult save(const Text& path, FileOps& ops);
 
  private:
-  void appendRead(Text&& message);
+  void appendRead(TextView message, bool changed);
   template <typename Read>
   void loadWith(Read read);
 
   std::vector<Text> menteList;
   int16_t menteCount = 0;
+  // Per slot: the reader changed the message from what the file said.
+  std::vector<bool> changedOnLoad_;
   bool loadComplete_ = true;
+  FileEncoding encoding_ = FileEncoding::Ansi;
+  Text path_;
+  FileStamp stamp_;
 };
 
 }  // namespace tepo

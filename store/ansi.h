@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "store/runtime.h"
 
@@ -13,8 +14,10 @@ Text decode(const char* bytes, std::size_t length);
 inline Text decode(const std::string& bytes) { return decode(bytes.data(), bytes.size()); }
 
 // The same into out, replacing its contents but keeping its storage, for a
-// caller that decodes block after block.
-void decodeInto(const char* bytes, std::size_t length, Text& out);
+// caller that decodes block after block. Bytes that are no character of the
+// code page become the code page's default character; with bad given, the
+// position of each such character in out goes there.
+void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<std::size_t>* bad = nullptr);
 
 // Characters without a form in the code page become '?' (or the code page's
 // default character); lossy, when given, tells whether that happened.

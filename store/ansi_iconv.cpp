@@ -42,8 +42,8 @@ Converter& fromUtf16() {
 
 bool isLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
-Text decode(const char* bytes, std::size_t length) {
-  Text out;
+void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<std::size_t>* bad) {
+  out.clear();
   out.reserve(length);
   iconv_t cd = toUtf16().get();
   std::size_t pos = 0;
@@ -63,15 +63,19 @@ Text decode(const char* bytes, std::size_t length) {
       // A byte below 0x40 is never a trail byte: it stays for the next character.
       bool pair = isLeadByte(b) && pos + 1 < length && static_cast<unsigned char>(bytes[pos + 1]) >= 0x40;
       std::size_t skip = pair ? 2 : 1;
+      if (bad) bad->push_back(out.size());
       out.push_back(u'\u30FB');
       pos += skip;
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
   }
-  return out;
 }
 
-void decodeInto(const char* bytes, std::size_t length, Text& out) { out = decode(bytes, length); }
+Text decode(const char* bytes, std::size_t length) {
+  Text out;
+  decodeInto(bytes, length, out);
+  return out;
+}
 
 std::string encode(const Text& text, bool* lossy) {
   std::string out;

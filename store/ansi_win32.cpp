@@ -7,14 +7,46 @@ namespace tepo::ansi {
 
 bool isLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_ACP, byte) != FALSE; }
 
-void decodeInto(const char* bytes, std::size_t length, Text& out) {
+namespace {
+
+// One character at a time, to learn which bytes are none: only for the rare
+// block that holds such bytes. A byte below 0x40 is never a trail byte, so a
+// lead byte before a line end stays one bad character and the line end stays.
+void decodeCharacters(const char* bytes, std::size_t length, Text& out, std::vector<std::size_t>& bad) {
+  out.clear();
+  for (std::size_t i = 0; i < length;) {
+    const bool pair = isLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < length &&
+                      static_cast<unsigned char>(bytes[i + 1]) >= 0x40;
+    const int step = pair ? 2 : 1;
+    wchar_t unit[2];
+    int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes + i, step, unit, 2);
+    if (n <= 0) {
+      bad.push_back(out.size());
+      n = MultiByteToWideChar(CP_ACP, 0, bytes + i, step, unit, 2);
+      if (n <= 0) {
+        unit[0] = L'\x30FB';
+        n = 1;
+      }
+    }
+    out.append(reinterpret_cast<const char16_t*>(unit), static_cast<std::size_t>(n));
+    i += static_cast<std::size_t>(step);
+  }
+}
+
+}  // namespace
+
+void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<std::size_t>* bad) {
   out.clear();
   if (length == 0) return;
   if (length > static_cast<std::size_t>(INT_MAX)) raise(ErrorCode::OutOfMemory);
   // No code page gives more UTF-16 units than bytes: one call, no measuring.
   out.resize(length);
-  int n = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(length), reinterpret_cast<wchar_t*>(&out[0]),
-                              static_cast<int>(length));
+  int n = MultiByteToWideChar(CP_ACP, bad ? MB_ERR_INVALID_CHARS : 0, bytes, static_cast<int>(length),
+                              reinterpret_cast<wchar_t*>(&out[0]), static_cast<int>(length));
+  if (n <= 0 && bad && GetLastError() == ERROR_NO_UNICODE_TRANSLATION) {
+    decodeCharacters(bytes, length, out, *bad);
+    return;
+  }
   if (n <= 0) raise(ErrorCode::DeviceIo);
   out.resize(static_cast<std::size_t>(n));
 }

@@ -2,103 +2,108 @@
 
 namespace tepo {
 
-namespace {
-
-// The first comma, CR or LF from pos on, or npos. A plain loop: the library's
-// find_first_of looks each character up in the set, several times slower.
-std::size_t findDelimiter(const Text& text, std::size_t pos) {
-  const char16_t* data = text.data();
-  for (std::size_t i = pos, n = text.size(); i < n; ++i) {
-    char16_t c = data[i];
-    if (c == u',' || c == u'\r' || c == u'\n') return i;
-  }
-  return Text::npos;
-}
-
-Text replaceAll(const Text& text, const Text& from, const Text& to) {
-  Text out;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t found = text.find(from, start);
-    if (found == Text::npos) break;
-    out.append(text, start, found - start);
-    out.append(to);
-    start = found + from.size();
-  }
-  if (start == 0) return text;
-  out.append(text, start, Text::npos);
-  return out;
-}
-
-}  // namespace
-
-void FieldParser::feed(const char16_t* chunk, std::size_t length) {
-  // Drop what has been consumed so that the buffer holds only the open field.
+void FieldParser::feed(const char16_t* chunk, std::size_t length, const std::vector<std::size_t>* bad) {
+  // Drop what has been consumed so that the buffer holds only the open field;
+  // what was learnt of it moves along.
   if (pos_ > 0) {
     buffer_.erase(0, pos_);
+    scan_ -= pos_;
+    if (start_ != Text::npos) start_ -= pos_;
+    if (close_ != Text::npos) close_ -= pos_;
+    bad_.erase(bad_.begin(), bad_.begin() + static_cast<std::ptrdiff_t>(badSeen_));
+    for (std::size_t& at : bad_) at -= pos_;
+    badSeen_ = 0;
     pos_ = 0;
+  }
+  if (bad) {
+    for (std::size_t at : *bad) bad_.push_back(buffer_.size() + at);
   }
   buffer_.append(chunk, length);
 }
 
-bool FieldParser::next(Text& field, bool atEnd) {
+bool FieldParser::next(Text& field, bool atEnd, bool* changed) {
   char16_t* data = nullptr;
   std::size_t length = 0;
-  if (!next(data, length, atEnd)) return false;
+  if (!next(data, length, atEnd, changed)) return false;
   field.assign(data, length);
   return true;
 }
 
-bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd) {
+void FieldParser::startNextField(std::size_t after) {
+  pos_ = scan_ = after;
+  start_ = close_ = Text::npos;
+  lineEndInQuotes_ = false;
+}
+
+bool FieldParser::badBefore(std::size_t end) {
+  bool any = false;
+  for (; badSeen_ < bad_.size() && bad_[badSeen_] < end; ++badSeen_) any = true;
+  return any;
+}
+
+bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed) {
   const std::size_t size = buffer_.size();
   if (pos_ >= size) return false;
+  char16_t* data = &buffer_[0];
 
-  std::size_t start = buffer_.find_first_not_of(u' ', pos_);
-  if (start == Text::npos) {
-    if (!atEnd) return false;
-    // Only spaces remain: they make one empty field.
-    field = buffer_.data() + size;
-    length = 0;
-    pos_ = size;
-    return true;
-  }
-
-  std::size_t contentBegin = start;
-  std::size_t contentEnd;
-  std::size_t delimiter;
-  if (buffer_[start] == u'"') {
-    contentBegin = start + 1;
-    std::size_t close = buffer_.find(u'"', contentBegin);
-    if (close == Text::npos) {
+  if (start_ == Text::npos) {
+    while (scan_ < size && data[scan_] == u' ') ++scan_;
+    if (scan_ == size) {
       if (!atEnd) return false;
-      field = buffer_.data() + contentBegin;
-      length = size - contentBegin;
-      pos_ = size;
+      // Only spaces remain: they make one empty field.
+      field = data + size;
+      length = 0;
+      if (changed) *changed = true;
+      badBefore(size);
+      startNextField(size);
       return true;
     }
-    contentEnd = close;
-    delimiter = findDelimiter(buffer_, close + 1);
-  } else {
-    delimiter = findDelimiter(buffer_, start);
-    contentEnd = delimiter == Text::npos ? size : delimiter;
+    start_ = scan_;
+    if (data[start_] == u'"') ++scan_;
+  }
+  const bool quoted = data[start_] == u'"';
+
+  if (quoted && close_ == Text::npos) {
+    for (; scan_ < size && data[scan_] != u'"'; ++scan_) {
+      if (data[scan_] == u'\r' || data[scan_] == u'\n') lineEndInQuotes_ = true;
+    }
+    if (scan_ == size) {
+      if (!atEnd) return false;
+      // Never closed: the field runs to the end of the text.
+      field = data + start_ + 1;
+      length = size - start_ - 1;
+      if (changed) *changed = true;
+      badBefore(size);
+      startNextField(size);
+      return true;
+    }
+    close_ = scan_++;
   }
 
+  while (scan_ < size && data[scan_] != u',' && data[scan_] != u'\r' && data[scan_] != u'\n') ++scan_;
+  const std::size_t delimiter = scan_;
   std::size_t after;
-  if (delimiter == Text::npos) {
+  if (delimiter == size) {
     if (!atEnd) return false;
     after = size;
-  } else if (buffer_[delimiter] == u'\r') {
+  } else if (data[delimiter] == u'\r') {
     // A CR may be the first half of a CR LF that the next chunk completes.
     if (delimiter + 1 >= size && !atEnd) return false;
     after = delimiter + 1;
-    if (after < size && buffer_[after] == u'\n') ++after;
+    if (after < size && data[after] == u'\n') ++after;
   } else {
     after = delimiter + 1;
   }
 
-  field = buffer_.data() + contentBegin;
+  const std::size_t contentBegin = quoted ? start_ + 1 : start_;
+  const std::size_t contentEnd = quoted ? close_ : delimiter;
+  const bool trimmed = start_ > pos_;
+  const bool dropped = quoted && close_ + 1 != delimiter;
+  const bool bad = badBefore(after);
+  if (changed) *changed = trimmed || dropped || lineEndInQuotes_ || bad;
+  field = data + contentBegin;
   length = contentEnd - contentBegin;
-  pos_ = after;
+  startNextField(after);
   return true;
 }
 
@@ -115,7 +120,5 @@ Text expandLineBreaks(Text field) {
   if (!field.empty()) expandLineBreaks(&field[0], field.size());
   return field;
 }
-
-Text collapseLineBreaks(const Text& message) { return replaceAll(message, u"\r\n", u"\\n"); }
 
 }  // namespace tepo

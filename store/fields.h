@@ -1,6 +1,8 @@
 // The message file's field rules, applied to decoded text as it arrives.
 #pragma once
 
+#include <vector>
+
 #include "store/runtime.h"
 
 namespace tepo {
@@ -13,31 +15,44 @@ namespace tepo {
 // - otherwise a field runs to the first comma, CR or LF; its other characters,
 //   trailing blanks and double quotes included, are kept as they are;
 // - a comma, a CR LF pair, a lone CR or a lone LF ends a field and is consumed.
+// Each character is looked at once, however long a field grows.
 class FieldParser {
  public:
-  void feed(const Text& chunk) { feed(chunk.data(), chunk.size()); }
-  void feed(const char16_t* chunk, std::size_t length);
+  // bad, when given, holds the positions in chunk of characters that stand
+  // for bytes the decoder could not read.
+  void feed(const Text& chunk, const std::vector<std::size_t>* bad = nullptr) { feed(chunk.data(), chunk.size(), bad); }
+  void feed(const char16_t* chunk, std::size_t length, const std::vector<std::size_t>* bad = nullptr);
 
   // Takes the next complete field. Until atEnd is true a field that reaches the
   // end of the text so far is incomplete and stays for the next feed. Returns
   // false when no complete field is available or, at the end, no input is left.
-  bool next(Text& field, bool atEnd);
+  // changed, when given, tells whether the field differs from what the text
+  // said: leading spaces skipped, text dropped after a closing quote, a quote
+  // open across a line end or to the end, or bytes the decoder could not read.
+  bool next(Text& field, bool atEnd, bool* changed = nullptr);
 
   // The same without a copy: the field's characters inside the parser, which
   // the caller may change in place; valid until the next feed.
-  bool next(char16_t*& field, std::size_t& length, bool atEnd);
+  bool next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed = nullptr);
 
  private:
+  void startNextField(std::size_t after);
+  bool badBefore(std::size_t end);
+
   Text buffer_;
-  std::size_t pos_ = 0;
+  std::size_t pos_ = 0;  // where the open field begins
+  // How far the open field has been read, so that a feed goes on from there.
+  std::size_t scan_ = 0;
+  std::size_t start_ = Text::npos;  // its first character after the spaces, once seen
+  std::size_t close_ = Text::npos;  // the closing quote of a quoted field, once seen
+  bool lineEndInQuotes_ = false;
+  std::vector<std::size_t> bad_;  // positions in buffer_, ascending
+  std::size_t badSeen_ = 0;       // bad_ before this index belong to fields already taken
 };
 
-// Every "\n" (backslash, n) becomes CR LF, scanned left to right without overlap.
-Text expandLineBreaks(Text field);
-// The same in place: both are two units long.
+// Every "\n" (backslash, n) becomes CR LF, scanned left to right without
+// overlap, in place: both are two units long.
 void expandLineBreaks(char16_t* field, std::size_t length);
-
-// Every CR LF becomes "\n": the inverse that the writer applies.
-Text collapseLineBreaks(const Text& message);
+Text expandLineBreaks(Text field);
 
 }  // namespace tepo

@@ -23,7 +23,21 @@ class InputFile {
 // any other failure FileAccess.
 std::unique_ptr<InputFile> openInput(const Text& path);
 
-// The steps of writing a file through a temporary one beside it.
+// A file's version as the file system tells it without a read: whether it
+// exists, its size and when it was last written. Another program's save
+// changes it.
+struct FileStamp {
+  bool exists = false;
+  uint64_t size = 0;
+  uint64_t writeTime = 0;  // in the platform's own units
+  bool operator==(const FileStamp& other) const {
+    return exists == other.exists && size == other.size && writeTime == other.writeTime;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+// The steps of writing a file through a temporary one beside it, and the
+// stamp that tells whether someone else wrote it meanwhile.
 class FileOps {
  public:
   using Handle = void*;
@@ -43,6 +57,8 @@ class FileOps {
   // Renames from to to, replacing a file there, through to the disk.
   virtual bool move(const Text& from, const Text& to) = 0;
   virtual bool remove(const Text& path) = 0;
+  // One call, no read: cheap enough for every click on the icon.
+  virtual FileStamp stamp(const Text& path) = 0;
 };
 
 // The platform's file operations.

@@ -1,6 +1,7 @@
 // POSIX file layer for the native tests and benchmarks; paths are UTF-16 like
 // on Windows and go to the file system as UTF-8.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,68 +10,13 @@
 #include <string>
 
 #include "store/files.h"
+#include "store/utf8.h"
 
 namespace tepo {
 
 namespace {
 
-std::string utf8(const Text& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-Text fromUtf8(const std::string& s) {
-  Text out;
-  for (std::size_t i = 0; i < s.size();) {
-    unsigned char b = static_cast<unsigned char>(s[i]);
-    char32_t c;
-    int extra;
-    if (b < 0x80) {
-      c = b;
-      extra = 0;
-    } else if (b < 0xE0) {
-      c = b & 0x1F;
-      extra = 1;
-    } else if (b < 0xF0) {
-      c = b & 0x0F;
-      extra = 2;
-    } else {
-      c = b & 0x07;
-      extra = 3;
-    }
-    ++i;
-    for (int k = 0; k < extra && i < s.size(); ++k, ++i) c = (c << 6) | (s[i] & 0x3F);
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-  }
-  return out;
-}
+std::string posixPath(const Text& text) { return utf8::encode(text); }
 
 class PosixInputFile : public InputFile {
  public:
@@ -97,7 +43,7 @@ class PosixFileOps : public FileOps {
     auto unique = static_cast<uint16_t>(::getpid() * 31 + ::time(nullptr));
     for (int tries = 0; tries < 0x10000; ++tries, ++unique) {
       Text name = siblingName(target, unique, u".tmp");
-      int fd = ::open(utf8(name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+      int fd = ::open(posixPath(name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
       if (fd >= 0) {
         tempPath = name;
         return reinterpret_cast<Handle>(static_cast<intptr_t>(fd) + 1);
@@ -121,20 +67,30 @@ class PosixFileOps : public FileOps {
 
   bool flush(Handle file) override { return ::fsync(fdOf(file)) == 0; }
   bool close(Handle file) override { return ::close(fdOf(file)) == 0; }
-  bool exists(const Text& path) override { return ::access(utf8(path).c_str(), F_OK) == 0; }
+  bool exists(const Text& path) override { return ::access(posixPath(path).c_str(), F_OK) == 0; }
   // As the Windows call does: the old file stays under the backup name.
   bool replace(const Text& target, const Text& replacement, const Text& backup) override {
-    if (::link(utf8(target).c_str(), utf8(backup).c_str()) != 0) return false;
-    if (std::rename(utf8(replacement).c_str(), utf8(target).c_str()) != 0) {
-      ::unlink(utf8(backup).c_str());
+    if (::link(posixPath(target).c_str(), posixPath(backup).c_str()) != 0) return false;
+    if (std::rename(posixPath(replacement).c_str(), posixPath(target).c_str()) != 0) {
+      ::unlink(posixPath(backup).c_str());
       return false;
     }
     return true;
   }
   bool move(const Text& from, const Text& to) override {
-    return std::rename(utf8(from).c_str(), utf8(to).c_str()) == 0;
+    return std::rename(posixPath(from).c_str(), posixPath(to).c_str()) == 0;
   }
-  bool remove(const Text& path) override { return ::unlink(utf8(path).c_str()) == 0; }
+  bool remove(const Text& path) override { return ::unlink(posixPath(path).c_str()) == 0; }
+  FileStamp stamp(const Text& path) override {
+    FileStamp stamp;
+    struct stat info;
+    if (::stat(posixPath(path).c_str(), &info) != 0) return stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<uint64_t>(info.st_size);
+    stamp.writeTime =
+        static_cast<uint64_t>(info.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec);
+    return stamp;
+  }
 
  private:
   static int fdOf(Handle file) { return static_cast<int>(reinterpret_cast<intptr_t>(file) - 1); }
@@ -144,7 +100,7 @@ class PosixFileOps : public FileOps {
 
 std::unique_ptr<InputFile> openInput(const Text& path) {
   if (path.empty()) raise(ErrorCode::FileNotFound);
-  int fd = ::open(utf8(path).c_str(), O_RDONLY);
+  int fd = ::open(posixPath(path).c_str(), O_RDONLY);
   if (fd < 0) raise(errno == ENOENT ? ErrorCode::FileNotFound : ErrorCode::FileAccess);
   return std::make_unique<PosixInputFile>(fd);
 }
@@ -160,7 +116,7 @@ Text besideExecutable(const Text& name) {
   std::string path = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string(".");
   std::size_t slash = path.find_last_of('/');
   std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-  return fromUtf8(folder) + u"/" + name;
+  return utf8::decode(folder) + u"/" + name;
 }
 
 }  // namespace tepo

@@ -92,6 +92,17 @@ class Win32FileOps : public FileOps {
   }
 
   bool remove(const Text& path) override { return DeleteFileW(SystemPath(path).c_str()) != FALSE; }
+
+  FileStamp stamp(const Text& path) override {
+    FileStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data)) return stamp;
+    stamp.exists = true;
+    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.writeTime =
+        (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return stamp;
+  }
 };
 
 }  // namespace

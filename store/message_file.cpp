@@ -5,66 +5,178 @@
 
 #include "store/ansi.h"
 #include "store/fields.h"
+#include "store/utf8.h"
 
 namespace tepo {
 
 namespace {
 
 constexpr std::size_t kBlockSize = 256 * 1024;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
-// How much of the bytes ends on a whole character: a byte below 0x40 is never
-// half of a two-byte character, so the text up to the last one is safe to
-// decode; without one, walk the lead bytes from the start.
-std::size_t completePrefix(const std::string& bytes) {
-  for (std::size_t i = bytes.size(); i > 0; --i) {
+// How much of the bytes ends on a whole character of the ANSI code page: a
+// byte below 0x40 is never half of a two-byte character, so the text up to
+// the last one is safe to decode; without one, walk the lead bytes from the
+// start.
+std::size_t ansiCompletePrefix(const char* bytes, std::size_t length) {
+  for (std::size_t i = length; i > 0; --i) {
     if (static_cast<unsigned char>(bytes[i - 1]) < 0x40) return i;
   }
   std::size_t i = 0;
-  while (i < bytes.size()) {
+  while (i < length) {
     std::size_t step = ansi::isLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
-    if (i + step > bytes.size()) break;
+    if (i + step > length) break;
     i += step;
   }
   return i;
 }
 
-}  // namespace
+// Turns the file's bytes, as they are read, into fields for store. Which
+// encoding the file is in decides itself as early as the bytes allow: at the
+// byte order mark, or at the first byte that is no UTF-8. Until then ASCII is
+// read at once (it is the same in both), and bytes beyond it that are
+// well-formed UTF-8 wait: only the end of the file can tell that all of it is.
+// A Shift-JIS file is never well-formed UTF-8 for long, so it streams.
+class MessageReader {
+ public:
+  MessageReader(const MessageSink& store, FileEncoding* encoding) : store_(store), encoding_(encoding) {}
 
-void readMessages(InputFile& file, const std::function<void(TextView)>& store) {
-  FieldParser parser;
-  std::string pending;
-  std::unique_ptr<char[]> block(new char[kBlockSize]);
-  bool atEnd = false;
-  Text decoded;  // one buffer for every block
-  for (;;) {
+  void add(const char* bytes, std::size_t length) {
+    // Bytes already decoded go first, now and then, so that what is pending
+    // stays small when the file streams.
+    if (at_ > 0 && at_ >= bytes_.size() / 2) {
+      bytes_.erase(0, at_);
+      at_ = 0;
+    }
+    bytes_.append(bytes, length);
+    if (state_ == State::Start) {
+      if (pendingSize() < 3) return;
+      if (bytes_.compare(at_, 3, kByteOrderMark) == 0) {
+        at_ += 3;
+        decide(FileEncoding::Utf8Bom);
+      } else {
+        state_ = State::Ascii;
+      }
+    }
+    if (state_ == State::Ascii) readAscii();
+    if (state_ == State::Utf8SoFar) checkUtf8();
+    if (state_ == State::Decided) decodePending(false);
+  }
+
+  // complete: the file was read to its end; otherwise a read failed, and what
+  // it cut off is no message.
+  void finish(bool complete) {
+    if (state_ == State::Start || state_ == State::Ascii) {
+      decide(FileEncoding::Ansi);
+    } else if (state_ == State::Utf8SoFar) {
+      checkUtf8();
+      const bool wholeFile = at_ + checked_ == bytes_.size();
+      if (state_ != State::Decided) decide(wholeFile || !complete ? FileEncoding::Utf8 : FileEncoding::Ansi);
+    }
+    decodePending(complete);
+    if (complete) takeFields(true);
+  }
+
+ private:
+  enum class State { Start, Ascii, Utf8SoFar, Decided };
+
+  std::size_t pendingSize() const { return bytes_.size() - at_; }
+
+  void decide(FileEncoding found) {
+    found_ = found;
+    if (encoding_) *encoding_ = found;
+    state_ = State::Decided;
+  }
+
+  // ASCII reads the same in either encoding: it is taken at once.
+  void readAscii() {
+    std::size_t ascii = 0;
+    while (at_ + ascii < bytes_.size() && static_cast<unsigned char>(bytes_[at_ + ascii]) < 0x80) ++ascii;
+    decode(ascii, false);
+    if (pendingSize() > 0) state_ = State::Utf8SoFar;
+  }
+
+  void checkUtf8() {
+    bool illFormed = false;
+    checked_ += utf8::wellFormedPrefix(bytes_.data() + at_ + checked_, pendingSize() - checked_, illFormed);
+    if (illFormed) decide(FileEncoding::Ansi);
+  }
+
+  // Decodes what is pending in blocks of a bounded size, each up to its last
+  // whole character unless it ends the complete file.
+  void decodePending(bool complete) {
+    const bool ansiFile = found_ == FileEncoding::Ansi;
+    while (pendingSize() > 0) {
+      const char* bytes = bytes_.data() + at_;
+      std::size_t length = std::min(kBlockSize, pendingSize());
+      if (!complete || length < pendingSize()) {
+        length = ansiFile ? ansiCompletePrefix(bytes, length) : utf8::completePrefix(bytes, length);
+        if (length == 0) return;  // a character that more bytes would complete
+      }
+      decode(length, ansiFile);
+    }
+  }
+
+  void decode(std::size_t length, bool ansiFile) {
+    if (length == 0) return;
+    bad_.clear();
+    if (ansiFile) {
+      ansi::decodeInto(bytes_.data() + at_, length, decoded_, &bad_);
+    } else {
+      utf8::decodeInto(bytes_.data() + at_, length, decoded_, &bad_);
+    }
+    at_ += length;
+    checked_ = 0;
+    parser_.feed(decoded_, &bad_);
+    takeFields(false);
+  }
+
+  void takeFields(bool atEnd) {
     // Each field is expanded where it lies and handed on without a copy.
     char16_t* field = nullptr;
     std::size_t length = 0;
-    while (parser.next(field, length, atEnd)) {
+    bool changed = false;
+    while (parser_.next(field, length, atEnd, &changed)) {
       expandLineBreaks(field, length);
-      store(TextView(field, length));
+      store_(TextView(field, length), changed);
     }
-    if (atEnd) return;
-
-    std::size_t got = file.read(block.get(), kBlockSize);
-    if (got == 0) {
-      atEnd = true;
-      ansi::decodeInto(pending.data(), pending.size(), decoded);
-      parser.feed(decoded);
-      pending.clear();
-      continue;
-    }
-    pending.append(block.get(), got);
-    std::size_t whole = completePrefix(pending);
-    ansi::decodeInto(pending.data(), whole, decoded);
-    parser.feed(decoded);
-    pending.erase(0, whole);
   }
+
+  const MessageSink& store_;
+  FileEncoding* encoding_;
+  State state_ = State::Start;
+  FileEncoding found_ = FileEncoding::Ansi;
+  std::string bytes_;  // read, and from at_ on not yet decoded
+  std::size_t at_ = 0;
+  std::size_t checked_ = 0;  // of the pending bytes, found to be well-formed UTF-8
+  FieldParser parser_;
+  Text decoded_;  // one buffer for every block
+  std::vector<std::size_t> bad_;
+};
+
+}  // namespace
+
+void readMessages(InputFile& file, const MessageSink& store, FileEncoding* encoding) {
+  MessageReader reader(store, encoding);
+  std::unique_ptr<char[]> block(new char[kBlockSize]);
+  for (;;) {
+    std::size_t got;
+    try {
+      got = file.read(block.get(), kBlockSize);
+    } catch (const RuntimeError&) {
+      // What was read before the failure still counts.
+      reader.finish(false);
+      throw;
+    }
+    if (got == 0) break;
+    reader.add(block.get(), got);
+  }
+  reader.finish(true);
 }
 
-void readMessageFile(const Text& path, const std::function<void(TextView)>& store) {
+void readMessageFile(const Text& path, const MessageSink& store, FileEncoding* encoding) {
   std::unique_ptr<InputFile> file = openInput(path);
-  readMessages(*file, store);
+  readMessages(*file, store, encoding);
 }
 
 namespace {
@@ -97,7 +209,7 @@ Text formatLine(const Text& message) {
   return line;
 }
 
-std::string formatFile(const std::vector<Text>& messages, std::size_t count, bool* lossy) {
+std::string formatFile(const std::vector<Text>& messages, std::size_t count, FileEncoding encoding, bool* lossy) {
   if (lossy) *lossy = false;
   count = std::min(count, messages.size());
   std::size_t size = 0;
@@ -109,7 +221,9 @@ std::string formatFile(const std::vector<Text>& messages, std::size_t count, boo
     all += u"\r\n";
   }
   // One conversion for the whole file: far cheaper than one per line.
-  return ansi::encode(all, lossy);
+  if (encoding == FileEncoding::Ansi) return ansi::encode(all, lossy);
+  std::string bytes = encoding == FileEncoding::Utf8Bom ? kByteOrderMark : "";
+  return bytes + utf8::encode(all, lossy);
 }
 
 namespace {
@@ -127,16 +241,20 @@ bool hasLoneLineEnd(const Text& message) {
 }  // namespace
 
 bool formatCannotCarry(const Text& message) {
-  if (hasLoneLineEnd(message)) return true;
+  if (hasLoneLineEnd(message) || message.find(u"\\n") != Text::npos) return true;
   // Without a double quote, quoting carries commas and leading blanks.
   if (message.find(u'"') == Text::npos) return false;
   std::size_t first = message.find_first_not_of(u' ');
   return message[first] == u'"' || message[0] == u' ' || message.find(u',') != Text::npos;
 }
 
-bool hasUnrepresentable(const Text& message) {
+bool hasUnrepresentable(const Text& message, FileEncoding encoding) {
   bool lossy = false;
-  ansi::encode(message, &lossy);
+  if (encoding == FileEncoding::Ansi) {
+    ansi::encode(message, &lossy);
+  } else {
+    utf8::encode(message, &lossy);
+  }
   return lossy;
 }
 

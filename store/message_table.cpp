@@ -11,6 +11,8 @@ void MessageTable::reset() {
   msgList.assign(1, TextView());
   characters_.clear();
   msgCount = 0;
+  path_.clear();
+  loaded_ = FileStamp();
 }
 
 void MessageTable::append(TextView message) {
@@ -28,19 +30,38 @@ void MessageTable::append(TextView message) {
   msgCount = grown;
 }
 
-void MessageTable::load(const Text& path) {
+void MessageTable::load(const Text& path, FileOps& ops) {
   reset();
+  path_ = path;
+  loaded_ = ops.stamp(path);
   std::unique_ptr<InputFile> file = openInput(path);
-  load(*file);
+  read(*file);
 }
 
 void MessageTable::load(InputFile& file) {
   reset();
+  read(file);
+}
+
+void MessageTable::read(InputFile& file) {
   try {
-    readMessages(file, [this](TextView message) { append(message); });
+    readMessages(file, [this](TextView message, bool) { append(message); });
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }
+}
+
+bool MessageTable::reloadIfChanged(FileOps& ops) {
+  if (path_.empty() || ops.stamp(path_) == loaded_) return false;
+  MessageTable fresh;
+  try {
+    fresh.load(path_, ops);
+  } catch (const RuntimeError& e) {
+    // More messages than a table holds: the first 32767, as at start.
+    if (e.code() != ErrorCode::Overflow) return false;
+  }
+  *this = std::move(fresh);
+  return true;
 }
 
 TextView MessageTable::at(long index) const {

@@ -21,8 +21,11 @@ class MessageTable {
   MessageTable() { reset(); }
   MessageTable(const MessageTable&) = delete;
   MessageTable& operator=(const MessageTable&) = delete;
+  // Moving keeps the characters where they are, so the entries stay valid.
+  MessageTable(MessageTable&&) = default;
+  MessageTable& operator=(MessageTable&&) = default;
 
-  // Back to one empty entry and no messages.
+  // Back to one empty entry and no messages, from no file.
   void reset();
 
   // Adds a message behind the last one; raises Overflow when 32767 are held,
@@ -30,9 +33,17 @@ class MessageTable {
   void append(TextView message);
 
   // Reads the file into the table, replacing what it held. A failure raises,
-  // and the table keeps every message read before it.
-  void load(const Text& path);
+  // and the table keeps every message read before it. The file's stamp is
+  // taken first, so that a change made while it is read is seen later.
+  void load(const Text& path, FileOps& ops = systemFileOps());
   void load(InputFile& file);
+
+  // Reads the file the table was last loaded from again, as load does, if
+  // its stamp is no longer the one it had then: one call when nothing
+  // changed. A file that cannot be read now (being written, locked, gone)
+  // leaves the table as it was, to be tried again next time. True if the
+  // table changed.
+  bool reloadIfChanged(FileOps& ops = systemFileOps());
 
   int16_t upperBound() const { return msgCount; }
 
@@ -43,9 +54,13 @@ class MessageTable {
   int16_t count() const { return msgCount; }
 
  private:
+  void read(InputFile& file);
+
   TextArena characters_;
   std::vector<TextView> msgList;
   int16_t msgCount = 0;
+  Text path_;
+  FileStamp loaded_;
 };
 
 // The one table the icon draws from and the search dialog reads.

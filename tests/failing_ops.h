@@ -4,6 +4,8 @@
 #pragma once
 
 #include <set>
+#include <string>
+#include <vector>
 
 #include "store/files.h"
 
@@ -34,36 +36,54 @@ class FailingOps : public FileOps {
   bool oldCannotMove = false;  // the backup cannot be renamed
   bool removesFail = false;
 
+  // Another program wrote the file: its stamp is not the one seen at the load.
+  bool writtenElsewhere = false;
+
   Handle createTemp(const Text& target, Text& tempPath) override {
+    calls.push_back("createTemp");
     if (failAt_ == FailAt::CreateTemp) return nullptr;
     Handle h = real().createTemp(target, tempPath);
     temps.insert(tempPath);
     return h;
   }
   bool write(Handle f, const char* d, std::size_t n) override {
+    calls.push_back("write");
     if (failAt_ != FailAt::Write) return real().write(f, d, n);
     real().write(f, d, n / 2);  // half of it reached the disk
     return false;
   }
-  bool flush(Handle f) override { return failAt_ != FailAt::Flush && real().flush(f); }
-  bool close(Handle f) override { return real().close(f) && failAt_ != FailAt::Close; }
+  bool flush(Handle f) override {
+    calls.push_back("flush");
+    return failAt_ != FailAt::Flush && real().flush(f);
+  }
+  bool close(Handle f) override {
+    calls.push_back("close");
+    return real().close(f) && failAt_ != FailAt::Close;
+  }
   bool exists(const Text& path) override { return real().exists(path); }
   bool replace(const Text& target, const Text& replacement, const Text& backup) override {
-    ++replaces;
+    calls.push_back("replace");
     if (failAt_ != FailAt::Replace) return real().replace(target, replacement, backup);
     if (leaves_ == ReplaceLeaves::OldDeleted) real().remove(target);
     if (leaves_ == ReplaceLeaves::OldAtBackup) real().move(target, backup);
     return false;
   }
   bool move(const Text& from, const Text& to) override {
+    calls.push_back("move");
     if (newCannotMove && temps.count(from)) return false;
     if (oldCannotMove && !temps.count(from)) return false;
     return real().move(from, to);
   }
   bool remove(const Text& path) override { return !removesFail && real().remove(path); }
+  FileStamp stamp(const Text& path) override {
+    FileStamp stamp = real().stamp(path);
+    if (writtenElsewhere) stamp.writeTime += 1;
+    return stamp;
+  }
 
   std::set<Text> temps;
-  int replaces = 0;
+  // The steps that put bytes on the disk and files in place, in their order.
+  std::vector<std::string> calls;
 
  private:
   static FileOps& real() { return systemFileOps(); }

@@ -8,6 +8,7 @@
 
 #include "editor/mente_table.h"
 #include "store/ansi.h"
+#include "store/message_file.h"
 #include "temp_dir.h"
 #include "tests/failing_ops.h"
 
@@ -114,6 +115,133 @@ TEST(MenteLoad, ALoadThatStopsEarlyIsIncompleteUntilACompleteOne) {
   // No file at all: a save loses nothing.
   EXPECT_THROW(table.load(dir.text("missing.dat")), RuntimeError);
   EXPECT_TRUE(table.loadComplete());
+}
+
+// Hand-written lines that the reader's rules change: the load notes the
+// first, so that a save asks before it writes them back changed.
+TEST(MenteLoad, NotesTheFirstMessageTheReaderChanged) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int firstChanged;
+  };
+  const Case cases[] = {
+      {"a stray quote", "one\r\n\"two\r\nthree\r\nfour\r\nsay \"hi\" there\r\nsix\r\n", 1},
+      {"text after the closing quote", "ok\r\n\"quoted\"tail\r\n", 1},
+      {"doubled quotes", "\"He said \"\"no\"\"\"\r\n", 0},
+      {"leading blanks", "x\r\ny\r\n  indented\r\n", 2},
+      {"a lead byte before the line end", "ok\r\nbad\x81\r\n", 1},
+      {"bytes of no character", "\xFF\xFE\r\n", 0},
+      {"UTF-8 with a byte of no character", "\xEF\xBB\xBFok\r\n\xE3\x81\r\n", 1},
+      {"the writer's own lines", "plain\r\n\"a,b\"\r\n\"  x\"\r\nsay \"hi\"\r\n\r\n\"quoted\"\r\n\"\"", -1},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    dir.write("tepo.dat", c.bytes);
+    MenteTable table;
+    table.load(dir.text("tepo.dat"));
+    EXPECT_EQ(table.firstChangedOnLoadRow(), c.firstChanged) << c.name;
+  }
+  // The note moves with its message, and goes once the user replaced it.
+  dir.write("tepo.dat", cases[1].bytes);
+  MenteTable table;
+  table.load(dir.text("tepo.dat"));
+  table.remove(0);
+  EXPECT_EQ(table.firstChangedOnLoadRow(), 0);
+  table.update(0, u"rewritten");
+  EXPECT_EQ(table.firstChangedOnLoadRow(), -1);
+}
+
+// Files as Notepad saves them: read in their own encoding, and written back in
+// it, byte for byte, with what was added behind.
+TEST(MenteSave, KeepsTheEncodingTheFileWasReadIn) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    FileEncoding encoding;
+    std::vector<Text> messages;
+    std::string added;  // 追加, with its line end
+  };
+  const Case cases[] = {
+      {"UTF-8 with the byte order mark",
+       "\xEF\xBB\xBF"
+       u8"こんにちは\r\n絵文字 😀\r\n",
+       FileEncoding::Utf8Bom,
+       {u"こんにちは", u"絵文字 😀"},
+       u8"追加\r\n"},
+      {"UTF-8", u8"こんにちは\r\n絵文字 😀\r\n", FileEncoding::Utf8, {u"こんにちは", u"絵文字 😀"}, u8"追加\r\n"},
+      {"Shift-JIS",
+       "\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD\r\n\x83\x5C\x95\x5C\\n\r\n",
+       FileEncoding::Ansi,
+       {u"こんにちは", u"ソ表\r\n"},
+       "\x92\xC7\x89\xC1\r\n"},
+      {"ASCII", "hello\r\n", FileEncoding::Ansi, {u"hello"}, "\x92\xC7\x89\xC1\r\n"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    dir.write("tepo.dat", c.bytes);
+    MenteTable table;
+    table.load(dir.text("tepo.dat"));
+    EXPECT_EQ(table.encoding(), c.encoding) << c.name;
+    std::vector<Text> messages = c.messages;
+    messages.emplace_back();
+    EXPECT_EQ(table.list(), messages) << c.name;
+    // An emoji needs no question where the file can hold it.
+    table.add(u"追加");
+    EXPECT_EQ(table.firstUnrepresentableRow(), -1) << c.name;
+    EXPECT_EQ(table.firstChangedOnLoadRow(), -1) << c.name;
+    ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+    EXPECT_EQ(dir.read("tepo.dat"), c.bytes + c.added) << c.name;
+  }
+}
+
+// Every shape of line the writer makes reads back as the same message and is
+// saved again as the same bytes, in each encoding.
+TEST(MenteSave, AValidFileIsSavedBackByteForByte) {
+  const std::vector<Text> shapes = {u"plain",      u"",          u"a,b",   u"  leading",  u" ",    u"two\r\nlines\r\n",
+                                    u"say \"hi\"", u"trailing ", u"\ttab", u"日本語ソ表", u"ｶﾀｶﾅ", u"C:\\",
+                                    u"a\\\r\nb"};
+  TempDir dir;
+  for (FileEncoding encoding : {FileEncoding::Ansi, FileEncoding::Utf8, FileEncoding::Utf8Bom}) {
+    const std::string bytes = formatFile(shapes, shapes.size(), encoding);
+    dir.write("tepo.dat", bytes);
+    MenteTable table;
+    table.load(dir.text("tepo.dat"));
+    EXPECT_EQ(table.encoding(), encoding);
+    EXPECT_EQ(std::vector<Text>(table.list().begin(), table.list().end() - 1), shapes);
+    EXPECT_EQ(table.firstChangedOnLoadRow(), -1);
+    EXPECT_EQ(table.firstUncarriableRow(), -1);
+    ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+    EXPECT_EQ(dir.read("tepo.dat"), bytes);
+  }
+}
+
+// What another program wrote after the load is not overwritten unasked: the
+// file's stamp tells, through the file system and through the file layer.
+TEST(MenteSave, KnowsWhenAnotherProgramWroteTheFile) {
+  TempDir dir;
+  const Text path = dir.text("tepo.dat");
+  dir.write("tepo.dat", "one\r\n");
+  MenteTable table;
+  table.load(path);
+  EXPECT_FALSE(table.changedSinceLoad(path, systemFileOps()));
+  testing::FailingOps elsewhere;
+  elsewhere.writtenElsewhere = true;
+  EXPECT_TRUE(table.changedSinceLoad(path, elsewhere));
+
+  dir.write("tepo.dat", "one\r\nfrom Notepad\r\n");
+  EXPECT_TRUE(table.changedSinceLoad(path, systemFileOps()));
+  // Its own save is no change by someone else.
+  ASSERT_TRUE(table.save(path, systemFileOps()));
+  EXPECT_FALSE(table.changedSinceLoad(path, systemFileOps()));
+  ::unlink(dir.file("tepo.dat").c_str());
+  EXPECT_TRUE(table.changedSinceLoad(path, systemFileOps()));
+
+  // Missing at the load, made by someone else before the save.
+  EXPECT_THROW(table.load(path), RuntimeError);
+  EXPECT_FALSE(table.changedSinceLoad(path, systemFileOps()));
+  dir.write("tepo.dat", "new\r\n");
+  EXPECT_TRUE(table.changedSinceLoad(path, systemFileOps()));
 }
 
 TEST(MenteFileBytes, ShiftJisLinesWithCrLfAndBackslashN) {

@@ -7,19 +7,27 @@
 namespace tepo {
 namespace {
 
-std::vector<Text> parseAll(const Text& input, std::size_t chunk = 0) {
+// The fields, and for each whether the rules changed it from what the text said.
+std::vector<Text> parseAll(const Text& input, std::size_t chunk = 0, std::vector<bool>* changes = nullptr) {
   FieldParser parser;
   std::vector<Text> fields;
   Text field;
+  bool changed = false;
+  auto take = [&](bool atEnd) {
+    while (parser.next(field, atEnd, &changed)) {
+      fields.push_back(field);
+      if (changes) changes->push_back(changed);
+    }
+  };
   if (chunk == 0) {
     parser.feed(input);
   } else {
     for (std::size_t i = 0; i < input.size(); i += chunk) {
       parser.feed(input.substr(i, chunk));
-      while (parser.next(field, false)) fields.push_back(field);
+      take(false);
     }
   }
-  while (parser.next(field, true)) fields.push_back(field);
+  take(true);
   return fields;
 }
 
@@ -27,19 +35,28 @@ struct FieldCase {
   const char* name;
   Text input;
   std::vector<Text> expected;
+  std::vector<bool> changed = {};  // none, unless given
 };
 
 class FieldRules : public ::testing::TestWithParam<FieldCase> {};
 
 TEST_P(FieldRules, SplitsAsTheFileRulesSay) {
   const FieldCase& c = GetParam();
-  EXPECT_EQ(parseAll(c.input), c.expected) << c.name;
+  std::vector<bool> changed;
+  EXPECT_EQ(parseAll(c.input, 0, &changed), c.expected) << c.name;
+  std::vector<bool> expected = c.changed;
+  expected.resize(c.expected.size(), false);
+  EXPECT_EQ(changed, expected) << c.name;
 }
 
 TEST_P(FieldRules, ChunkBoundariesDoNotChangeTheFields) {
   const FieldCase& c = GetParam();
   for (std::size_t chunk = 1; chunk <= 4; ++chunk) {
-    EXPECT_EQ(parseAll(c.input, chunk), c.expected) << c.name << " in chunks of " << chunk;
+    std::vector<bool> changed;
+    EXPECT_EQ(parseAll(c.input, chunk, &changed), c.expected) << c.name << " in chunks of " << chunk;
+    std::vector<bool> expected = c.changed;
+    expected.resize(c.expected.size(), false);
+    EXPECT_EQ(changed, expected) << c.name << " in chunks of " << chunk;
   }
 }
 
@@ -56,20 +73,24 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"lone CR ends a field", u"a\rb", {u"a", u"b"}},
         FieldCase{"lone LF ends a field", u"a\nb", {u"a", u"b"}},
         FieldCase{"LF CR is two line ends", u"a\n\rb", {u"a", u"", u"b"}},
-        FieldCase{"leading spaces skipped", u"  x", {u"x"}},
-        FieldCase{"leading spaces after comma skipped", u"a,  b", {u"a", u"b"}},
+        FieldCase{"leading spaces skipped", u"  x", {u"x"}, {true}},
+        FieldCase{"leading spaces after comma skipped", u"a,  b", {u"a", u"b"}, {false, true}},
         FieldCase{"tab is kept", u"\tx", {u"\tx"}}, FieldCase{"trailing blanks kept", u"x  \r\n", {u"x  "}},
-        FieldCase{"only spaces make one empty field", u"   ", {u""}},
-        FieldCase{"spaces on a line of their own", u"a\r\n  \r\nb", {u"a", u"", u"b"}},
+        FieldCase{"only spaces make one empty field", u"   ", {u""}, {true}},
+        FieldCase{"spaces on a line of their own", u"a\r\n  \r\nb", {u"a", u"", u"b"}, {false, true}},
         FieldCase{"quote inside a field is literal", u"a\"b\"c", {u"a\"b\"c"}},
         FieldCase{"quoted field keeps commas", u"\"a,b\"", {u"a,b"}},
-        FieldCase{"quoted field after spaces", u"  \"a,b\",c", {u"a,b", u"c"}},
-        FieldCase{"text after closing quote dropped", u"\"ab\"cd,ef\r\n", {u"ab", u"ef"}},
-        FieldCase{"text after closing quote up to line end", u"\"ab\" x\r\nz", {u"ab", u"z"}},
-        FieldCase{"quoted field spans a line end", u"\"a\r\nb\"\r\nc", {u"a\r\nb", u"c"}},
-        FieldCase{"unclosed quote runs to the end", u"\"abc\r\nd", {u"abc\r\nd"}},
+        FieldCase{"quoted field after spaces", u"  \"a,b\",c", {u"a,b", u"c"}, {true}},
+        FieldCase{"text after closing quote dropped", u"\"ab\"cd,ef\r\n", {u"ab", u"ef"}, {true}},
+        FieldCase{"text after closing quote up to line end", u"\"ab\" x\r\nz", {u"ab", u"z"}, {true}},
+        FieldCase{"quoted field spans a line end", u"\"a\r\nb\"\r\nc", {u"a\r\nb", u"c"}, {true}},
+        FieldCase{"unclosed quote runs to the end", u"\"abc\r\nd", {u"abc\r\nd"}, {true}},
         FieldCase{"empty quoted field", u"\"\"\r\n", {u""}},
-        FieldCase{"Japanese text", u"こんにちは、世界\r\n", {u"こんにちは、世界"}}));
+        FieldCase{"Japanese text", u"こんにちは、世界\r\n", {u"こんにちは、世界"}},
+        FieldCase{"a quote closed at once keeps its field", u"\"ab\",c\r\n\"\"", {u"ab", u"c", u""}},
+        FieldCase{"a quote never closed on the last line", u"a\r\n\"b", {u"a", u"b"}, {false, true}},
+        FieldCase{
+            "doubled quotes end the field early", u"\"He said \"\"no\"\"\"\"\r\nx", {u"He said ", u"x"}, {true}}));
 
 TEST(LineBreaks, BackslashNBecomesCrLfEverywhere) {
   EXPECT_EQ(expandLineBreaks(u"a\\nb\\nc"), u"a\r\nb\r\nc");
@@ -77,13 +98,6 @@ TEST(LineBreaks, BackslashNBecomesCrLfEverywhere) {
   EXPECT_EQ(expandLineBreaks(u"\\\\n"), u"\\\r\n");           // leftmost match wins
   EXPECT_EQ(expandLineBreaks(u"\\N and \\"), u"\\N and \\");  // exact, case-sensitive
   EXPECT_EQ(expandLineBreaks(u""), u"");
-}
-
-TEST(LineBreaks, CollapseIsTheWritersInverse) {
-  EXPECT_EQ(collapseLineBreaks(u"a\r\nb"), u"a\\nb");
-  EXPECT_EQ(collapseLineBreaks(u"a\rb\nc"), u"a\rb\nc");  // lone CR and LF are not pairs
-  EXPECT_EQ(collapseLineBreaks(u"\r\n\r\n"), u"\\n\\n");
-  EXPECT_EQ(expandLineBreaks(collapseLineBreaks(u"x\r\ny\r\n")), u"x\r\ny\r\n");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <random>
 
+#include <sys/stat.h>
+
 #include "store/ansi.h"
 #include "store/message_file.h"
 #include "store/message_table.h"
@@ -33,7 +35,7 @@ class ChunkedFile : public InputFile {
 std::vector<Text> readBytes(const std::string& bytes, std::size_t chunk = 1 << 20) {
   ChunkedFile file(bytes, chunk);
   std::vector<Text> out;
-  readMessages(file, [&](TextView m) { out.emplace_back(m); });
+  readMessages(file, [&](TextView m, bool) { out.emplace_back(m); });
   return out;
 }
 
@@ -133,6 +135,36 @@ TEST(MessageTable, FileIsClosedAfterAFailedLoad) {
   EXPECT_EQ(open, 0);
 }
 
+// Messages added in Notepad reach the icon without a restart; a file that
+// cannot be read now (being written, replaced, gone) keeps what is held.
+TEST(MessageTable, ReloadsAChangedFileAndKeepsItsMessagesWhileItCannotBeRead) {
+  TempDir dir;
+  const Text path = dir.text("tepo.dat");
+  dir.write("tepo.dat", "old\r\n");
+  MessageTable table;
+  table.load(path);
+  EXPECT_FALSE(table.reloadIfChanged());
+
+  dir.write("tepo.dat", "old\r\nnew\r\n");
+  EXPECT_TRUE(table.reloadIfChanged());
+  ASSERT_EQ(table.count(), 2);
+  EXPECT_EQ(table.at(1), u"new");
+
+  // A folder in its place opens but cannot be read; then nothing is there.
+  ::rename(dir.file("tepo.dat").c_str(), dir.file("moved").c_str());
+  ASSERT_EQ(::mkdir(dir.file("tepo.dat").c_str(), 0700), 0);
+  EXPECT_FALSE(table.reloadIfChanged());
+  ::rmdir(dir.file("tepo.dat").c_str());
+  EXPECT_FALSE(table.reloadIfChanged());
+  EXPECT_EQ(table.count(), 2);
+  EXPECT_EQ(table.at(1), u"new");
+
+  ::rename(dir.file("moved").c_str(), dir.file("tepo.dat").c_str());
+  dir.write("tepo.dat", "a\r\nb\r\nc\r\n");
+  EXPECT_TRUE(table.reloadIfChanged());
+  EXPECT_EQ(table.count(), 3);
+}
+
 TEST(ShiftJis, TrailByteBackslashIsNotALineBreak) {
   // ソ is 83 5C and 表 is 95 5C: their second byte is the backslash byte.
   const std::string bytes = "\x83\x5Cn\x95\x5Cn\r\n";
@@ -159,10 +191,43 @@ TEST(ShiftJis, BadBytesDoNotStopTheLoad) {
   EXPECT_EQ(m[4].substr(0, 3), u"end");
 }
 
-TEST(ShiftJis, Utf8ByteOrderMarkIsJustText) {
+TEST(Utf8, ByteOrderMarkIsNoText) {
   std::vector<Text> m = readBytes("\xEF\xBB\xBFhello\r\nworld\r\n");
   ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0], u"hello");
   EXPECT_EQ(m[1], u"world");
+}
+
+// Which encoding a file is in, whatever block boundaries the reads make.
+TEST(Utf8, TheWholeFileDecidesTheEncoding) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    FileEncoding encoding;
+    Text first;
+  };
+  const Case cases[] = {
+      {"UTF-8 after ASCII",
+       "ascii\r\n"
+       u8"日本語\r\n",
+       FileEncoding::Utf8, u"ascii"},
+      {"UTF-8 with a character cut off at the end", u8"日本語\r\n\xE6\x97", FileEncoding::Ansi, u"譌･譛ｬ隱・"},
+      {"Shift-JIS that starts like UTF-8", "\xE6\x97\xA5\x82\xA0\r\n", FileEncoding::Ansi, u"譌･あ"},
+      {"ASCII", "plain\r\n", FileEncoding::Ansi, u"plain"},
+      {"only the byte order mark", "\xEF\xBB\xBF", FileEncoding::Utf8Bom, u""},
+      {"nothing", "", FileEncoding::Ansi, u""},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t chunk : {1u, 2u, 5u, 1024u}) {
+      ChunkedFile file(c.bytes, chunk);
+      FileEncoding encoding = FileEncoding::Utf8;
+      std::vector<Text> out;
+      readMessages(
+          file, [&](TextView m, bool) { out.emplace_back(m); }, &encoding);
+      EXPECT_EQ(encoding, c.encoding) << c.name << " in chunks of " << chunk;
+      EXPECT_EQ(out.empty() ? Text() : out[0], c.first) << c.name << " in chunks of " << chunk;
+    }
+  }
 }
 
 TEST(Writer, PlainLinesAreWrittenAsTheyAre) {
@@ -193,9 +258,9 @@ TEST(Writer, FileIsShiftJisWithCrLfAfterEveryLine) {
 
 TEST(Writer, ReportsCharactersWithoutAShiftJisForm) {
   bool lossy = true;
-  formatFile({u"日本語"}, 1, &lossy);
+  formatFile({u"日本語"}, 1, FileEncoding::Ansi, &lossy);
   EXPECT_FALSE(lossy);
-  formatFile({u"ok", u"emoji \U0001F600"}, 2, &lossy);
+  formatFile({u"ok", u"emoji \U0001F600"}, 2, FileEncoding::Ansi, &lossy);
   EXPECT_TRUE(lossy);
   EXPECT_TRUE(hasUnrepresentable(u"한국어"));
   EXPECT_FALSE(hasUnrepresentable(u"ｶﾀｶﾅ and ASCII"));
@@ -216,6 +281,8 @@ TEST(Writer, KnowsWhatNoLineCanCarry) {
   EXPECT_TRUE(formatCannotCarry(u"\r\r\n"));
   EXPECT_TRUE(formatCannotCarry(u"\n\r"));
   EXPECT_TRUE(formatCannotCarry(u"end\r"));
+  EXPECT_TRUE(formatCannotCarry(u"C:\\new folder"));  // would read back as C:, a line break, ew folder
+  EXPECT_FALSE(formatCannotCarry(u"C:\\\r\nnext"));
   EXPECT_FALSE(formatCannotCarry(u"one\r\ntwo\r\n"));
 }
 

@@ -20,8 +20,15 @@ namespace {
 const std::wstring kSaved = L"データを保存しました!";
 const std::wstring kSaveFailed = L"ファイル保存に失敗しました";
 const std::wstring kUncarriable =
-    L"行目のメッセージは、\" で始まるか、\" と共に , か先頭の空白を含むか、CR LF の組でない CR か LF を含むため、"
-    L"次に開いたとき元どおりに読み込めません。このまま保存しますか？";
+    L"行目のメッセージは、\" で始まるか、\" と共に , か先頭の空白を含むか、CR LF の組でない CR か LF、"
+    L"または \\n という並びを含むため、次に開いたとき元どおりに読み込めません。このまま保存しますか？";
+const std::wstring kChangedElsewhere =
+    L"ファイルは、開いた後にほかのプログラムで変更されています。保存すると、その変更は失われます。"
+    L"このまま保存しますか？";
+const std::wstring kChangedOnLoad =
+    L"行目のメッセージは、ファイルに書かれていたとおりには読み込めていません（先頭の空白、閉じた \" の後ろの文字、"
+    L"閉じていない \"、読めないバイトのどれかのため）。保存すると、ファイルのその部分は読み込んだとおりに"
+    L"書き換わります。このまま保存しますか？";
 const std::wstring kIncomplete =
     L"ファイルを最後まで読み込めませんでした。読み込めなかったメッセージは、保存するとファイルから失われます。"
     L"このまま保存しますか？";
@@ -188,6 +195,7 @@ TEST_F(MenteSaving, TheFirstMessageAndLoneLineEndsAreAskedAbout) {
       {L"\"quoted\" first", L"1" + kUncarriable},
       {L"one\rtwo", L"1" + kUncarriable},
       {L"one\ntwo", L"1" + kUncarriable},
+      {L"C:\\new folder", L"1" + kUncarriable},
       {L"smile \U0001F600",
        L"1行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？"},
   };
@@ -199,6 +207,49 @@ TEST_F(MenteSaving, TheFirstMessageAndLoneLineEndsAreAskedAbout) {
     ASSERT_EQ(form().table().list()[0], toText(c.typed));
     EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(c.question)), c.question);
     EXPECT_EQ(fileBytes(), kABCD);
+  }
+}
+
+// Notepad saved the file after the window read it: a save asks before it
+// overwrites that, and Cancel writes nothing.
+TEST_F(MenteSaving, AFileAnotherProgramChangedIsNotOverwrittenUnasked) {
+  open(&kABCD);
+  const std::string notepad = kABCD + "added in Notepad\r\n";
+  writeFile(notepad);
+  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(kChangedElsewhere)), kChangedElsewhere);
+  EXPECT_EQ(fileBytes(), notepad);
+  EXPECT_EQ(mainTable().count(), 0);
+
+  EXPECT_EQ(menu(frmMente::kMnuSave), kChangedElsewhere + L"|" + kSaved);
+  EXPECT_EQ(fileBytes(), kABCD);
+  // Its own save changed nothing behind its back.
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+
+  // The file layer's stamp is what tells.
+  FailingOps elsewhere;
+  elsewhere.writtenElsewhere = true;
+  EXPECT_EQ(answering([&] { EXPECT_FALSE(form().dataSave(toText(file_), elsewhere)); }, answerCancel),
+            kChangedElsewhere);
+  EXPECT_TRUE(elsewhere.calls.empty());
+}
+
+// Lines written by hand that the reader's rules changed: a save names the
+// first and asks before it writes them back changed.
+TEST_F(MenteSaving, HandWrittenLinesTheReaderChangedAreAskedAboutByRow) {
+  const struct {
+    std::string bytes;
+    std::wstring question;
+  } cases[] = {
+      {"one\r\n\"two\r\nthree\r\nsay \"hi\" there\r\nsix\r\n", L"2" + kChangedOnLoad},
+      {"ok\r\n  indented\r\n", L"2" + kChangedOnLoad},
+      {"ok\r\nok\r\nbad\x81\r\n", L"3" + kChangedOnLoad},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    ASSERT_EQ(open(&c.bytes), L"");
+    EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(c.question)), c.question);
+    EXPECT_EQ(fileBytes(), c.bytes);
+    form().destroy();
   }
 }
 
@@ -255,9 +306,9 @@ TEST_F(MenteSaving, LargestTableSavesAndTheMainTableHoldsIt) {
   writeFile(bytes);
   open(nullptr);
   ASSERT_EQ(form().table().count(), kMaxMessages);
-  writeFile("");
+  writeFile("");  // emptied behind the window's back, so the save must write it all again
   DWORD start = GetTickCount();
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(menu(frmMente::kMnuSave), kChangedElsewhere + L"|" + kSaved);
   std::printf("32767 messages: save and reload of the main table %lu ms (message box included)\n",
               static_cast<unsigned long>(GetTickCount() - start));
   EXPECT_EQ(fileBytes(), bytes);

@@ -1,0 +1,158 @@
+#include "store/utf8.h"
+
+namespace tepo::utf8 {
+
+namespace {
+
+// The well-formed character at p: its length (1 to 4) and code point. 0 when
+// ill-formed: then skip is the length of the maximal part to replace by one
+// U+FFFD, and cut tells whether the bytes ended inside a character that was
+// well-formed so far.
+int character(const unsigned char* p, std::size_t n, char32_t& code, std::size_t& skip, bool& cut) {
+  const unsigned b = p[0];
+  if (b < 0x80) {
+    code = b;
+    return 1;
+  }
+  int trail;
+  unsigned low = 0x80, high = 0xBF;  // the range of the first trail byte
+  if (b >= 0xC2 && b <= 0xDF) {
+    trail = 1;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    trail = 2;
+    if (b == 0xE0) low = 0xA0;   // no overlong forms
+    if (b == 0xED) high = 0x9F;  // no surrogates
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    trail = 3;
+    if (b == 0xF0) low = 0x90;
+    if (b == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+  } else {
+    skip = 1;
+    return 0;
+  }
+  code = b & (0x3F >> trail);
+  for (int i = 1; i <= trail; ++i) {
+    if (static_cast<std::size_t>(i) >= n) {
+      cut = true;
+      skip = static_cast<std::size_t>(i);
+      return 0;
+    }
+    const unsigned c = p[i];
+    if (c < (i == 1 ? low : 0x80u) || c > (i == 1 ? high : 0xBFu)) {
+      skip = static_cast<std::size_t>(i);
+      return 0;
+    }
+    code = (code << 6) | (c & 0x3F);
+  }
+  return trail + 1;
+}
+
+}  // namespace
+
+std::size_t wellFormedPrefix(const char* bytes, std::size_t length, bool& illFormed) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+  illFormed = false;
+  std::size_t i = 0;
+  while (i < length) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t code;
+    std::size_t skip = 0;
+    bool cut = false;
+    int n = character(p + i, length - i, code, skip, cut);
+    if (n == 0) {
+      illFormed = !cut;
+      break;
+    }
+    i += static_cast<std::size_t>(n);
+  }
+  return i;
+}
+
+std::size_t completePrefix(const char* bytes, std::size_t length) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+  // Back over at most three trail bytes to the byte that starts the last character.
+  std::size_t start = length;
+  for (int back = 0; back < 4 && start > 0; ++back) {
+    --start;
+    if ((p[start] & 0xC0) != 0x80) break;
+  }
+  char32_t code;
+  std::size_t skip = 0;
+  bool cut = false;
+  if (start < length && character(p + start, length - start, code, skip, cut) == 0 && cut) return start;
+  return length;
+}
+
+void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<std::size_t>* bad) {
+  out.clear();
+  out.reserve(length);
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+  for (std::size_t i = 0; i < length;) {
+    if (p[i] < 0x80) {
+      out += static_cast<char16_t>(p[i++]);
+      continue;
+    }
+    char32_t code;
+    std::size_t skip = 0;
+    bool cut = false;
+    int n = character(p + i, length - i, code, skip, cut);
+    if (n == 0) {
+      if (bad) bad->push_back(out.size());
+      out += u'\uFFFD';
+      i += skip;
+    } else if (code >= 0x10000) {
+      code -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (code >> 10));
+      out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+      i += static_cast<std::size_t>(n);
+    } else {
+      out += static_cast<char16_t>(code);
+      i += static_cast<std::size_t>(n);
+    }
+  }
+}
+
+Text decode(const std::string& bytes) {
+  Text out;
+  decodeInto(bytes.data(), bytes.size(), out);
+  return out;
+}
+
+std::string encode(const Text& text, bool* lossy) {
+  if (lossy) *lossy = false;
+  std::string out;
+  out.reserve(text.size() * 3);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      bool pair = c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+      if (!pair) {
+        out += '?';
+        if (lossy) *lossy = true;
+        continue;
+      }
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+}  // namespace tepo::utf8

@@ -182,5 +182,45 @@ TEST(EditorLongPath, LoadsAndSavesInAFolderOf250Characters) {
   EXPECT_EQ(filesIn(tepo.exeFolder()), (std::set<std::wstring>{L"tepo.dat", L"tepo.exe"}));
 }
 
+// A shortcut may start tepo in another folder, and its folder may lie deeper
+// than MAX_PATH: it reads and saves the tepo.dat beside tepo.exe, never the
+// one in the current folder.
+TEST(FileBesideTheProgram, IsReadAndSavedWhereverTheProgramIsStartedFrom) {
+  const struct {
+    const char* what;
+    std::size_t depth;
+  } cases[] = {{"started in another folder", 0}, {"a path of more than 260 characters", 300}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder current;
+    const std::string elsewhere = "in the current folder\r\n";
+    writeFileBytes(current.file(L"tepo.dat"), elsewhere);
+    const std::string beside = "beside the program\r\n";
+    TepoProcess tepo(&beside, c.depth, current.path());
+    ASSERT_TRUE(tepo.started());
+    ASSERT_TRUE(tepo.trayEventHandled(WM_LBUTTONUP));
+    EXPECT_EQ(tepo.balloonText(), L"beside the program");
+
+    PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
+    HWND w = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (w = findWindow(tepo.pid(), L"tepoFrmMente", nullptr)) && IsWindowVisible(w); }));
+    EXPECT_EQ(listRows(GetDlgItem(w, frmMente::kList1)), std::vector<std::wstring>{L"beside the program"});
+    SendMessageW(GetDlgItem(w, frmMente::kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"added"));
+    {
+      MessageBoxAnswerer answerer(tepo.pid(), answerOk);
+      PostMessageW(GetDlgItem(w, frmMente::kBtnAdd), BM_CLICK, 0, 0);
+      ASSERT_TRUE(waitFor([&] { return answerer.count() == 2; }));
+    }
+    {
+      MessageBoxAnswerer answerer(tepo.pid(), answerOk);
+      PostMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuSave, 0), 0);
+      ASSERT_TRUE(waitFor([&] { return answerer.count() == 1; }));
+      EXPECT_EQ(answerer.texts(), L"データを保存しました!");
+    }
+    EXPECT_EQ(readFileBytes(L"\\\\?\\" + tepo.dataFile()), beside + "added\r\n");
+    EXPECT_EQ(readFileBytes(current.file(L"tepo.dat")), elsewhere);
+  }
+}
+
 }  // namespace
 }  // namespace tepo::testing

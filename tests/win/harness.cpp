@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
+#include <winternl.h>
 
 #include <cmath>
 
@@ -231,20 +232,94 @@ HWND findWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption) {
   return s.found;
 }
 
-TepoProcess::TepoProcess(const std::string* messages, std::size_t depth) : exeFolder_(folder_.path()) {
+namespace {
+
+// The system's own process creation, for an exe whose path is past MAX_PATH,
+// which CreateProcessW refuses under Wine: the path goes as an NT path.
+struct PsAttribute {
+  ULONG_PTR attribute;
+  SIZE_T size;
+  PVOID value;
+  PSIZE_T returnLength;
+};
+struct PsAttributeList {
+  SIZE_T totalLength;
+  PsAttribute attributes[1];
+};
+struct PsCreateInfo {
+  SIZE_T size;
+  BYTE rest[0x58];
+};
+constexpr ULONG_PTR kPsAttributeImageName = 0x20005;
+using NtCreateUserProcessFn = LONG(NTAPI*)(HANDLE*, HANDLE*, ACCESS_MASK, ACCESS_MASK, void*, void*, ULONG, ULONG,
+                                           void*, PsCreateInfo*, PsAttributeList*);
+using RtlCreateProcessParametersExFn = LONG(NTAPI*)(void**, UNICODE_STRING*, UNICODE_STRING*, UNICODE_STRING*,
+                                                    UNICODE_STRING*, void*, UNICODE_STRING*, UNICODE_STRING*,
+                                                    UNICODE_STRING*, UNICODE_STRING*, ULONG);
+
+UNICODE_STRING unicodeString(std::wstring& s) {
+  UNICODE_STRING u;
+  u.Buffer = &s[0];
+  u.Length = static_cast<USHORT>(s.size() * sizeof(wchar_t));
+  u.MaximumLength = u.Length;
+  return u;
+}
+
+bool startPastMaxPath(std::wstring exe, std::wstring command, std::wstring startIn, PROCESS_INFORMATION& pi) {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  auto create =
+      reinterpret_cast<NtCreateUserProcessFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtCreateUserProcess")));
+  auto makeParameters = reinterpret_cast<RtlCreateProcessParametersExFn>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlCreateProcessParametersEx")));
+  if (!create || !makeParameters) return false;
+  std::wstring ntPath = L"\\??\\" + exe;
+  UNICODE_STRING image = unicodeString(exe);
+  UNICODE_STRING commandLine = unicodeString(command);
+  UNICODE_STRING current = unicodeString(startIn);
+  UNICODE_STRING imageNt = unicodeString(ntPath);
+  void* parameters = nullptr;
+  if (makeParameters(&parameters, &image, nullptr, &current, &commandLine, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     1 /* normalized */) != 0) {
+    return false;
+  }
+  PsCreateInfo info{};
+  info.size = sizeof(void*) == 8 ? 0x58 : 0x48;
+  PsAttributeList attributes{sizeof(PsAttributeList),
+                             {{kPsAttributeImageName, imageNt.Length, imageNt.Buffer, nullptr}}};
+  LONG status = create(&pi.hProcess, &pi.hThread, PROCESS_ALL_ACCESS, THREAD_ALL_ACCESS, nullptr, nullptr, 0, 0,
+                       parameters, &info, &attributes);
+  auto destroyParameters = reinterpret_cast<LONG(NTAPI*)(void*)>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlDestroyProcessParameters")));
+  if (destroyParameters) destroyParameters(parameters);
+  if (status != 0) return false;
+  pi.dwProcessId = GetProcessId(pi.hProcess);
+  pi.dwThreadId = GetThreadId(pi.hThread);
+  return true;
+}
+
+}  // namespace
+
+TepoProcess::TepoProcess(const std::string* messages, std::size_t depth, const std::wstring& currentFolder)
+    : exeFolder_(folder_.path()) {
   while (exeFolder_.size() < depth) {
     std::size_t room = depth - exeFolder_.size() - 1;
     exeFolder_ += L"\\" + std::wstring(room < 1 ? 1 : (room > 200 ? 200 : room), L'd');
     // Past 248 characters only the long form of the path creates a folder.
     CreateDirectoryW((L"\\\\?\\" + exeFolder_).c_str(), nullptr);
   }
+  // The long form of the path reaches any depth; the program is started by
+  // the plain one, as a shortcut would.
   std::wstring exe = exeFolder_ + L"\\tepo.exe";
-  if (!CopyFileW((testExeFolder() + L"\\tepo.exe").c_str(), exe.c_str(), FALSE)) return;
-  if (messages) writeFileBytes(dataFile(), *messages);
+  if (!CopyFileW((testExeFolder() + L"\\tepo.exe").c_str(), (L"\\\\?\\" + exe).c_str(), FALSE)) return;
+  if (messages) writeFileBytes(L"\\\\?\\" + dataFile(), *messages);
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   std::wstring command = L"\"" + exe + L"\"";
-  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, exeFolder_.c_str(), &si, &pi_)) {
+  const std::wstring& startIn = currentFolder.empty() ? exeFolder_ : currentFolder;
+  const bool started = exe.size() < MAX_PATH ? CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0,
+                                                              nullptr, startIn.c_str(), &si, &pi_) != FALSE
+                                             : startPastMaxPath(exe, command, startIn, pi_);
+  if (!started) {
     pi_ = PROCESS_INFORMATION{};
     return;
   }

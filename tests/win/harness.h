@@ -64,9 +64,10 @@ int countWindows(DWORD pid, const wchar_t* className);
 // tepo.exe copied into a folder of its own, with the given tepo.dat (none for a
 // null pointer), started and waited for until Form1 exists. With a depth, the
 // folder is nested inside the scratch folder until its path is that long.
+// The program starts in its own folder unless another current folder is given.
 class TepoProcess {
  public:
-  explicit TepoProcess(const std::string* messages, std::size_t depth = 0);
+  explicit TepoProcess(const std::string* messages, std::size_t depth = 0, const std::wstring& currentFolder = L"");
   ~TepoProcess();
   TepoProcess(const TepoProcess&) = delete;
   TepoProcess& operator=(const TepoProcess&) = delete;

@@ -38,6 +38,33 @@ TEST(TrayProcess, TwoStartsShowDifferentMessages) {
   EXPECT_NE(runs[0], runs[1]) << "both starts drew the same sequence";
 }
 
+// Messages written in Notepad reach the next balloon without a restart, in
+// the encoding Notepad saved them in; a file held open by its writer keeps
+// the messages already held.
+TEST(TrayProcess, TheNextBalloonFollowsTheFileAsItChanges) {
+  const std::string first = "old message\r\n";
+  TepoProcess tepo(&first);
+  ASSERT_TRUE(tepo.started());
+  auto click = [&] {
+    EXPECT_TRUE(tepo.trayEventHandled(WM_LBUTTONUP));
+    return tepo.balloonText();
+  };
+  EXPECT_EQ(click(), L"old message");
+
+  writeFileBytes(tepo.dataFile(), "\xEF\xBB\xBF" u8"こんにちは 😀\r\n");
+  EXPECT_EQ(click(), L"こんにちは 😀");
+
+  // Being written: the writer shares it with no one.
+  HANDLE writer = CreateFileW(tepo.dataFile().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  const std::string later = shiftJis(L"書き終えた\r\n");
+  DWORD written = 0;
+  WriteFile(writer, later.data(), static_cast<DWORD>(later.size()), &written, nullptr);
+  EXPECT_EQ(click(), L"こんにちは 😀");
+  CloseHandle(writer);
+  EXPECT_EQ(click(), L"書き終えた");
+}
+
 // Stands in for the shell's tray window: the system's notification call finds
 // the newest window of this class and hands it the command by WM_COPYDATA.
 struct TrayCommand {

@@ -51,7 +51,9 @@ TEST(TrayProcess, TheNextBalloonFollowsTheFileAsItChanges) {
   };
   EXPECT_EQ(click(), L"old message");
 
-  writeFileBytes(tepo.dataFile(), "\xEF\xBB\xBF" u8"こんにちは 😀\r\n");
+  writeFileBytes(tepo.dataFile(),
+                 "\xEF\xBB\xBF"
+                 u8"こんにちは 😀\r\n");
   EXPECT_EQ(click(), L"こんにちは 😀");
 
   // Being written: the writer shares it with no one.
@@ -63,6 +65,59 @@ TEST(TrayProcess, TheNextBalloonFollowsTheFileAsItChanges) {
   EXPECT_EQ(click(), L"こんにちは 😀");
   CloseHandle(writer);
   EXPECT_EQ(click(), L"書き終えた");
+}
+
+// The screen's dots per inch, as the programs started while it lives see it.
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(DWORD dpi) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                    nullptr);
+    DWORD size = sizeof(old_);
+    had_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == 0;
+    RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+  }
+  ~ScreenDpi() {
+    if (had_) {
+      RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
+    } else {
+      RegDeleteValueW(key_, L"LogPixels");
+    }
+    RegCloseKey(key_);
+  }
+  ScreenDpi(const ScreenDpi&) = delete;
+  ScreenDpi& operator=(const ScreenDpi&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD old_ = 0;
+  bool had_ = false;
+};
+
+// At 168 dots per inch a pixel is 8.571... twips, and the centred balloon's
+// tail position comes out a hair below a whole pixel: rounded, the tail's
+// edge is at the cursor, 65 pixels into the 130-pixel balloon; cut off, it
+// would stand one pixel left of it.
+TEST(TrayProcess, TheCentredBalloonsTailIsRoundedToTheCursor) {
+  // Twenty blanks: nothing the label draws falls on the tail.
+  const std::string twenty = "\"" + std::string(20, ' ') + "\"\r\n";
+  ScreenDpi dpi(168);
+  TepoProcess tepo(&twenty);
+  ASSERT_TRUE(tepo.started());
+  SetCursorPos(500, 300);
+  ASSERT_TRUE(tepo.trayEventHandled(WM_LBUTTONUP));
+  HWND b = tepo.balloon();
+  ASSERT_NE(b, nullptr);
+  RECT r;
+  GetWindowRect(b, &r);
+  ASSERT_EQ(r.right - r.left, 130);
+  ASSERT_EQ(r.left, 500 - 65);
+  const COLORREF paleYellow = RGB(255, 255, 192);
+  const int row = r.bottom - 15;  // under the body, where only the tail is
+  COLORREF edge = 0;
+  EXPECT_TRUE(waitFor([&] { return (edge = ScreenShot(r).at(r.left + 64, row)) == paleYellow; }, 3000))
+      << "the tail's last column: 0x" << std::hex << edge;
+  EXPECT_NE(ScreenShot(r).at(r.left + 65, row), paleYellow) << "right of the tail's edge";
 }
 
 // Stands in for the shell's tray window: the system's notification call finds

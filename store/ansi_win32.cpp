@@ -9,6 +9,15 @@ bool isLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_ACP, byte) != F
 
 namespace {
 
+// The character the code page puts for bytes it cannot read (・ for 932).
+char16_t defaultCharacter() {
+  static const char16_t character = [] {
+    CPINFOEXW info{};
+    return GetCPInfoExW(CP_ACP, 0, &info) ? static_cast<char16_t>(info.UnicodeDefaultChar) : u'\x30FB';
+  }();
+  return character;
+}
+
 // One character at a time, to learn which bytes are none: only for the rare
 // block that holds such bytes. A byte below 0x40 is never a trail byte, so a
 // lead byte before a line end stays one bad character and the line end stays.
@@ -24,7 +33,7 @@ void decodeCharacters(const char* bytes, std::size_t length, Text& out, std::vec
       bad.push_back(out.size());
       n = MultiByteToWideChar(CP_ACP, 0, bytes + i, step, unit, 2);
       if (n <= 0) {
-        unit[0] = L'\x30FB';
+        unit[0] = static_cast<wchar_t>(defaultCharacter());
         n = 1;
       }
     }
@@ -41,14 +50,17 @@ void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<st
   if (length > static_cast<std::size_t>(INT_MAX)) raise(ErrorCode::OutOfMemory);
   // No code page gives more UTF-16 units than bytes: one call, no measuring.
   out.resize(length);
-  int n = MultiByteToWideChar(CP_ACP, bad ? MB_ERR_INVALID_CHARS : 0, bytes, static_cast<int>(length),
-                              reinterpret_cast<wchar_t*>(&out[0]), static_cast<int>(length));
-  if (n <= 0 && bad && GetLastError() == ERROR_NO_UNICODE_TRANSLATION) {
-    decodeCharacters(bytes, length, out, *bad);
-    return;
-  }
+  int n = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(length), reinterpret_cast<wchar_t*>(&out[0]),
+                              static_cast<int>(length));
   if (n <= 0) raise(ErrorCode::DeviceIo);
   out.resize(static_cast<std::size_t>(n));
+  // Asking the system to refuse bytes of no character costs as much as the
+  // decoding itself; it is asked only when the default character shows up,
+  // which such bytes become, and which the text rarely holds of its own.
+  if (bad && out.find(defaultCharacter()) != Text::npos &&
+      MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(length), nullptr, 0) == 0) {
+    decodeCharacters(bytes, length, out, *bad);
+  }
 }
 
 Text decode(const char* bytes, std::size_t length) {

@@ -10,24 +10,14 @@
 #include "forms/screen.h"
 #include "search/frm_search.h"
 #include "store/files.h"
-#include "store/measure.h"
-#include "store/message_table.h"
 
 namespace tepo {
 
 namespace {
 
 constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTenSeconds = 10000;
 constexpr char16_t kComplaint[] = u"なんだか調子悪いみたい...";
-
-HMENU createMenu0() {
-  HMENU menu = CreatePopupMenu();
-  AppendMenuW(menu, MF_STRING, Form1::kMnuFind, L"検索");
-  AppendMenuW(menu, MF_STRING, Form1::kMnuMente, L"データメンテナンス");
-  AppendMenuW(menu, MF_STRING, Form1::kMnuTenmin, L"10秒モード");
-  AppendMenuW(menu, MF_STRING, Form1::kQuit, L"Quit");
-  return menu;
-}
 
 }  // namespace
 
@@ -37,34 +27,32 @@ Form1& Form1::instance() {
 }
 
 bool Form1::load() {
-  bigIcon_.reset(forms::loadAppIcon(GetSystemMetrics(SM_CXICON)));
-  smallIcon_.reset(forms::loadAppIcon(GetSystemMetrics(SM_CXSMICON)));
+  icons_ = forms::loadAppIcons();
   forms::WindowDesign design;
   design.className = L"tepoForm1";
   design.caption = L"Form1";
   design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   design.clientWidth = 200;
   design.clientHeight = 100;
-  design.bigIcon = bigIcon_.get();
-  design.smallIcon = smallIcon_.get();
+  design.bigIcon = icons_.big.get();
+  design.smallIcon = icons_.small.get();
   if (!create(design)) return false;
-  menu0_.reset(createMenu0());
-  onCommand(kMnuFind, 0, [this] { mnuFind_Click(); });
-  onCommand(kMnuMente, 0, [this] { mnuMente_Click(); });
-  onCommand(kMnuTenmin, 0, [this] { mnuTenmin_Click(); });
-  onCommand(kQuit, 0, [this] { quit(); });
+  menu0_.reset(CreatePopupMenu());
+  addMenuItem(menu0_.get(), kMnuFind, L"検索", [this] { mnuFind_Click(); });
+  addMenuItem(menu0_.get(), kMnuMente, L"データメンテナンス", [this] { mnuMente_Click(); });
+  addMenuItem(menu0_.get(), kMnuTenmin, L"10秒モード", [this] { mnuTenmin_Click(); });
+  addMenuItem(menu0_.get(), kQuit, L"Quit", [this] { quit_Click(); });
   Form_Load();
   return true;
 }
 
 void Form1::Form_Load() {
-  mainTable().reset();
-  messageFile_ = besideExecutable(u"tepo.dat");
-  dataRead(messageFile_);
+  // Beside the program, wherever it was started from.
+  dataRead(besideExecutable(u"tepo.dat"));
   random_.seedFromClock();
   ShowWindow(hwnd(), SW_HIDE);
 
-  trayIcon_ = makeTrayIcon(hwnd(), smallIcon_ ? smallIcon_.get() : bigIcon_.get());
+  trayIcon_ = makeTrayIcon(hwnd(), icons_.small ? icons_.small.get() : icons_.big.get());
   notifyTray(NIM_ADD, trayIcon_);
   // Explorer announces a new taskbar with this message; the icon must be added again then.
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -80,13 +68,13 @@ void Form1::Form_Unload() {
 
 void Form1::dataRead(const Text& strFile) {
   try {
-    mainTable().load(strFile);
+    table_.load(strFile);
   } catch (const RuntimeError&) {
     // Silent by design: the table keeps what was read before the failure.
   }
 }
 
-void Form1::quit() {
+void Form1::quit_Click() {
   notifyTray(NIM_DELETE, trayIcon_);
   ExitProcess(0);
 }
@@ -120,14 +108,10 @@ void Form1::readCursor() {
 void Form1::showMessage() {
   Text cause;
   try {
-    MessageTable& table = mainTable();
     // Messages added in Notepad meanwhile come in without a restart.
-    table.reloadIfChanged();
-    int16_t index = pickIndex(random_.next(), table.count());
-    const Text text(table.at(index));
-    lineCnt = measureWidth(text);
-    crCnt = add16(countBreaks(text), 1);
-    showBalloon(text);
+    table_.reloadIfChanged();
+    int16_t index = pickIndex(random_.next(), table_.count());
+    frmMsg::instance().showMessage(Text(table_.at(index)), mx);
     return;
   } catch (const RuntimeError& e) {
     cause = e.description();
@@ -137,17 +121,7 @@ void Form1::showMessage() {
     // Whatever else went wrong, the user is told rather than left with nothing.
     cause = describe(ErrorCode::Internal);
   }
-  Text complaint = Text(kComplaint) + cause;
-  lineCnt = measureWidth(complaint);
-  crCnt = 1;
-  showBalloon(complaint);
-}
-
-void Form1::showBalloon(const Text& text) {
-  frmMsg& b = frmMsg::instance();
-  b.windowClose();
-  b.setCaption(text);
-  b.show();
+  frmMsg::instance().showMessage(kComplaint + cause, mx);
 }
 
 void Form1::Popmenu() {
@@ -173,18 +147,18 @@ void Form1::Popmenu() {
 }
 
 void Form1::mnuTenmin_Click() {
-  bool checked = (GetMenuState(menu0_.get(), kMnuTenmin, MF_BYCOMMAND) & MF_CHECKED) != 0;
-  CheckMenuItem(menu0_.get(), kMnuTenmin, MF_BYCOMMAND | (checked ? MF_UNCHECKED : MF_CHECKED));
-  setTimer1(!checked, timer1Interval_);
-  setTimer1(timer1Enabled_, 10000);
+  const bool nowChecked = (GetMenuState(menu0_.get(), kMnuTenmin, MF_BYCOMMAND) & MF_CHECKED) == 0;
+  CheckMenuItem(menu0_.get(), kMnuTenmin, MF_BYCOMMAND | (nowChecked ? MF_CHECKED : MF_UNCHECKED));
+  // Timer1's Enabled follows the check mark, then its Interval is set: both at every click.
+  timer1Enabled_ = nowChecked;
+  timer1Interval_ = kTenSeconds;
+  applyTimer1();
 }
 
-void Form1::setTimer1(bool enabled, UINT interval) {
-  timer1Enabled_ = enabled;
-  timer1Interval_ = interval;
+void Form1::applyTimer1() {
   // A timer with interval 0 never fires.
-  if (enabled && interval > 0) {
-    SetTimer(hwnd(), kTimer1, interval, nullptr);
+  if (timer1Enabled_ && timer1Interval_ > 0) {
+    SetTimer(hwnd(), kTimer1, timer1Interval_, nullptr);
   } else {
     KillTimer(hwnd(), kTimer1);
   }
@@ -194,10 +168,13 @@ void Form1::Timer1_Timer() { showMessage(); }
 
 void Form1::mnuFind_Click() {
   // Modeless and unowned; an open dialog keeps what it shows.
-  frmSearch::instance().show();
+  frmSearch::instance().show(table_);
 }
 
-void Form1::mnuMente_Click() { frmMente::instance().show(); }
+void Form1::mnuMente_Click() {
+  // A save there changes the file: the icon's messages follow it at once.
+  frmMente::instance().show(hwnd(), [this](const Text& savedFile) { dataRead(savedFile); });
+}
 
 void Form1::onTaskbarCreated() {
   if (unloaded_) return;

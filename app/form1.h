@@ -1,48 +1,55 @@
 // Form1: the hidden main window. It loads the messages, owns the notification
-// icon and turns the icon's mouse events into the program's actions.
+// icon and turns the icon's mouse events into the program's actions. It owns
+// the message table and the cursor, and hands each window what it needs.
 #pragma once
 
 #include <cstdint>
 
 #include "app/tray_icon.h"
-#include "forms/main_form.h"
 #include "forms/window.h"
 #include "platform/win32.h"
+#include "store/message_table.h"
 #include "store/pick.h"
 #include "store/runtime.h"
 
 namespace tepo {
 
-// Its public members mx, my, lineCnt and crCnt come with forms::MainForm,
-// through which the other windows reach them.
-class Form1 : public forms::Window, public forms::MainForm {
+class Form1 : public forms::Window {
  public:
   // The one Form1 of the program.
   static Form1& instance();
+
+  // Command ids of menu0's items; mnuTenmin is the ten-second mode.
+  enum : int {
+    kMnuFind = 1001,
+    kMnuMente,
+    kMnuTenmin,
+    kQuit,
+  };
+
+  // Cursor at the last click on the icon, in twips. 32 bits wide so that
+  // screens past 2184 pixels work.
+  int32_t mx = 0;
+  int32_t my = 0;
 
   // Creates the window and runs its load handler; false if it could not be created.
   bool load();
 
   // Replaces the message table with the file's messages; failures are silent
   // and keep what was read.
-  void dataRead(const Text& strFile) override;
-  HWND window() const override { return hwnd(); }
+  void dataRead(const Text& strFile);
+
+  // The messages the icon draws from: msgList and msgCount.
+  const MessageTable& messages() const { return table_; }
 
   // Ends the program at once, taking the icon out of the notification area first.
-  [[noreturn]] void quit();
+  [[noreturn]] void quit_Click();
 
   const TrayIconRecord& trayIcon() const { return trayIcon_; }
 
-  // The popup menu as the user sees it, and the ten-second timer's state.
-  HMENU menu0() const { return menu0_.get(); }
+  // The ten-second timer's state.
   bool timerEnabled() const { return timer1Enabled_; }
   UINT timerInterval() const { return timer1Interval_; }
-
-  // Command ids of menu0's items.
-  static constexpr UINT kMnuFind = 1001;
-  static constexpr UINT kMnuMente = 1002;
-  static constexpr UINT kMnuTenmin = 1003;
-  static constexpr UINT kQuit = 1004;
 
  private:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -54,21 +61,18 @@ class Form1 : public forms::Window, public forms::MainForm {
   void Form_MouseMove(int x);
   void readCursor();
   void showMessage();
-  void showBalloon(const Text& text);
   void Popmenu();
   void Timer1_Timer();
-  void setTimer1(bool enabled, UINT interval);
+  void applyTimer1();
 
   // Popup-menu commands.
   void mnuFind_Click();
   void mnuMente_Click();
   void mnuTenmin_Click();
 
-  // tepo.dat beside the program, wherever it was started from.
-  Text messageFile_;
+  MessageTable table_;
+  forms::AppIcons icons_;
   TrayIconRecord trayIcon_;
-  UniqueIcon bigIcon_;
-  UniqueIcon smallIcon_;
   RandomSource random_;
   UniqueMenu menu0_;
   bool timer1Enabled_ = false;

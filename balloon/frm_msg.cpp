@@ -2,20 +2,19 @@
 
 #include "balloon/geometry.h"
 #include "forms/controls.h"
-#include "forms/main_form.h"
 #include "forms/screen.h"
 #include "platform/win32.h"
+#include "store/measure.h"
 
 namespace tepo {
 
 namespace {
 
-constexpr int kLabelId = 100;
 constexpr COLORREF kPaleYellow = 0x00C0FFFF;
 
 HFONT balloonFont() {
   // One font for every balloon of the run: no GDI churn per message.
-  static HFONT font = forms::createFont(L"ＭＳ ゴシック", 8.25, FW_NORMAL, SHIFTJIS_CHARSET).release();
+  static HFONT font = forms::gothicFont(8.25).release();
   return font;
 }
 
@@ -28,7 +27,10 @@ frmMsg& frmMsg::instance() {
 
 void frmMsg::windowClose() { destroy(); }
 
-void frmMsg::load() {
+void frmMsg::showMessage(const Text& text, int32_t mx) {
+  lineCnt = measureWidth(text);
+  crCnt = add16(countBreaks(text), 1);
+  windowClose();
   forms::WindowDesign design;
   design.className = L"tepoBalloon";
   design.caption = L"";
@@ -41,22 +43,26 @@ void frmMsg::load() {
   design.y = 0;
   design.background = kPaleYellow;
   if (!create(design)) raise(ErrorCode::OutOfMemory);
-  lblDescription_ = forms::createControl(hwnd(), L"STATIC", L"Description", SS_LEFT | SS_NOTIFY | SS_NOPREFIX, kLabelId,
-                                         {120, 120, 990, 165}, balloonFont());
-  onCommand(kLabelId, STN_CLICKED, [this] { lblDescription_Click(); });
   try {
-    Form_Load();
+    lblDescription_ = forms::createControl(hwnd(), L"STATIC", L"Description", SS_LEFT | SS_NOTIFY | SS_NOPREFIX,
+                                           kLblDescription, {120, 120, 990, 165}, balloonFont());
+    onCommand(kLblDescription, STN_CLICKED, [this] { lblDescription_Click(); });
+    Form_Load(mx);
+    setCaption(text);
   } catch (...) {
     windowClose();
     throw;
   }
+  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+  // Shown without the focus, the balloon would go unheard: screen readers
+  // read out an alert, the message label with it.
+  NotifyWinEvent(EVENT_SYSTEM_ALERT, hwnd(), OBJID_CLIENT, CHILDID_SELF);
 }
 
-void frmMsg::Form_Load() {
-  const forms::MainForm& f = forms::mainForm();
-  BalloonInput in{f.lineCnt,
-                  f.crCnt,
-                  f.mx,
+void frmMsg::Form_Load(int32_t mx) {
+  BalloonInput in{lineCnt,
+                  crCnt,
+                  mx,
                   forms::twipsPerPixelX(),
                   forms::twipsPerPixelY(),
                   forms::screenWidthTwips(),
@@ -64,14 +70,9 @@ void frmMsg::Form_Load() {
   BalloonGeometry g = balloonGeometry(in);
   SetWindowPos(hwnd(), nullptr, g.pixelLeft, g.pixelTop, g.pixelWidth, g.pixelHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 
-  RECT client;
-  GetClientRect(hwnd(), &client);
   // Start empty, add the rounded body, cut the tail in by exclusive-or.
-  UniqueRegion rgnBalloon(CreateRectRgn(client.left, client.top, client.right, client.bottom));
-  UniqueRegion rgnPart(CreateRectRgn(client.left, client.top, client.right, client.bottom));
-  CombineRgn(rgnBalloon.get(), rgnBalloon.get(), rgnPart.get(), RGN_XOR);
-  rgnPart.reset(
-      CreateRoundRectRgn(client.left, client.top, client.right, client.bottom - 20, kBalloonCorner, kBalloonCorner));
+  UniqueRegion rgnBalloon(CreateRectRgn(0, 0, 0, 0));
+  UniqueRegion rgnPart(CreateRoundRectRgn(0, 0, g.bodyRight, g.bodyBottom, kBalloonCorner, kBalloonCorner));
   CombineRgn(rgnBalloon.get(), rgnBalloon.get(), rgnPart.get(), RGN_OR);
   POINT points[3];
   for (int i = 0; i < 3; ++i) points[i] = POINT{g.tail[i].x, g.tail[i].y};
@@ -85,7 +86,6 @@ void frmMsg::Form_Load() {
 }
 
 void frmMsg::setCaption(const Text& text) {
-  if (!isOpen()) load();
   forms::setWindowText(lblDescription_, text);
   // The label follows its caption, as many lines as it has.
   RECT r{0, 0, 0, 0};
@@ -101,14 +101,6 @@ void frmMsg::setCaption(const Text& text) {
   }
   SetWindowPos(lblDescription_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void frmMsg::show() {
-  if (!isOpen()) return;
-  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
-  // Shown without the focus, the balloon would go unheard: screen readers
-  // read out an alert, the message label with it.
-  NotifyWinEvent(EVENT_SYSTEM_ALERT, hwnd(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void frmMsg::Form_Click() { windowClose(); }

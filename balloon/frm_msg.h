@@ -1,6 +1,8 @@
 // frmMsg: the speech balloon that shows one message. Created afresh for every
-// message, sized and placed by its load handler, closed by a click.
+// message, sized and placed from the message and the cursor, closed by a click.
 #pragma once
+
+#include <cstdint>
 
 #include "forms/window.h"
 #include "store/runtime.h"
@@ -12,23 +14,30 @@ class frmMsg : public forms::Window {
   // The one balloon of the program.
   static frmMsg& instance();
 
+  enum : int { kLblDescription = 100 };
+
+  // Measures of the message shown last: the bytes of its widest line and
+  // its number of lines.
+  int16_t lineCnt = 0;
+  int16_t crCnt = 0;
+
+  // Shows text in a new balloon standing on the bottom edge of the screen,
+  // centred under the cursor's x, mx, in twips: measures it, closes the open
+  // balloon, then creates, shapes and shows a new one without taking the
+  // focus. Raises on failure (a message too wide or too long for the 16-bit
+  // rules, a window the system refused), with no balloon open.
+  void showMessage(const Text& text, int32_t mx);
+
   // Closes the balloon if it is open; does nothing otherwise.
   void windowClose();
 
-  // Sets the message text; the first use after a close creates the window,
-  // which runs Form_Load. Raises on failure, with the window closed again.
-  void setCaption(const Text& text);
-
-  // Shows the balloon without taking the focus from anyone.
-  void show();
-
-  HWND label() const { return lblDescription_; }
+  HWND lblDescription() const { return lblDescription_; }
 
  private:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onDestroyed() override { lblDescription_ = nullptr; }
-  void load();
-  void Form_Load();
+  void Form_Load(int32_t mx);
+  void setCaption(const Text& text);
   void Form_Click();
   void lblDescription_Click();
 

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "forms/controls.h"
-#include "forms/main_form.h"
 #include "forms/msgbox.h"
 #include "forms/screen.h"
 
@@ -54,19 +53,6 @@ constexpr forms::Placement kFrame1At{4440, 5160, 3375, 735};
 constexpr forms::Placement kText1At{0, 2640, 7815, 2415};
 constexpr forms::Placement kFrame2At{120, 5160, 1215, 735};
 
-HMENU createMenuBar() {
-  UniqueMenu bar(CreateMenu());
-  UniqueMenu file(CreatePopupMenu());
-  if (!bar || !file) return nullptr;
-  AppendMenuW(file.get(), MF_STRING, frmMente::kMnuOpen, L"開く(&O)");
-  AppendMenuW(file.get(), MF_STRING, frmMente::kMnuSave, L"保存(&S)");
-  AppendMenuW(file.get(), MF_STRING, frmMente::kMnuQuit, L"終了(&Q)");
-  // The bar owns the popup from here on and destroys it with itself.
-  if (!AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"FILE(&F)")) return nullptr;
-  file.release();
-  return bar.release();
-}
-
 }  // namespace
 
 frmMente& frmMente::instance() {
@@ -74,10 +60,10 @@ frmMente& frmMente::instance() {
   return form;
 }
 
-void frmMente::show() {
+void frmMente::show(HWND owner, SavedHandler saved) {
+  saved_ = std::move(saved);
   if (!isOpen()) {
-    if (!bigIcon_) bigIcon_.reset(forms::loadAppIcon(GetSystemMetrics(SM_CXICON)));
-    if (!smallIcon_) smallIcon_.reset(forms::loadAppIcon(GetSystemMetrics(SM_CXSMICON)));
+    if (!icons_.big) icons_ = forms::loadAppIcons();
     forms::WindowDesign design;
     design.className = kClassName;
     design.caption = kCaption;
@@ -88,13 +74,13 @@ void frmMente::show() {
     design.exStyle = WS_EX_DLGMODALFRAME;
     design.clientWidth = forms::twipsToPixelsX(kClientWidth);
     design.clientHeight = forms::twipsToPixelsY(kClientHeight);
-    design.menu = createMenuBar();
-    design.bigIcon = bigIcon_.get();
-    design.smallIcon = smallIcon_.get();
+    design.bigIcon = icons_.big.get();
+    design.smallIcon = icons_.small.get();
     // Owned by the hidden main window: that keeps it off the taskbar while it
     // still has the caption and frame of a dialog.
-    design.owner = forms::mainForm().window();
-    if (!design.menu || !create(design)) return;
+    design.owner = owner;
+    UniqueMenu menuBar = createMenuBar();
+    if (!menuBar || !create(design, std::move(menuBar))) return;
     if (!createControls()) {
       destroy();
       return;
@@ -107,10 +93,23 @@ void frmMente::show() {
   SetForegroundWindow(hwnd());
 }
 
+UniqueMenu frmMente::createMenuBar() {
+  UniqueMenu bar(CreateMenu());
+  UniqueMenu file(CreatePopupMenu());
+  if (!bar || !file) return UniqueMenu();
+  addMenuItem(file.get(), kMnuOpen, L"開く(&O)", [this] { mnuOpen_Click(); });
+  addMenuItem(file.get(), kMnuSave, L"保存(&S)", [this] { mnuSave_Click(); });
+  addMenuItem(file.get(), kMnuQuit, L"終了(&Q)", [this] { mnuQuit_Click(); });
+  // The bar owns the popup from here on and destroys it with itself.
+  if (!AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"FILE(&F)")) return UniqueMenu();
+  file.release();
+  return bar;
+}
+
 bool frmMente::createControls() {
   HWND form = hwnd();
   HFONT font = forms::defaultFont();
-  text1Font_ = forms::createFont(L"ＭＳ ゴシック", 9, FW_NORMAL, SHIFTJIS_CHARSET);
+  text1Font_ = forms::gothicFont(9);
   const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
 
   // Created in tab order, since the dialog manager tabs through the controls in
@@ -118,37 +117,34 @@ bool frmMente::createControls() {
   List1_ = forms::createControl(form, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                                 kList1, kList1At, font, WS_EX_CLIENTEDGE);
   onCommand(kList1, LBN_SELCHANGE, [this] { List1_Click(); });
-  HWND frame1 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame1, kFrame1At, font);
-  HWND add = forms::createControl(form, L"BUTTON", L"追加", button, kBtnAdd,
-                                  forms::inFrame(kFrame1At, {120, 240, 975, 375}), font);
+  Frame1_ = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame1, kFrame1At, font);
+  btnAdd_ = forms::createControl(form, L"BUTTON", L"追加", button, kBtnAdd,
+                                 forms::inFrame(kFrame1At, {120, 240, 975, 375}), font);
   onCommand(kBtnAdd, BN_CLICKED, [this] { btnAdd_Click(); });
-  HWND update = forms::createControl(form, L"BUTTON", L"修正", button, kBtnUpdate,
-                                     forms::inFrame(kFrame1At, {1200, 240, 975, 375}), font);
+  btnUpdate_ = forms::createControl(form, L"BUTTON", L"修正", button, kBtnUpdate,
+                                    forms::inFrame(kFrame1At, {1200, 240, 975, 375}), font);
   onCommand(kBtnUpdate, BN_CLICKED, [this] { btnUpdate_Click(); });
-  HWND remove = forms::createControl(form, L"BUTTON", L"削除", button, kBtnDelete,
-                                     forms::inFrame(kFrame1At, {2280, 240, 975, 375}), font);
+  btnDelete_ = forms::createControl(form, L"BUTTON", L"削除", button, kBtnDelete,
+                                    forms::inFrame(kFrame1At, {2280, 240, 975, 375}), font);
   onCommand(kBtnDelete, BN_CLICKED, [this] { btnDelete_Click(); });
   text1_ =
       forms::createControl(form, L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
                            kText1, kText1At, text1Font_.get(), WS_EX_CLIENTEDGE);
-  HWND frame2 = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame2, kFrame2At, font);
-  HWND close = forms::createControl(form, L"BUTTON", L"終了", button, kCommand1,
-                                    forms::inFrame(kFrame2At, {120, 240, 975, 375}), font);
+  Frame2_ = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame2, kFrame2At, font);
+  Command1_ = forms::createControl(form, L"BUTTON", L"終了", button, kCommand1,
+                                   forms::inFrame(kFrame2At, {120, 240, 975, 375}), font);
   onCommand(kCommand1, BN_CLICKED, [this] { Command1_Click(); });
-  if (!List1_ || !frame1 || !add || !update || !remove || !text1_ || !frame2 || !close) return false;
+  if (!List1_ || !Frame1_ || !btnAdd_ || !btnUpdate_ || !btnDelete_ || !text1_ || !Frame2_ || !Command1_) {
+    return false;
+  }
 
-  forms::sendToBack(frame1);
-  forms::sendToBack(frame2);
+  forms::sendToBack(Frame1_);
+  forms::sendToBack(Frame2_);
   keepFocus(List1_);
   // No limit of its own: a long message from the file can be edited whole.
   SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);
   // Tab walks on to the next control as everywhere else; Ctrl+Tab types a tab.
   forms::tabLeavesEdit(text1_);
-
-  // The menu bar's items.
-  onCommand(kMnuOpen, 0, [this] { mnuOpen_Click(); });
-  onCommand(kMnuSave, 0, [this] { mnuSave_Click(); });
-  onCommand(kMnuQuit, 0, [this] { mnuQuit_Click(); });
   return true;
 }
 
@@ -219,7 +215,7 @@ bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
     return false;
   }
   saveNote_ = note;
-  forms::mainForm().dataRead(strFile);
+  if (saved_) saved_(strFile);
   return true;
 }
 
@@ -292,8 +288,7 @@ void frmMente::mnuQuit_Click() { destroy(); }
 void frmMente::onDestroyed() {
   // Unloaded: the next opening reads the file again.
   mente_.reset();
-  List1_ = nullptr;
-  text1_ = nullptr;
+  List1_ = Frame1_ = btnAdd_ = btnUpdate_ = btnDelete_ = text1_ = Frame2_ = Command1_ = nullptr;
   text1Font_.reset();
 }
 

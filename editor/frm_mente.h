@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "editor/mente_table.h"
 #include "forms/window.h"
 #include "platform/win32.h"
@@ -32,9 +34,13 @@ class frmMente : public forms::Window {
     kMnuQuit,
   };
 
-  // Creates and loads the window unless it is open, then shows and activates
-  // it; an open window is not loaded again.
-  void show();
+  // What the window tells its owner after a save: the file it wrote.
+  using SavedHandler = std::function<void(const Text& strFile)>;
+
+  // Creates and loads the window unless it is open, owned by owner, then
+  // shows and activates it; an open window is not loaded again. saved is
+  // called after every successful save.
+  void show(HWND owner, SavedHandler saved);
 
   // Loads the file into the editor table; a failure is reported to the user and
   // the table keeps what was read.
@@ -43,9 +49,9 @@ class frmMente : public forms::Window {
   // Refills List1 with one row per slot 0 .. U - 1.
   void setList();
 
-  // Writes the editor table to the file and then reloads the main table from it.
-  // False when the user declined or the save failed (the failure already reported);
-  // the file is then as it was.
+  // Writes the editor table to the file and then tells the owner, which
+  // reads it again. False when the user declined or the save failed (the
+  // failure already reported); the file is then as it was.
   bool dataSave(const Text& strFile, FileOps& ops = systemFileOps());
 
   const MenteTable& table() const { return mente_; }
@@ -55,7 +61,13 @@ class frmMente : public forms::Window {
   void setMessageFile(const Text& path) { messageFile_ = path; }
 
   HWND List1() const { return List1_; }
+  HWND Frame1() const { return Frame1_; }
+  HWND btnAdd() const { return btnAdd_; }
+  HWND btnUpdate() const { return btnUpdate_; }
+  HWND btnDelete() const { return btnDelete_; }
   HWND text1() const { return text1_; }
+  HWND Frame2() const { return Frame2_; }
+  HWND Command1() const { return Command1_; }
 
   // Event procedures, also reachable for the menu and tests.
   void List1_Click();
@@ -69,6 +81,7 @@ class frmMente : public forms::Window {
 
  private:
   void onDestroyed() override;
+  UniqueMenu createMenuBar();
   bool createControls();
   void Form_Load();
   Text path() const;
@@ -83,11 +96,17 @@ class frmMente : public forms::Window {
   Text messageFile_;
   // Files a successful save could not clean away, told with its report.
   Text saveNote_;
+  SavedHandler saved_;
   HWND List1_ = nullptr;
+  HWND Frame1_ = nullptr;
+  HWND btnAdd_ = nullptr;
+  HWND btnUpdate_ = nullptr;
+  HWND btnDelete_ = nullptr;
   HWND text1_ = nullptr;
+  HWND Frame2_ = nullptr;
+  HWND Command1_ = nullptr;
   UniqueFont text1Font_;
-  UniqueIcon bigIcon_;
-  UniqueIcon smallIcon_;
+  forms::AppIcons icons_;
 };
 
 }  // namespace tepo

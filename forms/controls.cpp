@@ -33,6 +33,8 @@ UniqueFont createFont(const wchar_t* face, double points, int weight, BYTE chars
   return UniqueFont(CreateFontIndirectW(&lf));
 }
 
+UniqueFont gothicFont(double points) { return createFont(L"ＭＳ ゴシック", points, FW_NORMAL, SHIFTJIS_CHARSET); }
+
 HFONT defaultFont() {
   // Created once and kept for the whole run, like a stock object.
   static HFONT font = createFont(L"ＭＳ Ｐゴシック", 9).release();
@@ -56,8 +58,6 @@ void listAdd(HWND list, const Text& text) { SendMessageW(list, LB_ADDSTRING, 0, 
 int listSelection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 
 void listSelect(HWND list, int row) { SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
-
-int listCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
 
 void listFill(HWND list, const std::vector<TextView>& rows) {
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);

@@ -29,6 +29,9 @@ HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, D
 // A font by name and points; charset 128 is Shift-JIS.
 UniqueFont createFont(const wchar_t* face, double points, int weight = FW_NORMAL, BYTE charset = SHIFTJIS_CHARSET);
 
+// "ＭＳ ゴシック" of normal weight in Shift-JIS, the font messages are shown in.
+UniqueFont gothicFont(double points);
+
 // The font for controls that set none of their own.
 HFONT defaultFont();
 
@@ -40,7 +43,6 @@ void listClear(HWND list);
 void listAdd(HWND list, const Text& text);
 int listSelection(HWND list);  // -1 when none
 void listSelect(HWND list, int row);
-int listCount(HWND list);
 // Replaces every row, drawing once at the end: many rows fill quickly.
 void listFill(HWND list, const std::vector<TextView>& rows);
 

@@ -30,8 +30,12 @@ HBRUSH brushFor(COLORREF colour) {
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
-HICON loadAppIcon(int size) {
-  return static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+AppIcons loadAppIcons() {
+  auto load = [](int size) {
+    return UniqueIcon(
+        static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+  };
+  return AppIcons{load(GetSystemMetrics(SM_CXICON)), load(GetSystemMetrics(SM_CXSMICON))};
 }
 
 Window::~Window() { destroy(); }
@@ -40,7 +44,7 @@ void Window::destroy() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-bool Window::create(const WindowDesign& design) {
+bool Window::create(const WindowDesign& design, UniqueMenu menu) {
   if (hwnd_) return true;
   background_ = brushFor(design.background);
 
@@ -57,14 +61,13 @@ bool Window::create(const WindowDesign& design) {
     if (!RegisterClassExW(&wc)) return false;
   }
 
-  // The window owns the menu once it exists; until then, this does.
-  UniqueMenu menu(design.menu);
   RECT frame{0, 0, design.clientWidth, design.clientHeight};
-  AdjustWindowRectEx(&frame, design.style, design.menu != nullptr, design.exStyle);
+  AdjustWindowRectEx(&frame, design.style, menu ? TRUE : FALSE, design.exStyle);
   HWND created =
       CreateWindowExW(design.exStyle, design.className, design.caption, design.style, design.x, design.y,
-                      frame.right - frame.left, frame.bottom - frame.top, design.owner, design.menu, instance(), this);
+                      frame.right - frame.left, frame.bottom - frame.top, design.owner, menu.get(), instance(), this);
   if (!created) return false;
+  // The window owns its menu bar from here on.
   menu.release();
   if (design.bigIcon) SendMessageW(created, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(design.bigIcon));
   if (design.smallIcon) SendMessageW(created, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(design.smallIcon));
@@ -96,6 +99,11 @@ LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Window::onCommand(int id, WORD code, std::function<void()> handler) { commands_[{id, code}] = std::move(handler); }
+
+void Window::addMenuItem(HMENU menu, int id, const wchar_t* caption, std::function<void()> handler) {
+  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), caption);
+  onCommand(id, 0, std::move(handler));
+}
 
 bool Window::runCommand(int id, WORD code) {
   auto found = commands_.find({id, code});

@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/win32.h"
+
 namespace tepo::forms {
 
 struct WindowDesign {
@@ -22,7 +24,6 @@ struct WindowDesign {
   // CW_USEDEFAULT lets the system choose the position.
   int x = CW_USEDEFAULT;
   int y = CW_USEDEFAULT;
-  HMENU menu = nullptr;
   HICON bigIcon = nullptr;
   HICON smallIcon = nullptr;
   COLORREF background = GetSysColor(COLOR_BTNFACE);
@@ -44,8 +45,9 @@ class Window {
   void destroy();
 
  protected:
-  // Creates the window; false if the system refused.
-  bool create(const WindowDesign& design);
+  // Creates the window with its menu bar, if any, which it owns from the
+  // start; false if the system refused.
+  bool create(const WindowDesign& design, UniqueMenu menu = UniqueMenu());
 
   // Every message of the window, until it is destroyed. A window handles its
   // own and hands the rest on here: commands go to their handlers, the focus
@@ -58,6 +60,8 @@ class Window {
   void onCommand(int id, WORD code, std::function<void()> handler);
   // Runs the handler of a command; false if it has none.
   bool runCommand(int id, WORD code);
+  // Adds an item to a menu of this window, with the handler of its command.
+  void addMenuItem(HMENU menu, int id, const wchar_t* caption, std::function<void()> handler);
 
   // As in a dialog: when the window is activated again the focus goes back
   // to the control that had it, the first time to first.
@@ -90,8 +94,11 @@ bool translateDialogMessage(MSG& msg);
 // The program's module handle.
 HINSTANCE instance();
 
-// The program's icon at a size in pixels (the system's large or small icon
-// size); the caller owns it.
-HICON loadAppIcon(int size);
+// The program's icon at the system's large and small sizes.
+struct AppIcons {
+  UniqueIcon big;
+  UniqueIcon small;
+};
+AppIcons loadAppIcons();
 
 }  // namespace tepo::forms

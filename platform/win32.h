@@ -74,12 +74,35 @@ struct FileTraits {
   static bool close(HANDLE h) { return CloseHandle(h) != FALSE; }
 };
 
+// Processes, threads and the like, whose empty value is null.
+struct KernelTraits {
+  using Type = HANDLE;
+  static constexpr HANDLE empty() { return nullptr; }
+  static bool close(HANDLE h) { return CloseHandle(h) != FALSE; }
+};
+
+struct MemoryDCTraits {
+  using Type = HDC;
+  static constexpr HDC empty() { return nullptr; }
+  static bool close(HDC h) { return DeleteDC(h) != FALSE; }
+};
+
+struct FindTraits {
+  using Type = HANDLE;
+  static HANDLE empty() { return INVALID_HANDLE_VALUE; }
+  static bool close(HANDLE h) { return FindClose(h) != FALSE; }
+};
+
 using UniqueRegion = UniqueHandle<GdiTraits<HRGN>>;
 using UniqueFont = UniqueHandle<GdiTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiTraits<HBRUSH>>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
 using UniqueFile = UniqueHandle<FileTraits>;
+using UniqueKernelObject = UniqueHandle<KernelTraits>;
+using UniqueMemoryDC = UniqueHandle<MemoryDCTraits>;
+using UniqueFind = UniqueHandle<FindTraits>;
 
 // A window's device context (the screen's for no window), released with this.
 class WindowDC {

@@ -3,7 +3,6 @@
 #include "forms/controls.h"
 #include "forms/msgbox.h"
 #include "forms/screen.h"
-#include "store/message_table.h"
 
 namespace tepo {
 
@@ -26,7 +25,8 @@ frmSearch& frmSearch::instance() {
   return form;
 }
 
-bool frmSearch::show() {
+bool frmSearch::show(const MessageTable& messages) {
+  msgList_ = &messages;
   if (!isOpen() && !createWindow()) return false;
   ShowWindow(hwnd(), SW_SHOW);
   SetForegroundWindow(hwnd());
@@ -55,7 +55,7 @@ bool frmSearch::createWindow() {
 
 bool frmSearch::createControls() {
   listBrush_.reset(CreateSolidBrush(kListBackground));
-  text2Font_ = forms::createFont(L"ＭＳ ゴシック", 9, FW_NORMAL, SHIFTJIS_CHARSET);
+  text2Font_ = forms::gothicFont(9);
   if (!listBrush_ || !text2Font_) return false;
   HFONT font = forms::defaultFont();
   HWND w = hwnd();
@@ -108,11 +108,10 @@ void frmSearch::onDestroyed() {
 
 void frmSearch::cmdSearch_Click() {
   const Text searchText = forms::windowText(text1_);
-  forms::listClear(List1_);
-  hits_ = SearchHits();
-  hits_ = findHits(mainTable().list(), searchText);
+  const std::vector<TextView>& msgList = msgList_->list();
+  hits_ = findHits(msgList, searchText);
 
-  const std::vector<TextView>& msgList = mainTable().list();
+  // The rows give way to the hits, in table order.
   std::vector<TextView> rows;
   rows.reserve(static_cast<std::size_t>(hits_.hitCount));
   for (int k = 0; k < hits_.hitCount; ++k) rows.push_back(msgList[static_cast<std::size_t>(hits_.hitList[k])]);
@@ -125,7 +124,7 @@ void frmSearch::List1_Click() {
   const int row = forms::listSelection(List1_);
   if (row < 0) return;
   // The table as it stands now; a position it no longer holds clears the box.
-  forms::setWindowText(Text2_, hitDetail(hits_, row, mainTable().list()));
+  forms::setWindowText(Text2_, hitDetail(hits_, row, msgList_->list()));
 }
 
 void frmSearch::Command1_Click() { destroy(); }

@@ -8,6 +8,7 @@
 #include "forms/window.h"
 #include "platform/win32.h"
 #include "search/match.h"
+#include "store/message_table.h"
 
 namespace tepo {
 
@@ -27,9 +28,10 @@ class frmSearch : public forms::Window {
     kText2,
   };
 
-  // Opens the window, or brings the open one forward with its contents kept.
-  // False if the system could not create it.
-  bool show();
+  // Opens the window on the messages it searches, which stay readable as
+  // long as it is open, or brings the open one forward with its contents
+  // kept. False if the system could not create it.
+  bool show(const MessageTable& messages);
 
   HWND Frame1() const { return Frame1_; }
   HWND text1() const { return text1_; }
@@ -60,6 +62,7 @@ class frmSearch : public forms::Window {
   HWND Frame4_ = nullptr;
   HWND Command1_ = nullptr;
 
+  const MessageTable* msgList_ = nullptr;
   UniqueBrush listBrush_;
   UniqueFont text2Font_;
   SearchHits hits_;

@@ -21,14 +21,6 @@ void FieldParser::feed(const char16_t* chunk, std::size_t length, const std::vec
   buffer_.append(chunk, length);
 }
 
-bool FieldParser::next(Text& field, bool atEnd, bool* changed) {
-  char16_t* data = nullptr;
-  std::size_t length = 0;
-  if (!next(data, length, atEnd, changed)) return false;
-  field.assign(data, length);
-  return true;
-}
-
 void FieldParser::startNextField(std::size_t after) {
   pos_ = scan_ = after;
   start_ = close_ = Text::npos;
@@ -114,11 +106,6 @@ void expandLineBreaks(char16_t* field, std::size_t length) {
       field[++i] = u'\n';
     }
   }
-}
-
-Text expandLineBreaks(Text field) {
-  if (!field.empty()) expandLineBreaks(&field[0], field.size());
-  return field;
 }
 
 }  // namespace tepo

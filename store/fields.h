@@ -23,16 +23,14 @@ class FieldParser {
   void feed(const Text& chunk, const std::vector<std::size_t>* bad = nullptr) { feed(chunk.data(), chunk.size(), bad); }
   void feed(const char16_t* chunk, std::size_t length, const std::vector<std::size_t>* bad = nullptr);
 
-  // Takes the next complete field. Until atEnd is true a field that reaches the
-  // end of the text so far is incomplete and stays for the next feed. Returns
-  // false when no complete field is available or, at the end, no input is left.
-  // changed, when given, tells whether the field differs from what the text
-  // said: leading spaces skipped, text dropped after a closing quote, a quote
-  // open across a line end or to the end, or bytes the decoder could not read.
-  bool next(Text& field, bool atEnd, bool* changed = nullptr);
-
-  // The same without a copy: the field's characters inside the parser, which
-  // the caller may change in place; valid until the next feed.
+  // Takes the next complete field: its characters inside the parser, which
+  // the caller may change in place, valid until the next feed. Until atEnd is
+  // true a field that reaches the end of the text so far is incomplete and
+  // stays for the next feed. Returns false when no complete field is
+  // available or, at the end, no input is left. changed, when given, tells
+  // whether the field differs from what the text said: leading spaces
+  // skipped, text dropped after a closing quote, a quote open across a line
+  // end or to the end, or bytes the decoder could not read.
   bool next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed = nullptr);
 
  private:
@@ -53,6 +51,5 @@ class FieldParser {
 // Every "\n" (backslash, n) becomes CR LF, scanned left to right without
 // overlap, in place: both are two units long.
 void expandLineBreaks(char16_t* field, std::size_t length);
-Text expandLineBreaks(Text field);
 
 }  // namespace tepo

@@ -69,9 +69,4 @@ TextView MessageTable::at(long index) const {
   return msgList[static_cast<std::size_t>(index)];
 }
 
-MessageTable& mainTable() {
-  static MessageTable table;
-  return table;
-}
-
 }  // namespace tepo

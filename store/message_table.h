@@ -45,9 +45,7 @@ class MessageTable {
   // table changed.
   bool reloadIfChanged(FileOps& ops = systemFileOps());
 
-  int16_t upperBound() const { return msgCount; }
-
-  // Raises SubscriptOutOfRange outside 0 .. upperBound().
+  // Raises SubscriptOutOfRange outside 0 .. count(), the spare empty entry included.
   TextView at(long index) const;
 
   const std::vector<TextView>& list() const { return msgList; }
@@ -62,8 +60,5 @@ class MessageTable {
   Text path_;
   FileStamp loaded_;
 };
-
-// The one table the icon draws from and the search dialog reads.
-MessageTable& mainTable();
 
 }  // namespace tepo

@@ -4,19 +4,24 @@ namespace tepo::utf8 {
 
 namespace {
 
-// The well-formed character at p: its length (1 to 4) and code point. 0 when
-// ill-formed: then skip is the length of the maximal part to replace by one
-// U+FFFD, and cut tells whether the bytes ended inside a character that was
-// well-formed so far.
-int character(const unsigned char* p, std::size_t n, char32_t& code, std::size_t& skip, bool& cut) {
+// The character at p, in n bytes: its length (1 to 4) and code point, or
+// length 0 when ill-formed; then skip is how many bytes one U+FFFD stands
+// for, and cut tells whether the bytes merely ended inside a character.
+struct Character {
+  std::size_t length = 0;
+  char32_t code = 0;
+  std::size_t skip = 1;
+  bool cut = false;
+};
+
+Character character(const unsigned char* p, std::size_t n) {
+  Character c;
   const unsigned b = p[0];
-  if (b < 0x80) {
-    code = b;
-    return 1;
-  }
-  int trail;
+  std::size_t trail;
   unsigned low = 0x80, high = 0xBF;  // the range of the first trail byte
-  if (b >= 0xC2 && b <= 0xDF) {
+  if (b < 0x80) {
+    trail = 0;
+  } else if (b >= 0xC2 && b <= 0xDF) {
     trail = 1;
   } else if (b >= 0xE0 && b <= 0xEF) {
     trail = 2;
@@ -27,24 +32,21 @@ int character(const unsigned char* p, std::size_t n, char32_t& code, std::size_t
     if (b == 0xF0) low = 0x90;
     if (b == 0xF4) high = 0x8F;  // nothing past U+10FFFF
   } else {
-    skip = 1;
-    return 0;
+    return c;
   }
-  code = b & (0x3F >> trail);
-  for (int i = 1; i <= trail; ++i) {
-    if (static_cast<std::size_t>(i) >= n) {
-      cut = true;
-      skip = static_cast<std::size_t>(i);
-      return 0;
+  c.code = trail == 0 ? b : b & (0x3Fu >> trail);
+  for (std::size_t i = 1; i <= trail; ++i) {
+    c.skip = i;
+    if (i >= n) {
+      c.cut = true;
+      return c;
     }
-    const unsigned c = p[i];
-    if (c < (i == 1 ? low : 0x80u) || c > (i == 1 ? high : 0xBFu)) {
-      skip = static_cast<std::size_t>(i);
-      return 0;
-    }
-    code = (code << 6) | (c & 0x3F);
+    const unsigned t = p[i];
+    if (t < (i == 1 ? low : 0x80u) || t > (i == 1 ? high : 0xBFu)) return c;
+    c.code = (c.code << 6) | (t & 0x3F);
   }
-  return trail + 1;
+  c.length = trail + 1;
+  return c;
 }
 
 }  // namespace
@@ -54,19 +56,12 @@ std::size_t wellFormedPrefix(const char* bytes, std::size_t length, bool& illFor
   illFormed = false;
   std::size_t i = 0;
   while (i < length) {
-    if (p[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    char32_t code;
-    std::size_t skip = 0;
-    bool cut = false;
-    int n = character(p + i, length - i, code, skip, cut);
-    if (n == 0) {
-      illFormed = !cut;
+    const Character c = character(p + i, length - i);
+    if (c.length == 0) {
+      illFormed = !c.cut;
       break;
     }
-    i += static_cast<std::size_t>(n);
+    i += c.length;
   }
   return i;
 }
@@ -79,11 +74,7 @@ std::size_t completePrefix(const char* bytes, std::size_t length) {
     --start;
     if ((p[start] & 0xC0) != 0x80) break;
   }
-  char32_t code;
-  std::size_t skip = 0;
-  bool cut = false;
-  if (start < length && character(p + start, length - start, code, skip, cut) == 0 && cut) return start;
-  return length;
+  return start < length && character(p + start, length - start).cut ? start : length;
 }
 
 void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<std::size_t>* bad) {
@@ -95,23 +86,20 @@ void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<st
       out += static_cast<char16_t>(p[i++]);
       continue;
     }
-    char32_t code;
-    std::size_t skip = 0;
-    bool cut = false;
-    int n = character(p + i, length - i, code, skip, cut);
-    if (n == 0) {
+    const Character c = character(p + i, length - i);
+    if (c.length == 0) {
       if (bad) bad->push_back(out.size());
       out += u'\uFFFD';
-      i += skip;
-    } else if (code >= 0x10000) {
-      code -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (code >> 10));
-      out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-      i += static_cast<std::size_t>(n);
-    } else {
-      out += static_cast<char16_t>(code);
-      i += static_cast<std::size_t>(n);
+      i += c.skip;
+      continue;
     }
+    if (c.code >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c.code - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c.code - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c.code);
+    }
+    i += c.length;
   }
 }
 

@@ -35,7 +35,7 @@ class BalloonTest : public ::testing::Test {
                                                                                      : nullptr;
   }
 
-  std::wstring labelText() const { return tepo::testing::windowText(frmMsg::instance().label()); }
+  std::wstring labelText() const { return tepo::testing::windowText(frmMsg::instance().lblDescription()); }
 
   void TearDown() override { frmMsg::instance().windowClose(); }
 
@@ -48,8 +48,8 @@ TEST_F(BalloonTest, LeftButtonReleaseShowsTheMessageSizedAndPlaced) {
   HWND b = shown();
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(labelText(), L"こんにちは");
-  EXPECT_EQ(Form1::instance().lineCnt, 10);
-  EXPECT_EQ(Form1::instance().crCnt, 1);
+  EXPECT_EQ(frmMsg::instance().lineCnt, 10);
+  EXPECT_EQ(frmMsg::instance().crCnt, 1);
   EXPECT_EQ(Form1::instance().mx, 7500);
   EXPECT_EQ(Form1::instance().my, 4500);
 
@@ -79,12 +79,12 @@ TEST_F(BalloonTest, DesignedAsATopmostBorderlessToolWindow) {
 
   // The label at 120, 120 twips, in the Japanese gothic font.
   RECT label;
-  GetWindowRect(frmMsg::instance().label(), &label);
+  GetWindowRect(frmMsg::instance().lblDescription(), &label);
   POINT origin{label.left, label.top};
   ScreenToClient(b, &origin);
   EXPECT_EQ(origin.x, 8);
   EXPECT_EQ(origin.y, 8);
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(frmMsg::instance().label(), WM_GETFONT, 0, 0));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(frmMsg::instance().lblDescription(), WM_GETFONT, 0, 0));
   LOGFONTW lf{};
   ASSERT_TRUE(GetObjectW(font, sizeof(lf), &lf));
   EXPECT_STREQ(lf.lfFaceName, L"ＭＳ ゴシック");
@@ -93,10 +93,7 @@ TEST_F(BalloonTest, DesignedAsATopmostBorderlessToolWindow) {
   EXPECT_EQ(lf.lfHeight, -11);  // 8.25 points at 96 dots per inch
 
   // The pale yellow back colour.
-  HDC dc = GetDC(b);
-  COLORREF inside = GetPixel(dc, 4, 12);
-  ReleaseDC(b, dc);
-  EXPECT_EQ(inside, RGB(255, 255, 192));
+  EXPECT_EQ(GetPixel(tepo::WindowDC(b).get(), 4, 12), RGB(255, 255, 192));
 }
 
 TEST_F(BalloonTest, RegionHasTheRoundedBodyAndTheTail) {
@@ -165,7 +162,7 @@ TEST_F(BalloonTest, ClicksCloseIt) {
   clickIcon(WM_LBUTTONUP);
   ASSERT_NE(shown(), nullptr);
   SendMessageW(frmMsg::instance().hwnd(), WM_COMMAND, MAKEWPARAM(100, STN_CLICKED),
-               reinterpret_cast<LPARAM>(frmMsg::instance().label()));  // the text
+               reinterpret_cast<LPARAM>(frmMsg::instance().lblDescription()));  // the text
   EXPECT_FALSE(frmMsg::instance().isOpen());
 
   // closing when nothing is open does nothing
@@ -235,7 +232,7 @@ TEST_F(BalloonTest, FlushWithTheRightEdgeNearIt) {
 
 TEST_F(BalloonTest, EmptyTableShowsAnEmptyBalloonOrTheComplaint) {
   useMessages(L"");
-  ASSERT_EQ(tepo::mainTable().count(), 0);
+  ASSERT_EQ(Form1::instance().messages().count(), 0);
   int empty = 0, complaints = 0;
   for (int i = 0; i < 60; ++i) {
     clickIcon(WM_LBUTTONUP);
@@ -243,12 +240,12 @@ TEST_F(BalloonTest, EmptyTableShowsAnEmptyBalloonOrTheComplaint) {
     std::wstring text = labelText();
     if (text.empty()) {
       ++empty;
-      EXPECT_EQ(Form1::instance().lineCnt, 0);
+      EXPECT_EQ(frmMsg::instance().lineCnt, 0);
     } else {
       ++complaints;
       EXPECT_EQ(text, L"なんだか調子悪いみたい...インデックスが有効範囲にありません。");
     }
-    EXPECT_EQ(Form1::instance().crCnt, 1);
+    EXPECT_EQ(frmMsg::instance().crCnt, 1);
   }
   EXPECT_GT(empty, 0);
   EXPECT_GT(complaints, 0);
@@ -259,8 +256,8 @@ TEST_F(BalloonTest, OverflowingMessageShowsTheComplaint) {
   clickIcon(WM_LBUTTONUP);
   ASSERT_NE(shown(), nullptr);
   EXPECT_EQ(labelText(), L"なんだか調子悪いみたい...オーバーフローしました。");
-  EXPECT_EQ(Form1::instance().crCnt, 1);
-  EXPECT_EQ(Form1::instance().lineCnt, 49);
+  EXPECT_EQ(frmMsg::instance().crCnt, 1);
+  EXPECT_EQ(frmMsg::instance().lineCnt, 49);
 }
 
 TEST_F(BalloonTest, TheScreenShowsEveryLineOfTheTextOnThePaleYellow) {

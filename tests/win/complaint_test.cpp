@@ -42,8 +42,9 @@ const std::size_t kLimit = 30000;
 
 TEST(Complaint, MemoryRunningOutWhilePickingShowsTheComplaintBalloon) {
   ASSERT_TRUE(Form1::instance().isOpen() || Form1::instance().load());
-  mainTable().reset();
-  mainTable().append(Text(kLong, u'あ'));
+  TempFolder folder;
+  writeFileBytes(folder.file(L"tepo.dat"), shiftJis(std::wstring(kLong, L'あ')));
+  Form1::instance().dataRead(toText(folder.file(L"tepo.dat")));
   SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
   ASSERT_TRUE(frmMsg::instance().isOpen());
   {
@@ -52,9 +53,9 @@ TEST(Complaint, MemoryRunningOutWhilePickingShowsTheComplaintBalloon) {
   }
   ASSERT_TRUE(frmMsg::instance().isOpen()) << "the old balloon closed and nothing took its place";
   EXPECT_TRUE(IsWindowVisible(frmMsg::instance().hwnd()));
-  EXPECT_EQ(windowText(frmMsg::instance().label()), L"なんだか調子悪いみたい...メモリが不足しています。");
+  EXPECT_EQ(windowText(frmMsg::instance().lblDescription()), L"なんだか調子悪いみたい...メモリが不足しています。");
   frmMsg::instance().windowClose();
-  mainTable().reset();
+  Form1::instance().dataRead(Text());
 }
 
 using ComplaintEditor = MenteFixture;

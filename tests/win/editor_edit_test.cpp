@@ -226,7 +226,7 @@ TEST_F(MenteEditing, AddingToAFullTableIsRefusedWithoutAQuestion) {
 
 TEST_F(MenteEditing, EditsStayInTheWindowUntilSaved) {
   open(&kABCD);
-  mainTable().load(toText(file_));
+  mainTableFrom(toText(file_));
   pick(0);
   typeText(L"changed");
   click(frmMente::kBtnUpdate);

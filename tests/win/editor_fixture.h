@@ -50,12 +50,17 @@ class MenteFixture : public ::testing::Test {
     return answerer.texts();
   }
 
-  // Opens the window on the scratch file (bytes written first unless null).
+  // Opens the window on the scratch file (bytes written first unless null),
+  // by Form1's menu item, as the program does: a save reaches Form1's table.
   std::wstring open(const std::string* bytes) {
     if (bytes) writeFile(*bytes);
     frmMente::instance().setMessageFile(toText(file_));
-    return answering([] { frmMente::instance().show(); });
+    return answering([] { SendMessageW(Form1::instance().hwnd(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0); });
   }
+
+  // The messages the icon draws from, which a save makes Form1 read again.
+  const MessageTable& mainTable() { return Form1::instance().messages(); }
+  void mainTableFrom(const Text& path) { Form1::instance().dataRead(path); }
 
   std::wstring click(int id, std::function<int(const std::wstring&)> answer = answerOk) {
     return answering([&] { SendMessageW(control(id), BM_CLICK, 0, 0); }, std::move(answer));

@@ -153,6 +153,34 @@ TEST_F(EditorInProgram, EscapeClosesNeitherWindowFromAnyControl) {
 namespace tepo::testing {
 namespace {
 
+// The running program's editor, opened from its menu: text added as the last
+// message and saved, OK to every question.
+struct EditorRun {
+  std::vector<std::wstring> rowsAtOpening;
+  std::wstring saveReport;
+};
+
+EditorRun addAndSave(const TepoProcess& tepo, const wchar_t* text) {
+  EditorRun run;
+  PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
+  HWND w = nullptr;
+  if (!waitFor([&] { return (w = findWindow(tepo.pid(), L"tepoFrmMente", nullptr)) && IsWindowVisible(w); })) {
+    return run;
+  }
+  run.rowsAtOpening = listRows(GetDlgItem(w, frmMente::kList1));
+  SendMessageW(GetDlgItem(w, frmMente::kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  {
+    MessageBoxAnswerer answerer(tepo.pid(), answerOk);
+    PostMessageW(GetDlgItem(w, frmMente::kBtnAdd), BM_CLICK, 0, 0);
+    if (!waitFor([&] { return answerer.count() == 2; })) return run;
+  }
+  MessageBoxAnswerer answerer(tepo.pid(), answerOk);
+  PostMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuSave, 0), 0);
+  waitFor([&] { return answerer.count() == 1; });
+  run.saveReport = answerer.texts();
+  return run;
+}
+
 // A folder of 250 characters: tepo.exe's own path still fits MAX_PATH, the
 // temporary file's name beside tepo.dat does not.
 TEST(EditorLongPath, LoadsAndSavesInAFolderOf250Characters) {
@@ -160,24 +188,9 @@ TEST(EditorLongPath, LoadsAndSavesInAFolderOf250Characters) {
   TepoProcess tepo(&messages, 250);
   ASSERT_EQ(tepo.exeFolder().size(), 250u);
   ASSERT_TRUE(tepo.started());
-  PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
-  HWND w = nullptr;
-  ASSERT_TRUE(waitFor([&] { return (w = findWindow(tepo.pid(), L"tepoFrmMente", nullptr)) && IsWindowVisible(w); }));
-  HWND list = GetDlgItem(w, frmMente::kList1);
-  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
-
-  SendMessageW(GetDlgItem(w, frmMente::kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"three"));
-  {
-    MessageBoxAnswerer answerer(tepo.pid(), answerOk);
-    PostMessageW(GetDlgItem(w, frmMente::kBtnAdd), BM_CLICK, 0, 0);
-    ASSERT_TRUE(waitFor([&] { return answerer.count() == 2; }));
-  }
-  {
-    MessageBoxAnswerer answerer(tepo.pid(), answerOk);
-    PostMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuSave, 0), 0);
-    ASSERT_TRUE(waitFor([&] { return answerer.count() == 1; }));
-    EXPECT_EQ(answerer.texts(), L"データを保存しました!");
-  }
+  const EditorRun run = addAndSave(tepo, L"three");
+  EXPECT_EQ(run.rowsAtOpening, (std::vector<std::wstring>{L"one", L"two"}));
+  EXPECT_EQ(run.saveReport, L"データを保存しました!");
   EXPECT_EQ(readFileBytes(tepo.dataFile()), "one\r\ntwo\r\nthree\r\n");
   EXPECT_EQ(filesIn(tepo.exeFolder()), (std::set<std::wstring>{L"tepo.dat", L"tepo.exe"}));
 }
@@ -201,22 +214,9 @@ TEST(FileBesideTheProgram, IsReadAndSavedWhereverTheProgramIsStartedFrom) {
     ASSERT_TRUE(tepo.trayEventHandled(WM_LBUTTONUP));
     EXPECT_EQ(tepo.balloonText(), L"beside the program");
 
-    PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
-    HWND w = nullptr;
-    ASSERT_TRUE(waitFor([&] { return (w = findWindow(tepo.pid(), L"tepoFrmMente", nullptr)) && IsWindowVisible(w); }));
-    EXPECT_EQ(listRows(GetDlgItem(w, frmMente::kList1)), std::vector<std::wstring>{L"beside the program"});
-    SendMessageW(GetDlgItem(w, frmMente::kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"added"));
-    {
-      MessageBoxAnswerer answerer(tepo.pid(), answerOk);
-      PostMessageW(GetDlgItem(w, frmMente::kBtnAdd), BM_CLICK, 0, 0);
-      ASSERT_TRUE(waitFor([&] { return answerer.count() == 2; }));
-    }
-    {
-      MessageBoxAnswerer answerer(tepo.pid(), answerOk);
-      PostMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuSave, 0), 0);
-      ASSERT_TRUE(waitFor([&] { return answerer.count() == 1; }));
-      EXPECT_EQ(answerer.texts(), L"データを保存しました!");
-    }
+    const EditorRun run = addAndSave(tepo, L"added");
+    EXPECT_EQ(run.rowsAtOpening, std::vector<std::wstring>{L"beside the program"});
+    EXPECT_EQ(run.saveReport, L"データを保存しました!");
     EXPECT_EQ(readFileBytes(L"\\\\?\\" + tepo.dataFile()), beside + "added\r\n");
     EXPECT_EQ(readFileBytes(current.file(L"tepo.dat")), elsewhere);
   }

@@ -40,10 +40,10 @@ TEST_F(MenteWindow, FixedDialogFrameOwnedByTheHiddenMainWindow) {
 int iconWidth(HICON icon) {
   ICONINFO info{};
   if (!icon || !GetIconInfo(icon, &info)) return 0;
+  UniqueBitmap colour(info.hbmColor);
+  UniqueBitmap mask(info.hbmMask);
   BITMAP bm{};
-  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bm), &bm);
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
+  GetObjectW(colour ? colour.get() : mask.get(), sizeof(bm), &bm);
   return bm.bmWidth;
 }
 
@@ -221,11 +221,11 @@ TEST_F(MenteWindow, MissingFileIsReportedThenTheListIsEmpty) {
 
 TEST_F(MenteWindow, UnreadableFileIsReportedAndCanBeReadOnceFreed) {
   writeFile(kABCD);
-  HANDLE lock = CreateFileW(file_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  UniqueFile lock(CreateFileW(file_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(lock);
   EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
   EXPECT_TRUE(rows().empty());
-  CloseHandle(lock);
+  lock.reset();
   // Nothing of the failed load holds the file open.
   EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
   EXPECT_EQ(rows().size(), 4u);
@@ -248,7 +248,7 @@ TEST_F(MenteWindow, ShowingItAgainWhileOpenDoesNotReload) {
   typeText(L"E");
   EXPECT_EQ(click(frmMente::kBtnAdd), L"追加します。よろしいですか？|最終行に追加しました");
   writeFile("other\r\n");
-  EXPECT_EQ(answering([] { frmMente::instance().show(); }), L"");
+  EXPECT_EQ(open(nullptr), L"");
   EXPECT_EQ(hwnd(), first);
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"A", L"B", L"C", L"D", L"E"}));
 }
@@ -288,7 +288,7 @@ TEST_F(MenteWindow, EveryWayOfClosingUnloadsAtOnceAndTheNextOpeningReloads) {
     EXPECT_FALSE(form().isOpen());
     EXPECT_EQ(fileBytes(), kABCD);
 
-    EXPECT_EQ(answering([] { frmMente::instance().show(); }), L"");
+    EXPECT_EQ(open(nullptr), L"");
     EXPECT_EQ(rows().size(), 4u);
     EXPECT_EQ(text1(), L"");
     form().destroy();

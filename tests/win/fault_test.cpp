@@ -31,30 +31,24 @@ TEST_F(FolderFault, SaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile) {
   const std::wstring data = dir + L"\\tepo.dat";
   const std::string before = tepo::testing::readFileBytes(data);
   ASSERT_EQ(before, "old message\r\n");
-  const int mainCount = tepo::mainTable().count();
+  const int mainCount = mainTable().count();
 
   frmMente::instance().setMessageFile(toText(data));
-  EXPECT_EQ(answering([] { frmMente::instance().show(); }), L"");
+  EXPECT_EQ(answering([] {
+              SendMessageW(tepo::Form1::instance().hwnd(), WM_COMMAND, MAKEWPARAM(tepo::Form1::kMnuMente, 0), 0);
+            }),
+            L"");
   ASSERT_EQ(rows(), std::vector<std::wstring>{L"old message"});
   typeText(L"new message");
   EXPECT_EQ(click(tepo::frmMente::kBtnAdd), L"追加します。よろしいですか？|最終行に追加しました");
 
   EXPECT_EQ(menu(tepo::frmMente::kMnuSave), L"ファイル保存に失敗しました");
   EXPECT_EQ(tepo::testing::readFileBytes(data), before);
-  EXPECT_EQ(tepo::mainTable().count(), mainCount) << "the main table is not reloaded after a failed save";
+  EXPECT_EQ(mainTable().count(), mainCount) << "the main table is not reloaded after a failed save";
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"old message", L"new message"})) << "the edits stay";
 
   // Nothing but the old file is in the folder: no temporary file was left.
-  WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE);
-  std::vector<std::wstring> names;
-  do {
-    std::wstring name = fd.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(find, &fd));
-  FindClose(find);
-  EXPECT_EQ(names, std::vector<std::wstring>{L"tepo.dat"});
+  EXPECT_EQ(tepo::testing::filesIn(dir), std::set<std::wstring>{L"tepo.dat"});
 }
 
 }  // namespace

@@ -18,23 +18,21 @@ std::wstring testExeFolder() {
 }
 
 std::string readFileBytes(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return std::string("<missing>");
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return std::string("<missing>");
   std::string out;
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof(buffer), &got, nullptr) && got > 0) out.append(buffer, got);
-  CloseHandle(h);
+  while (ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) out.append(buffer, got);
   return out;
 }
 
 void writeFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
   DWORD done = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-  CloseHandle(h);
+  WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
 }
 
 std::string shiftJis(const std::wstring& text) {
@@ -48,34 +46,35 @@ std::string shiftJis(const std::wstring& text) {
 std::set<std::wstring> filesIn(const std::wstring& folder) {
   std::set<std::wstring> names;
   WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &fd));
+  if (!find) return names;
   do {
     std::wstring name = fd.cFileName;
     if (name != L"." && name != L"..") names.insert(name);
-  } while (FindNextFileW(find, &fd));
-  FindClose(find);
+  } while (FindNextFileW(find.get(), &fd));
   return names;
 }
 
 namespace {
 
+// folder in the long form, which reaches any depth.
 void removeTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = fd.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring full = folder + L"\\" + name;
-      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        removeTree(full);
-      } else {
-        DeleteFileW(full.c_str());
-      }
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
+  {
+    WIN32_FIND_DATAW fd;
+    UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &fd));
+    if (find) {
+      do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring full = folder + L"\\" + name;
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          removeTree(full);
+        } else {
+          DeleteFileW(full.c_str());
+        }
+      } while (FindNextFileW(find.get(), &fd));
+    }
   }
   RemoveDirectoryW(folder.c_str());
 }
@@ -93,7 +92,7 @@ TempFolder::TempFolder() {
   }
 }
 
-TempFolder::~TempFolder() { removeTree(path_); }
+TempFolder::~TempFolder() { removeTree(L"\\\\?\\" + path_); }
 
 bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
   DWORD start = GetTickCount();
@@ -136,9 +135,8 @@ namespace {
 
 // 1440 twips to the inch, at the screen's dots per inch.
 int twipsToPixels(double twips, int axis) {
-  HDC screen = GetDC(nullptr);
-  int dpi = screen ? GetDeviceCaps(screen, axis) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
+  WindowDC screen(nullptr);
+  int dpi = screen ? GetDeviceCaps(screen.get(), axis) : 96;
   return static_cast<int>(std::lround(twips * (dpi > 0 ? dpi : 96) / 1440.0));
 }
 
@@ -316,37 +314,34 @@ TepoProcess::TepoProcess(const std::string* messages, std::size_t depth, const s
   si.cb = sizeof(si);
   std::wstring command = L"\"" + exe + L"\"";
   const std::wstring& startIn = currentFolder.empty() ? exeFolder_ : currentFolder;
+  PROCESS_INFORMATION pi{};
   const bool started = exe.size() < MAX_PATH ? CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0,
-                                                              nullptr, startIn.c_str(), &si, &pi_) != FALSE
-                                             : startPastMaxPath(exe, command, startIn, pi_);
-  if (!started) {
-    pi_ = PROCESS_INFORMATION{};
-    return;
-  }
+                                                              nullptr, startIn.c_str(), &si, &pi) != FALSE
+                                             : startPastMaxPath(exe, command, startIn, pi);
+  if (!started) return;
+  process_.reset(pi.hProcess);
+  thread_.reset(pi.hThread);
+  pid_ = pi.dwProcessId;
   waitFor(
       [this] {
-        form1_ = findWindow(pi_.dwProcessId, L"tepoForm1", L"Form1");
+        form1_ = findWindow(pid_, L"tepoForm1", L"Form1");
         return form1_ != nullptr && trayIconExists(form1_);
       },
       10000);
 }
 
 TepoProcess::~TepoProcess() {
-  if (pi_.hProcess) {
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-      // Take the icon away as the program's Quit would, then end it.
-      if (form1_) {
-        NOTIFYICONDATAW nid{};
-        nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
-        nid.hWnd = form1_;
-        nid.uID = 1;
-        Shell_NotifyIconW(NIM_DELETE, &nid);
-      }
-      TerminateProcess(pi_.hProcess, 1);
-      WaitForSingleObject(pi_.hProcess, 5000);
+  if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+    // Take the icon away as the program's Quit would, then end it.
+    if (form1_) {
+      NOTIFYICONDATAW nid{};
+      nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+      nid.hWnd = form1_;
+      nid.uID = 1;
+      Shell_NotifyIconW(NIM_DELETE, &nid);
     }
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 5000);
   }
 }
 
@@ -361,7 +356,7 @@ bool TepoProcess::trayEventHandled(UINT mouseMessage) const {
 }
 
 HWND TepoProcess::balloon() const {
-  HWND b = findWindow(pi_.dwProcessId, L"tepoBalloon", nullptr);
+  HWND b = findWindow(pid_, L"tepoBalloon", nullptr);
   return b && IsWindowVisible(b) ? b : nullptr;
 }
 
@@ -371,7 +366,7 @@ std::wstring TepoProcess::balloonText() const {
 }
 
 bool TepoProcess::exited(int timeoutMs) const {
-  return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+  return WaitForSingleObject(process_.get(), static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
 }
 
 bool trayIconExists(HWND owner) {
@@ -420,10 +415,7 @@ HWND focusOf(HWND window) {
 COLORREF screenPixel(HWND window, int x, int y) {
   POINT p{x, y};
   ClientToScreen(window, &p);
-  HDC screen = GetDC(nullptr);
-  COLORREF colour = GetPixel(screen, p.x, p.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
+  return GetPixel(WindowDC(nullptr).get(), p.x, p.y);
 }
 
 HWND findPopupMenu(DWORD pid) {
@@ -449,22 +441,17 @@ ScreenShot::ScreenShot(const RECT& area) : area_(area) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (dib && bits) {
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    const auto* p = static_cast<const DWORD*>(bits);
-    for (std::size_t i = 0; i < pixels_.size(); ++i) {
-      pixels_[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
-    }
-    SelectObject(memory, old);
+  WindowDC screen(nullptr);
+  UniqueMemoryDC memory(CreateCompatibleDC(screen.get()));
+  UniqueBitmap dib(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!memory || !dib || !bits) return;
+  SelectedObject selected(memory.get(), dib.get());
+  BitBlt(memory.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
+  GdiFlush();
+  const auto* p = static_cast<const DWORD*>(bits);
+  for (std::size_t i = 0; i < pixels_.size(); ++i) {
+    pixels_[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
   }
-  if (dib) DeleteObject(dib);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
 }
 
 COLORREF ScreenShot::at(int x, int y) const {
@@ -491,15 +478,12 @@ bool runUnixProgram(const std::wstring& path, const std::wstring& arguments) {
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  bool ok = true;
-  if (pi.hProcess) {
-    ok = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
-    DWORD code = 1;
-    if (ok && GetExitCodeProcess(pi.hProcess, &code)) ok = code == 0;
-    CloseHandle(pi.hProcess);
-  }
-  if (pi.hThread) CloseHandle(pi.hThread);
-  return ok;
+  UniqueKernelObject process(pi.hProcess);
+  UniqueKernelObject thread(pi.hThread);
+  if (!process) return true;
+  DWORD code = 1;
+  return WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.get(), &code) &&
+         code == 0;
 }
 
 HWND findMessageBox(DWORD pid) { return findWindow(pid, L"#32770", L"tepo"); }

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32.h"
+
 namespace tepo::testing {
 
 std::wstring testExeFolder();
@@ -74,8 +76,8 @@ class TepoProcess {
 
   bool started() const { return form1_ != nullptr; }
   HWND form1() const { return form1_; }
-  DWORD pid() const { return pi_.dwProcessId; }
-  HANDLE process() const { return pi_.hProcess; }
+  DWORD pid() const { return pid_; }
+  HANDLE process() const { return process_.get(); }
   const TempFolder& folder() const { return folder_; }
   const std::wstring& exeFolder() const { return exeFolder_; }
   std::wstring dataFile() const { return exeFolder_ + L"\\tepo.dat"; }
@@ -93,7 +95,9 @@ class TepoProcess {
  private:
   TempFolder folder_;
   std::wstring exeFolder_;
-  PROCESS_INFORMATION pi_{};
+  UniqueKernelObject process_;
+  UniqueKernelObject thread_;
+  DWORD pid_ = 0;
   HWND form1_ = nullptr;
 };
 

@@ -25,8 +25,9 @@ TEST(Platform, AnsiConversionIsShiftJis) {
 TEST(Platform, GothicFontIsAJapaneseMonospace) {
   tepo::UniqueFont font = tepo::forms::createFont(L"ＭＳ ゴシック", 9);
   ASSERT_TRUE(font);
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font.get());
+  tepo::WindowDC screen(nullptr);
+  HDC dc = screen.get();
+  tepo::SelectedObject selected(dc, font.get());
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   SIZE narrow{}, wide{};
@@ -34,8 +35,6 @@ TEST(Platform, GothicFontIsAJapaneseMonospace) {
   GetTextExtentPoint32W(dc, L"WWWW", 4, &wide);
   SIZE kana{};
   GetTextExtentPoint32W(dc, L"あ", 1, &kana);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   EXPECT_EQ(tm.tmCharSet, SHIFTJIS_CHARSET);
   EXPECT_EQ(narrow.cx, wide.cx) << "not monospaced: the font substitution is missing";
   EXPECT_EQ(kana.cx, 2 * narrow.cx / 4) << "a full-width character is two half-width cells";

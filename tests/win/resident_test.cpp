@@ -100,8 +100,6 @@ TEST(Form1InProcess, LoadsRegistersTheIconAndUnloadsCleanly) {
   tepo::Form1& form = tepo::Form1::instance();
   EXPECT_EQ(form.mx, 0);
   EXPECT_EQ(form.my, 0);
-  EXPECT_EQ(form.lineCnt, 0);
-  EXPECT_EQ(form.crCnt, 0);
   ASSERT_TRUE(form.load());
   HWND hwnd = form.hwnd();
 
@@ -119,7 +117,7 @@ TEST(Form1InProcess, LoadsRegistersTheIconAndUnloadsCleanly) {
   EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), 0);
 
   EXPECT_NE(tepo::Module1::prevWndProc, 0);
-  EXPECT_EQ(GetWindowLongPtrA(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&tepo::Module1::WindowProc));
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&tepo::Module1::WindowProc));
   // Messages pass through unchanged.
   EXPECT_EQ(tepo::testing::windowText(hwnd), L"Form1");
   EXPECT_FALSE(IsWindowVisible(hwnd));

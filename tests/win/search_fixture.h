@@ -28,7 +28,7 @@ class SearchFixture : public ::testing::Test {
  protected:
   void TearDown() override {
     frmSearch::instance().destroy();
-    mainTable().reset();
+    msgList_.reset();
   }
 
   // The file as the editor writes it, one line per message, "\n" for a break.
@@ -38,7 +38,7 @@ class SearchFixture : public ::testing::Test {
   }
   void loadFile(const std::wstring& path) {
     try {
-      mainTable().load(Text(reinterpret_cast<const char16_t*>(path.c_str())));
+      msgList_.load(Text(reinterpret_cast<const char16_t*>(path.c_str())));
     } catch (const RuntimeError&) {
       // As the program's loader: silent, keeping what was read.
     }
@@ -47,7 +47,7 @@ class SearchFixture : public ::testing::Test {
   frmSearch& form() { return frmSearch::instance(); }
 
   void open() {
-    ASSERT_TRUE(form().show());
+    ASSERT_TRUE(form().show(msgList_));
     waitFor([] { return false; }, 50);
   }
 
@@ -74,6 +74,8 @@ class SearchFixture : public ::testing::Test {
   std::wstring detail() { return windowText(form().Text2()); }
 
   TempFolder folder_;
+  // The messages the dialog searches, as Form1's would be.
+  MessageTable msgList_;
 };
 
 }  // namespace tepo::testing

@@ -100,11 +100,10 @@ TEST_F(SearchWindow, ControlStyles) {
 
 TEST_F(SearchWindow, ListIsPaleYellowAndTheDetailBoxUsesTheGothicFont) {
   open();
-  HDC dc = GetDC(form().List1());
-  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(form().hwnd(), WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc),
-                                                     reinterpret_cast<LPARAM>(form().List1())));
-  COLORREF textBack = GetBkColor(dc);
-  ReleaseDC(form().List1(), dc);
+  WindowDC dc(form().List1());
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+      form().hwnd(), WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(form().List1())));
+  COLORREF textBack = GetBkColor(dc.get());
   ASSERT_NE(brush, nullptr);
   LOGBRUSH lb{};
   ASSERT_EQ(GetObjectW(brush, sizeof(lb), &lb), static_cast<int>(sizeof(lb)));
@@ -114,10 +113,7 @@ TEST_F(SearchWindow, ListIsPaleYellowAndTheDetailBoxUsesTheGothicFont) {
 
   // And what the screen shows: an empty part of the list, drawn.
   RedrawWindow(form().hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  HDC screen = GetDC(form().List1());
-  COLORREF painted = GetPixel(screen, 20, 20);
-  ReleaseDC(form().List1(), screen);
-  EXPECT_EQ(painted, RGB(255, 255, 192));
+  EXPECT_EQ(GetPixel(WindowDC(form().List1()).get(), 20, 20), RGB(255, 255, 192));
 
   LOGFONTW lf{};
   auto font = reinterpret_cast<HFONT>(SendMessageW(form().Text2(), WM_GETFONT, 0, 0));
@@ -135,12 +131,11 @@ TEST_F(SearchWindow, ListIsPaleYellowAndTheDetailBoxUsesTheGothicFont) {
 TEST_F(SearchWindow, FramesShowTheWindowBackgroundAroundTheirControls) {
   open();
   RedrawWindow(form().hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  HDC dc = GetDC(form().hwnd());
+  WindowDC dc(form().hwnd());
   // Inside the frames, where no control stands: a group box paints no background.
-  COLORREF inFrame1 = GetPixel(dc, px(3000), py(850));
-  COLORREF inFrame4 = GetPixel(dc, px(180), py(6500));
-  COLORREF outside = GetPixel(dc, px(4000), py(6500));
-  ReleaseDC(form().hwnd(), dc);
+  COLORREF inFrame1 = GetPixel(dc.get(), px(3000), py(850));
+  COLORREF inFrame4 = GetPixel(dc.get(), px(180), py(6500));
+  COLORREF outside = GetPixel(dc.get(), px(4000), py(6500));
   EXPECT_EQ(inFrame1, GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(inFrame4, GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(outside, GetSysColor(COLOR_BTNFACE));
@@ -162,7 +157,7 @@ TEST_F(SearchWindow, CaseAndWidthAreDistinct) {
 TEST_F(SearchWindow, EmptyTextListsEveryNonEmptyMessageInTableOrder) {
   // Unsorted: "b" stays before "a".
   loadMessages(L"b\r\na\r\n\r\nd\r\nc\r\n");
-  ASSERT_EQ(mainTable().count(), 5);
+  ASSERT_EQ(msgList_.count(), 5);
   open();
   EXPECT_EQ(search(L""), L"4件 見つかりました。");
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"b", L"a", L"d", L"c"}));
@@ -171,7 +166,7 @@ TEST_F(SearchWindow, EmptyTextListsEveryNonEmptyMessageInTableOrder) {
 
 TEST_F(SearchWindow, WithoutAMessageFileNothingIsFound) {
   loadFile(folder_.file(L"missing.dat"));
-  ASSERT_EQ(mainTable().count(), 0);
+  ASSERT_EQ(msgList_.count(), 0);
   open();
   for (const wchar_t* text : {L"", L"a", L" "}) {
     EXPECT_EQ(search(text), L"見つかりませんでした。") << text;
@@ -394,7 +389,7 @@ TEST_F(SearchWindow, FullTableOf32767MessagesIsListedWhole) {
   std::wstring lines;
   for (int i = 0; i < kMaxMessages; ++i) lines += L"メッセージ " + std::to_wstring(i) + L"\r\n";
   loadMessages(lines);
-  ASSERT_EQ(mainTable().count(), kMaxMessages);
+  ASSERT_EQ(msgList_.count(), kMaxMessages);
   open();
   double everything = 0, single = 0;
   EXPECT_EQ(search(L"", &everything), L"32767件 見つかりました。");

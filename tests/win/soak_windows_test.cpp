@@ -32,15 +32,17 @@ TEST_F(WindowSoak, FiveHundredEditorsAndSearchDialogs) {
   unsigned long gdi = 0;
   for (int i = 0; i < 500; ++i) {
     if (i == 50) gdi = tepo::testing::gdiObjectCount();
-    tepo::frmMente::instance().show();
+    // Opened as the popup menu opens them.
+    SendMessageW(tepo::Form1::instance().hwnd(), WM_COMMAND, MAKEWPARAM(tepo::Form1::kMnuMente, 0), 0);
     ASSERT_TRUE(tepo::frmMente::instance().isOpen()) << i;
     // The close box, as the user closes it.
     SendMessageW(tepo::frmMente::instance().hwnd(), WM_CLOSE, 0, 0);
     ASSERT_FALSE(tepo::frmMente::instance().isOpen()) << i;
 
-    ASSERT_TRUE(tepo::frmSearch().show()) << i;
-    SendMessageW(tepo::frmSearch().hwnd(), WM_CLOSE, 0, 0);
-    ASSERT_FALSE(tepo::frmSearch().isOpen()) << i;
+    SendMessageW(tepo::Form1::instance().hwnd(), WM_COMMAND, MAKEWPARAM(tepo::Form1::kMnuFind, 0), 0);
+    ASSERT_TRUE(tepo::frmSearch::instance().isOpen()) << i;
+    SendMessageW(tepo::frmSearch::instance().hwnd(), WM_CLOSE, 0, 0);
+    ASSERT_FALSE(tepo::frmSearch::instance().isOpen()) << i;
   }
   EXPECT_EQ(tepo::testing::countWindows(pid, L"tepoSearch"), 0);
   EXPECT_EQ(tepo::testing::gdiObjectCount(), gdi) << "GDI objects left behind by the windows";

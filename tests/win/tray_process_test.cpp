@@ -57,13 +57,13 @@ TEST(TrayProcess, TheNextBalloonFollowsTheFileAsItChanges) {
   EXPECT_EQ(click(), L"こんにちは 😀");
 
   // Being written: the writer shares it with no one.
-  HANDLE writer = CreateFileW(tepo.dataFile().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
-  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  UniqueFile writer(CreateFileW(tepo.dataFile().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr));
+  ASSERT_TRUE(writer);
   const std::string later = shiftJis(L"書き終えた\r\n");
   DWORD written = 0;
-  WriteFile(writer, later.data(), static_cast<DWORD>(later.size()), &written, nullptr);
+  WriteFile(writer.get(), later.data(), static_cast<DWORD>(later.size()), &written, nullptr);
   EXPECT_EQ(click(), L"こんにちは 😀");
-  CloseHandle(writer);
+  writer.reset();
   EXPECT_EQ(click(), L"書き終えた");
 }
 

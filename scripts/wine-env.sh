@@ -94,7 +94,10 @@ tepo_ensure_prefix() {
   # A prefix made by an older script gets the settings it lacks, without
   # being made again.
   local stamp="$WINEPREFIX/.tepo-ready"
-  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$settings" ]; then return 0; fi
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$settings" ]; then
+    tepo_prefix_fonts
+    return 0
+  fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
@@ -110,6 +113,17 @@ tepo_ensure_prefix() {
     wineserver -w
     printf '%s' "$settings" > "$stamp"
   ) 9>"$WINEPREFIX.lock"
+  tepo_prefix_fonts
+}
+
+# Wine draws the caption buttons (close, minimise) with the Marlett font, which
+# Debian's Wine does not find in fonts-wine by itself: without it a close box
+# shows the letter "r". The prefix gets its own copy.
+tepo_prefix_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/marlett.ttf"
+  fi
 }
 
 # Runs a Windows program in Wine's desktop "tepo": a 1280 by 800 screen with

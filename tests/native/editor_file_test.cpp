@@ -216,34 +216,6 @@ TEST(MenteSave, AValidFileIsSavedBackByteForByte) {
   }
 }
 
-// What another program wrote after the load is not overwritten unasked: the
-// file's stamp tells, through the file system and through the file layer.
-TEST(MenteSave, KnowsWhenAnotherProgramWroteTheFile) {
-  TempDir dir;
-  const Text path = dir.text("tepo.dat");
-  dir.write("tepo.dat", "one\r\n");
-  MenteTable table;
-  table.load(path);
-  EXPECT_FALSE(table.changedSinceLoad(path, systemFileOps()));
-  testing::FailingOps elsewhere;
-  elsewhere.writtenElsewhere = true;
-  EXPECT_TRUE(table.changedSinceLoad(path, elsewhere));
-
-  dir.write("tepo.dat", "one\r\nfrom Notepad\r\n");
-  EXPECT_TRUE(table.changedSinceLoad(path, systemFileOps()));
-  // Its own save is no change by someone else.
-  ASSERT_TRUE(table.save(path, systemFileOps()));
-  EXPECT_FALSE(table.changedSinceLoad(path, systemFileOps()));
-  ::unlink(dir.file("tepo.dat").c_str());
-  EXPECT_TRUE(table.changedSinceLoad(path, systemFileOps()));
-
-  // Missing at the load, made by someone else before the save.
-  EXPECT_THROW(table.load(path), RuntimeError);
-  EXPECT_FALSE(table.changedSinceLoad(path, systemFileOps()));
-  dir.write("tepo.dat", "new\r\n");
-  EXPECT_TRUE(table.changedSinceLoad(path, systemFileOps()));
-}
-
 TEST(MenteFileBytes, ShiftJisLinesWithCrLfAndBackslashN) {
   MenteTable table;
   table.add(u"あいう");

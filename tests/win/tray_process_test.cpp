@@ -78,11 +78,8 @@ class ScreenDpi {
     RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
   }
   ~ScreenDpi() {
-    if (had_) {
-      RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
-    } else {
-      RegDeleteValueW(key_, L"LogPixels");
-    }
+    if (had_) RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
+    if (!had_) RegDeleteValueW(key_, L"LogPixels");
     RegCloseKey(key_);
   }
   ScreenDpi(const ScreenDpi&) = delete;

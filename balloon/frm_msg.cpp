@@ -31,6 +31,20 @@ void frmMsg::showMessage(const Text& text, int32_t mx) {
   lineCnt = measureWidth(text);
   crCnt = add16(countBreaks(text), 1);
   windowClose();
+  try {
+    load(mx);
+    setCaption(text);
+  } catch (...) {
+    windowClose();
+    throw;
+  }
+  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+  // Shown without the focus, the balloon would go unheard: screen readers
+  // read out an alert, the message label with it.
+  NotifyWinEvent(EVENT_SYSTEM_ALERT, hwnd(), OBJID_CLIENT, CHILDID_SELF);
+}
+
+void frmMsg::load(int32_t mx) {
   forms::WindowDesign design;
   design.className = L"tepoBalloon";
   design.caption = L"";
@@ -43,20 +57,10 @@ void frmMsg::showMessage(const Text& text, int32_t mx) {
   design.y = 0;
   design.background = kPaleYellow;
   if (!create(design)) raise(ErrorCode::OutOfMemory);
-  try {
-    lblDescription_ = forms::createControl(hwnd(), L"STATIC", L"Description", SS_LEFT | SS_NOTIFY | SS_NOPREFIX,
-                                           kLblDescription, {120, 120, 990, 165}, balloonFont());
-    onCommand(kLblDescription, STN_CLICKED, [this] { lblDescription_Click(); });
-    Form_Load(mx);
-    setCaption(text);
-  } catch (...) {
-    windowClose();
-    throw;
-  }
-  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
-  // Shown without the focus, the balloon would go unheard: screen readers
-  // read out an alert, the message label with it.
-  NotifyWinEvent(EVENT_SYSTEM_ALERT, hwnd(), OBJID_CLIENT, CHILDID_SELF);
+  lblDescription_ = forms::createControl(hwnd(), L"STATIC", L"Description", SS_LEFT | SS_NOTIFY | SS_NOPREFIX,
+                                         kLblDescription, {120, 120, 990, 165}, balloonFont());
+  onCommand(kLblDescription, STN_CLICKED, [this] { lblDescription_Click(); });
+  Form_Load(mx);
 }
 
 void frmMsg::Form_Load(int32_t mx) {

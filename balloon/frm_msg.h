@@ -36,6 +36,8 @@ class frmMsg : public forms::Window {
  private:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onDestroyed() override { lblDescription_ = nullptr; }
+  // Creates the window and its label, then sizes, places and shapes it.
+  void load(int32_t mx);
   void Form_Load(int32_t mx);
   void setCaption(const Text& text);
   void Form_Click();

@@ -29,4 +29,15 @@ std::size_t byteLength(const Text& text);
 // True when the byte starts a two-byte character in the code page.
 bool isLeadByte(unsigned char byte);
 
+// How many bytes the character at bytes[at] takes, when it may be no
+// character at all: two after a lead byte, unless the next byte is below
+// 0x40, which is never a trail byte, so that a stray lead byte before a line
+// end leaves the line end whole.
+inline std::size_t characterLength(const char* bytes, std::size_t at, std::size_t length) {
+  return isLeadByte(static_cast<unsigned char>(bytes[at])) && at + 1 < length &&
+                 static_cast<unsigned char>(bytes[at + 1]) >= 0x40
+             ? 2
+             : 1;
+}
+
 }  // namespace tepo::ansi

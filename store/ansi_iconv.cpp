@@ -59,13 +59,9 @@ void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<st
     if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
       // Invalid or truncated sequence: one replacement character per bad
       // character, as MultiByteToWideChar does with the system code page.
-      unsigned char b = static_cast<unsigned char>(bytes[pos]);
-      // A byte below 0x40 is never a trail byte: it stays for the next character.
-      bool pair = isLeadByte(b) && pos + 1 < length && static_cast<unsigned char>(bytes[pos + 1]) >= 0x40;
-      std::size_t skip = pair ? 2 : 1;
       if (bad) bad->push_back(out.size());
       out.push_back(u'\u30FB');
-      pos += skip;
+      pos += characterLength(bytes, pos, length);
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
   }

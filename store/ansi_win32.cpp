@@ -19,26 +19,23 @@ char16_t defaultCharacter() {
 }
 
 // One character at a time, to learn which bytes are none: only for the rare
-// block that holds such bytes. A byte below 0x40 is never a trail byte, so a
-// lead byte before a line end stays one bad character and the line end stays.
+// block that holds such bytes.
 void decodeCharacters(const char* bytes, std::size_t length, Text& out, std::vector<std::size_t>& bad) {
   out.clear();
   for (std::size_t i = 0; i < length;) {
-    const bool pair = isLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < length &&
-                      static_cast<unsigned char>(bytes[i + 1]) >= 0x40;
-    const int step = pair ? 2 : 1;
+    const std::size_t step = characterLength(bytes, i, length);
     wchar_t unit[2];
-    int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes + i, step, unit, 2);
+    int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes + i, static_cast<int>(step), unit, 2);
     if (n <= 0) {
       bad.push_back(out.size());
-      n = MultiByteToWideChar(CP_ACP, 0, bytes + i, step, unit, 2);
+      n = MultiByteToWideChar(CP_ACP, 0, bytes + i, static_cast<int>(step), unit, 2);
       if (n <= 0) {
         unit[0] = static_cast<wchar_t>(defaultCharacter());
         n = 1;
       }
     }
     out.append(reinterpret_cast<const char16_t*>(unit), static_cast<std::size_t>(n));
-    i += static_cast<std::size_t>(step);
+    i += step;
   }
 }
 

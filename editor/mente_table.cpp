@@ -40,8 +40,7 @@ void MenteTable::loadWith(Read read) {
 }
 
 void MenteTable::load(const Text& path, FileOps& ops) {
-  path_ = path;
-  stamp_ = ops.stamp(path);
+  source_ = LoadedFile{path, ops.stamp(path)};
   loadWith([&path](const MessageSink& store, FileEncoding* encoding) { readMessageFile(path, store, encoding); });
 }
 
@@ -126,10 +125,7 @@ SaveResult MenteTable::save(const Text& path, FileOps& ops) {
   }
   SaveResult result = saveAtomically(ops, path, bytes);
   // The file is now what this table wrote: the next save asks nothing.
-  if (result) {
-    path_ = path;
-    stamp_ = ops.stamp(path);
-  }
+  if (result) source_ = LoadedFile{path, ops.stamp(path)};
   return result;
 }
 

@@ -36,7 +36,7 @@ class MenteTable {
   // Whether the file at path, the one this table was loaded from (or saved
   // to), is no longer as it was then: another program wrote, made or removed
   // it since. A file the table never read has nothing of it to compare.
-  bool changedSinceLoad(const Text& path, FileOps& ops) const { return path == path_ && ops.stamp(path) != stamp_; }
+  bool changedSinceLoad(const Text& path, FileOps& ops) const { return path == source_.path && source_.changed(ops); }
 
   // The encoding the file was read in, and will be written in; a new file is
   // in the ANSI code page.
@@ -95,8 +95,7 @@ class MenteTable {
   std::vector<bool> changedOnLoad_;
   bool loadComplete_ = true;
   FileEncoding encoding_ = FileEncoding::Ansi;
-  Text path_;
-  FileStamp stamp_;
+  LoadedFile source_;
 };
 
 }  // namespace tepo

@@ -64,6 +64,14 @@ class FileOps {
 // The platform's file operations.
 FileOps& systemFileOps();
 
+// The file a table was read from (or saved to), and its stamp then.
+struct LoadedFile {
+  Text path;
+  FileStamp stamp;
+  // Whether the file is no longer as it was; from no file, nothing changed.
+  bool changed(FileOps& ops) const { return !path.empty() && ops.stamp(path) != stamp; }
+};
+
 // What a save did. When it failed, the old file is in its place byte for
 // byte, unless neither copy could be put back: then newContentsAt and
 // oldContentsAt name the files that hold them. leftovers are files the save

@@ -11,8 +11,7 @@ void MessageTable::reset() {
   msgList.assign(1, TextView());
   characters_.clear();
   msgCount = 0;
-  path_.clear();
-  loaded_ = FileStamp();
+  source_ = LoadedFile();
 }
 
 void MessageTable::append(TextView message) {
@@ -32,8 +31,7 @@ void MessageTable::append(TextView message) {
 
 void MessageTable::load(const Text& path, FileOps& ops) {
   reset();
-  path_ = path;
-  loaded_ = ops.stamp(path);
+  source_ = LoadedFile{path, ops.stamp(path)};
   std::unique_ptr<InputFile> file = openInput(path);
   read(*file);
 }
@@ -52,10 +50,10 @@ void MessageTable::read(InputFile& file) {
 }
 
 bool MessageTable::reloadIfChanged(FileOps& ops) {
-  if (path_.empty() || ops.stamp(path_) == loaded_) return false;
+  if (!source_.changed(ops)) return false;
   MessageTable fresh;
   try {
-    fresh.load(path_, ops);
+    fresh.load(source_.path, ops);
   } catch (const RuntimeError& e) {
     // More messages than a table holds: the first 32767, as at start.
     if (e.code() != ErrorCode::Overflow) return false;

@@ -57,8 +57,7 @@ class MessageTable {
   TextArena characters_;
   std::vector<TextView> msgList;
   int16_t msgCount = 0;
-  Text path_;
-  FileStamp loaded_;
+  LoadedFile source_;
 };
 
 }  // namespace tepo

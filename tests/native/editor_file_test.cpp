@@ -117,6 +117,14 @@ TEST(MenteLoad, ALoadThatStopsEarlyIsIncompleteUntilACompleteOne) {
   EXPECT_TRUE(table.loadComplete());
 }
 
+// The editor's table loaded from a tepo.dat of these bytes.
+MenteTable loadedFrom(const TempDir& dir, const std::string& bytes) {
+  dir.write("tepo.dat", bytes);
+  MenteTable table;
+  table.load(dir.text("tepo.dat"));
+  return table;
+}
+
 // Hand-written lines that the reader's rules change: the load notes the
 // first, so that a save asks before it writes them back changed.
 TEST(MenteLoad, NotesTheFirstMessageTheReaderChanged) {
@@ -136,16 +144,9 @@ TEST(MenteLoad, NotesTheFirstMessageTheReaderChanged) {
       {"the writer's own lines", "plain\r\n\"a,b\"\r\n\"  x\"\r\nsay \"hi\"\r\n\r\n\"quoted\"\r\n\"\"", -1},
   };
   TempDir dir;
-  for (const Case& c : cases) {
-    dir.write("tepo.dat", c.bytes);
-    MenteTable table;
-    table.load(dir.text("tepo.dat"));
-    EXPECT_EQ(table.firstChangedOnLoadRow(), c.firstChanged) << c.name;
-  }
+  for (const Case& c : cases) EXPECT_EQ(loadedFrom(dir, c.bytes).firstChangedOnLoadRow(), c.firstChanged) << c.name;
   // The note moves with its message, and goes once the user replaced it.
-  dir.write("tepo.dat", cases[1].bytes);
-  MenteTable table;
-  table.load(dir.text("tepo.dat"));
+  MenteTable table = loadedFrom(dir, cases[1].bytes);
   table.remove(0);
   EXPECT_EQ(table.firstChangedOnLoadRow(), 0);
   table.update(0, u"rewritten");
@@ -179,9 +180,7 @@ TEST(MenteSave, KeepsTheEncodingTheFileWasReadIn) {
   };
   TempDir dir;
   for (const Case& c : cases) {
-    dir.write("tepo.dat", c.bytes);
-    MenteTable table;
-    table.load(dir.text("tepo.dat"));
+    MenteTable table = loadedFrom(dir, c.bytes);
     EXPECT_EQ(table.encoding(), c.encoding) << c.name;
     std::vector<Text> messages = c.messages;
     messages.emplace_back();
@@ -204,9 +203,7 @@ TEST(MenteSave, AValidFileIsSavedBackByteForByte) {
   TempDir dir;
   for (FileEncoding encoding : {FileEncoding::Ansi, FileEncoding::Utf8, FileEncoding::Utf8Bom}) {
     const std::string bytes = formatFile(shapes, shapes.size(), encoding);
-    dir.write("tepo.dat", bytes);
-    MenteTable table;
-    table.load(dir.text("tepo.dat"));
+    MenteTable table = loadedFrom(dir, bytes);
     EXPECT_EQ(table.encoding(), encoding);
     EXPECT_EQ(std::vector<Text>(table.list().begin(), table.list().end() - 1), shapes);
     EXPECT_EQ(table.firstChangedOnLoadRow(), -1);

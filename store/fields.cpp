@@ -1,8 +1,29 @@
 #include "store/fields.h"
 
+#include <algorithm>
+
 namespace tepo {
 
-void FieldParser::feed(const char16_t* chunk, std::size_t length, const std::vector<std::size_t>* bad) {
+void Marks::mark(std::size_t begin, std::size_t end) {
+  if (begin >= end) return;
+  if (bits_.size() < end) bits_.resize(end, false);
+  std::fill(bits_.begin() + static_cast<std::ptrdiff_t>(begin), bits_.begin() + static_cast<std::ptrdiff_t>(end), true);
+}
+
+bool Marks::any(std::size_t begin, std::size_t end) const {
+  end = std::min(end, bits_.size());
+  for (std::size_t i = begin; i < end; ++i) {
+    if (bits_[i]) return true;
+  }
+  return false;
+}
+
+void Marks::dropFront(std::size_t n) {
+  bits_.erase(bits_.begin(), bits_.begin() + static_cast<std::ptrdiff_t>(std::min(n, bits_.size())));
+}
+
+void FieldParser::feed(const char16_t* chunk, std::size_t length, const std::vector<std::size_t>* bad,
+                       bool otherEncoding) {
   // Drop what has been consumed so that the buffer holds only the open field;
   // what was learnt of it moves along.
   if (pos_ > 0) {
@@ -10,14 +31,15 @@ void FieldParser::feed(const char16_t* chunk, std::size_t length, const std::vec
     scan_ -= pos_;
     if (start_ != Text::npos) start_ -= pos_;
     if (close_ != Text::npos) close_ -= pos_;
-    bad_.erase(bad_.begin(), bad_.begin() + static_cast<std::ptrdiff_t>(badSeen_));
-    for (std::size_t& at : bad_) at -= pos_;
-    badSeen_ = 0;
+    bad_.dropFront(pos_);
+    other_.dropFront(pos_);
     pos_ = 0;
   }
+  const std::size_t at = buffer_.size();
   if (bad) {
-    for (std::size_t at : *bad) bad_.push_back(buffer_.size() + at);
+    for (std::size_t i : *bad) bad_.mark(at + i, at + i + 1);
   }
+  if (otherEncoding) other_.mark(at, at + length);
   buffer_.append(chunk, length);
 }
 
@@ -27,28 +49,29 @@ void FieldParser::startNextField(std::size_t after) {
   lineEndInQuotes_ = false;
 }
 
-bool FieldParser::badBefore(std::size_t end) {
-  bool any = false;
-  for (; badSeen_ < bad_.size() && bad_[badSeen_] < end; ++badSeen_) any = true;
-  return any;
+bool FieldParser::take(char16_t*& field, std::size_t& length, std::size_t begin, std::size_t end, std::size_t after,
+                       bool changedByRules, bool* changed, bool* otherEncoding) {
+  if (changed) *changed = changedByRules || afterComma_ || bad_.any(pos_, after);
+  if (otherEncoding) *otherEncoding = other_.any(pos_, after);
+  field = &buffer_[0] + begin;
+  length = end - begin;
+  // A comma split the line the user wrote: the field after it is a piece too.
+  afterComma_ = after > 0 && after <= buffer_.size() && buffer_[after - 1] == u',';
+  startNextField(after);
+  return true;
 }
 
-bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed) {
+bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed, bool* otherEncoding) {
   const std::size_t size = buffer_.size();
   if (pos_ >= size) return false;
-  char16_t* data = &buffer_[0];
+  const char16_t* data = buffer_.data();
 
   if (start_ == Text::npos) {
     while (scan_ < size && data[scan_] == u' ') ++scan_;
     if (scan_ == size) {
       if (!atEnd) return false;
       // Only spaces remain: they make one empty field.
-      field = data + size;
-      length = 0;
-      if (changed) *changed = true;
-      badBefore(size);
-      startNextField(size);
-      return true;
+      return take(field, length, size, size, size, true, changed, otherEncoding);
     }
     start_ = scan_;
     if (data[start_] == u'"') ++scan_;
@@ -62,12 +85,7 @@ bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* 
     if (scan_ == size) {
       if (!atEnd) return false;
       // Never closed: the field runs to the end of the text.
-      field = data + start_ + 1;
-      length = size - start_ - 1;
-      if (changed) *changed = true;
-      badBefore(size);
-      startNextField(size);
-      return true;
+      return take(field, length, start_ + 1, size, size, true, changed, otherEncoding);
     }
     close_ = scan_++;
   }
@@ -87,16 +105,11 @@ bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* 
     after = delimiter + 1;
   }
 
-  const std::size_t contentBegin = quoted ? start_ + 1 : start_;
-  const std::size_t contentEnd = quoted ? close_ : delimiter;
   const bool trimmed = start_ > pos_;
   const bool dropped = quoted && close_ + 1 != delimiter;
-  const bool bad = badBefore(after);
-  if (changed) *changed = trimmed || dropped || lineEndInQuotes_ || bad;
-  field = data + contentBegin;
-  length = contentEnd - contentBegin;
-  startNextField(after);
-  return true;
+  const bool splitAtComma = delimiter < size && data[delimiter] == u',';
+  return take(field, length, quoted ? start_ + 1 : start_, quoted ? close_ : delimiter, after,
+              trimmed || dropped || lineEndInQuotes_ || splitAtComma, changed, otherEncoding);
 }
 
 void expandLineBreaks(char16_t* field, std::size_t length) {

@@ -7,6 +7,20 @@
 
 namespace tepo {
 
+// Positions of a buffer that carry a mark, one bit each, so that marking
+// every character of a long field costs an eighth of a byte each.
+class Marks {
+ public:
+  // Marks begin .. end - 1.
+  void mark(std::size_t begin, std::size_t end);
+  bool any(std::size_t begin, std::size_t end) const;
+  // The buffer lost its first n characters.
+  void dropFront(std::size_t n);
+
+ private:
+  std::vector<bool> bits_;  // empty until something is marked
+};
+
 // Splits text into comma-delimited fields:
 // - leading spaces before a field are skipped (a tab is an ordinary character);
 // - a field that begins with a double quote runs to the next double quote, commas
@@ -19,9 +33,13 @@ namespace tepo {
 class FieldParser {
  public:
   // bad, when given, holds the positions in chunk of characters that stand
-  // for bytes the decoder could not read.
-  void feed(const Text& chunk, const std::vector<std::size_t>* bad = nullptr) { feed(chunk.data(), chunk.size(), bad); }
-  void feed(const char16_t* chunk, std::size_t length, const std::vector<std::size_t>* bad = nullptr);
+  // for bytes the decoder could not read; otherEncoding tells that the chunk
+  // was read in another encoding than the rest of the file.
+  void feed(const Text& chunk, const std::vector<std::size_t>* bad = nullptr, bool otherEncoding = false) {
+    feed(chunk.data(), chunk.size(), bad, otherEncoding);
+  }
+  void feed(const char16_t* chunk, std::size_t length, const std::vector<std::size_t>* bad = nullptr,
+            bool otherEncoding = false);
 
   // Takes the next complete field: its characters inside the parser, which
   // the caller may change in place, valid until the next feed. Until atEnd is
@@ -30,12 +48,16 @@ class FieldParser {
   // available or, at the end, no input is left. changed, when given, tells
   // whether the field differs from what the text said: leading spaces
   // skipped, text dropped after a closing quote, a quote open across a line
-  // end or to the end, or bytes the decoder could not read.
-  bool next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed = nullptr);
+  // end or to the end, a line split at a comma (both sides), or bytes the
+  // decoder could not read. otherEncoding, when given, tells whether some of
+  // it was fed as read in the other encoding.
+  bool next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed = nullptr, bool* otherEncoding = nullptr);
 
  private:
   void startNextField(std::size_t after);
-  bool badBefore(std::size_t end);
+  // Hands out the field and notes what the rules did to it.
+  bool take(char16_t*& field, std::size_t& length, std::size_t begin, std::size_t end, std::size_t after,
+            bool changedByRules, bool* changed, bool* otherEncoding);
 
   Text buffer_;
   std::size_t pos_ = 0;  // where the open field begins
@@ -44,8 +66,9 @@ class FieldParser {
   std::size_t start_ = Text::npos;  // its first character after the spaces, once seen
   std::size_t close_ = Text::npos;  // the closing quote of a quoted field, once seen
   bool lineEndInQuotes_ = false;
-  std::vector<std::size_t> bad_;  // positions in buffer_, ascending
-  std::size_t badSeen_ = 0;       // bad_ before this index belong to fields already taken
+  bool afterComma_ = false;  // the open field began after a comma
+  Marks bad_;
+  Marks other_;
 };
 
 // Every "\n" (backslash, n) becomes CR LF, scanned left to right without

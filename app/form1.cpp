@@ -67,14 +67,24 @@ void Form1::Form_Unload() {
 }
 
 void Form1::dataRead(const Text& strFile) {
+  // A new table: a search dialog may still show the old one's messages.
+  auto table = std::make_shared<MessageTable>();
   try {
-    table_.load(strFile);
+    table->load(strFile);
   } catch (const RuntimeError&) {
     // Silent by design: the table keeps what was read before the failure.
   }
+  table_ = std::move(table);
+}
+
+std::shared_ptr<const MessageTable> Form1::currentMessages() {
+  // Messages added in Notepad meanwhile come in without a restart.
+  if (std::unique_ptr<MessageTable> fresh = table_->reloaded()) table_ = std::move(fresh);
+  return table_;
 }
 
 void Form1::quit_Click() {
+  if (!frmMente::instance().queryUnload()) return;
   notifyTray(NIM_DELETE, trayIcon_);
   ExitProcess(0);
 }
@@ -108,10 +118,9 @@ void Form1::readCursor() {
 void Form1::showMessage() {
   Text cause;
   try {
-    // Messages added in Notepad meanwhile come in without a restart.
-    table_.reloadIfChanged();
-    int16_t index = pickIndex(random_.next(), table_.count());
-    frmMsg::instance().showMessage(Text(table_.at(index)), mx);
+    std::shared_ptr<const MessageTable> messages = currentMessages();
+    int16_t index = pickIndex(random_.next(), messages->count());
+    frmMsg::instance().showMessage(Text(messages->at(index)), mx);
     return;
   } catch (const RuntimeError& e) {
     cause = e.description();
@@ -168,7 +177,7 @@ void Form1::Timer1_Timer() { showMessage(); }
 
 void Form1::mnuFind_Click() {
   // Modeless and unowned; an open dialog keeps what it shows.
-  frmSearch::instance().show(table_);
+  frmSearch::instance().show([this] { return currentMessages(); });
 }
 
 void Form1::mnuMente_Click() {
@@ -197,7 +206,8 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == kTimer1) Timer1_Timer();
       return 0;
     case WM_CLOSE:
-      // Unloading Form1 ends the program.
+      // Unloading Form1 ends the program: not before unsaved edits are asked about.
+      if (!frmMente::instance().queryUnload()) return 0;
       Form_Unload();
       DestroyWindow(hwnd());
       return 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "app/tray_icon.h"
 #include "forms/window.h"
@@ -40,10 +41,14 @@ class Form1 : public forms::Window {
   void dataRead(const Text& strFile);
 
   // The messages the icon draws from: msgList and msgCount.
-  const MessageTable& messages() const { return table_; }
+  const MessageTable& messages() const { return *table_; }
+  // The same, read again first if the file changed since; whoever holds on
+  // to it keeps what it read, while the icon moves on to a newer reading.
+  std::shared_ptr<const MessageTable> currentMessages();
 
-  // Ends the program at once, taking the icon out of the notification area first.
-  [[noreturn]] void quit_Click();
+  // Ends the program at once, taking the icon out of the notification area
+  // first; unsaved edits in the maintenance window are asked about before.
+  void quit_Click();
 
   const TrayIconRecord& trayIcon() const { return trayIcon_; }
 
@@ -70,7 +75,7 @@ class Form1 : public forms::Window {
   void mnuMente_Click();
   void mnuTenmin_Click();
 
-  MessageTable table_;
+  std::shared_ptr<MessageTable> table_ = std::make_shared<MessageTable>();
   forms::AppIcons icons_;
   TrayIconRecord trayIcon_;
   RandomSource random_;

@@ -36,14 +36,49 @@ constexpr char16_t kAskChangedElsewhere[] =
     u"このまま保存しますか？";
 constexpr char16_t kAskChangedOnLoad[] =
     u"行目のメッセージは、ファイルに書かれていたとおりには読み込めていません（先頭の空白、閉じた \" の後ろの文字、"
-    u"閉じていない \"、読めないバイトのどれかのため）。保存すると、ファイルのその部分は読み込んだとおりに"
-    u"書き換わります。このまま保存しますか？";
+    u"閉じていない \"、行を区切った , 、読めないバイトのどれかのため）。保存すると、ファイルのその部分は"
+    u"読み込んだとおりに書き換わります。このまま保存しますか？";
+constexpr char16_t kAskOtherEncoding[] =
+    u"行目のメッセージは、ファイルのほかの行と違う文字コード（{line}）で書かれていました。保存すると、この行も"
+    u"ほかの行と同じ文字コード（{file}）で書き換わります。このまま保存しますか？";
+constexpr char16_t kAskMisread[] =
+    u"行目のメッセージは、このまま {file} で保存すると、次に開いたとき別の文字コードとして読まれ、違う文字に"
+    u"なります。UTF-8（BOM 付き）で保存しますか？\r\n「いいえ」を選ぶと {file} のまま保存します。";
+constexpr char16_t kAskSaveEdits[] = u"メッセージの変更が保存されていません。tepo.dat に保存しますか？";
+constexpr wchar_t kEditsUnsaved[] = L"メッセージの変更が保存されていません";
 constexpr char16_t kAskIncomplete[] =
     u"ファイルを最後まで読み込めませんでした。読み込めなかったメッセージは、保存するとファイルから失われます。"
     u"このまま保存しますか？";
 constexpr char16_t kNewContentsAt[] = u"保存する内容は次のファイルにあります: ";
 constexpr char16_t kOldContentsAt[] = u"元の内容は次のファイルにあります: ";
 constexpr char16_t kNotRemoved[] = u"次のファイルを削除できませんでした: ";
+
+// Posted to itself when a sign-out was held up for unsaved edits.
+constexpr UINT kAskAfterSessionEnd = WM_APP + 1;
+
+// The encoding as Notepad names it.
+Text encodingName(FileEncoding encoding) {
+  switch (encoding) {
+    case FileEncoding::Ansi:
+      return u"ANSI";
+    case FileEncoding::Utf8:
+      return u"UTF-8";
+    case FileEncoding::Utf8Bom:
+      return u"UTF-8 (BOM 付き)";
+    case FileEncoding::Utf16Le:
+      return u"UTF-16 LE";
+    case FileEncoding::Utf16Be:
+      return u"UTF-16 BE";
+  }
+  return Text();
+}
+
+// The text with every {name} replaced by value.
+Text substitute(Text text, const Text& name, const Text& value) {
+  const Text key = u"{" + name + u"}";
+  for (std::size_t at; (at = text.find(key)) != Text::npos;) text.replace(at, key.size(), value);
+  return text;
+}
 
 // The design, in twips; a control in a frame is placed from the frame's corner.
 constexpr double kClientWidth = 7830;
@@ -172,17 +207,37 @@ void frmMente::setList() {
   forms::listFill(List1_, rows);
 }
 
-bool frmMente::askBeforeSave(const Text& strFile, FileOps& ops) {
-  // What another program (Notepad, a second tepo) wrote since the load would
-  // be overwritten without a word.
-  if (mente_.changedSinceLoad(strFile, ops) && !forms::confirm(hwnd(), kAskChangedElsewhere)) return false;
+bool frmMente::askBeforeSave(FileEncoding& encoding) {
   // A save writes only what the table holds: after a load that stopped early
   // the rest of the file would be gone for good.
   if (!mente_.loadComplete() && !forms::confirm(hwnd(), kAskIncomplete)) return false;
   // A hand-written line the reader's rules changed would be written back changed.
   int changedRow = mente_.firstChangedOnLoadRow();
   if (changedRow >= 0 && !forms::confirm(hwnd(), decimal(changedRow + 1) + kAskChangedOnLoad)) return false;
-  int lossyRow = mente_.firstUnrepresentableRow();
+  // A line another tool appended in the other encoding goes back in the file's.
+  int otherRow = mente_.firstOtherEncodingRow();
+  if (otherRow >= 0) {
+    const bool fileUtf8 = encoding == FileEncoding::Utf8 || encoding == FileEncoding::Utf8Bom;
+    Text question = substitute(substitute(kAskOtherEncoding, u"line", fileUtf8 ? u"ANSI" : u"UTF-8"), u"file",
+                               encodingName(encoding));
+    if (!forms::confirm(hwnd(), decimal(otherRow + 1) + question)) return false;
+  }
+  // tepo must read back what it writes: where its bytes would pass for the
+  // other encoding, the byte order mark of UTF-8 settles it.
+  int misreadRow = mente_.firstMisreadRow();
+  if (misreadRow >= 0) {
+    switch (forms::askYesNoCancel(hwnd(),
+                                  decimal(misreadRow + 1) + substitute(kAskMisread, u"file", encodingName(encoding)))) {
+      case forms::Answer::Yes:
+        encoding = FileEncoding::Utf8Bom;
+        break;
+      case forms::Answer::No:
+        break;
+      case forms::Answer::Cancel:
+        return false;
+    }
+  }
+  int lossyRow = mente_.firstUnrepresentableRow(encoding);
   if (lossyRow >= 0 && !forms::confirm(hwnd(), decimal(lossyRow + 1) + kAskLossy)) return false;
   // Saying "saved" for a message that comes back cut short, or that swallows
   // the ones after it, would mislead: ask first.
@@ -194,8 +249,11 @@ bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
   saveNote_.clear();
   SaveResult result;
   try {
-    if (!askBeforeSave(strFile, ops)) return false;
-    result = mente_.save(strFile, ops);
+    FileEncoding encoding = mente_.encoding();
+    if (!askBeforeSave(encoding)) return false;
+    // What another program (Notepad, a second tepo) wrote since the load
+    // would be overwritten without a word: asked last, right before the write.
+    result = mente_.save(strFile, ops, encoding, [this] { return forms::confirm(hwnd(), kAskChangedElsewhere); });
   } catch (const RuntimeError&) {
     forms::report(hwnd(), kSaveFailed);
     return false;
@@ -203,6 +261,7 @@ bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
     forms::report(hwnd(), kSaveFailed);
     return false;
   }
+  if (result.declined) return false;
   Text note;
   for (const Text& leftover : result.leftovers) note += u"\r\n" + Text(kNotRemoved) + leftover;
   if (!result) {
@@ -217,6 +276,44 @@ bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
   saveNote_ = note;
   if (saved_) saved_(strFile);
   return true;
+}
+
+bool frmMente::queryUnload() {
+  if (!isOpen() || !mente_.modified()) return true;
+  switch (forms::askYesNoCancel(hwnd(), kAskSaveEdits)) {
+    case forms::Answer::Yes:
+      // Through every question of a save; closes only once it is saved.
+      return dataSave(path());
+    case forms::Answer::No:
+      return true;
+    case forms::Answer::Cancel:
+      break;
+  }
+  return false;
+}
+
+LRESULT frmMente::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:
+      // The close box and Alt+F4.
+      if (queryUnload()) destroy();
+      return 0;
+    case WM_QUERYENDSESSION:
+      if (!mente_.modified()) return TRUE;
+      // Signing out would throw the edits away, and no question can wait for
+      // an answer now: Windows shows the user why tepo holds it up, and the
+      // question comes once they are back. Signing out anyway loses them.
+      ShutdownBlockReasonCreate(hwnd(), kEditsUnsaved);
+      PostMessageW(hwnd(), kAskAfterSessionEnd, 0, 0);
+      return FALSE;
+    case kAskAfterSessionEnd: {
+      const bool mayClose = queryUnload();
+      ShutdownBlockReasonDestroy(hwnd());
+      if (mayClose) destroy();
+      return 0;
+    }
+  }
+  return Window::handleMessage(message, wParam, lParam);
 }
 
 void frmMente::selectRow(int row) {
@@ -275,15 +372,21 @@ void frmMente::btnDelete_Click() {
   forms::report(hwnd(), kDeleted);
 }
 
-void frmMente::Command1_Click() { destroy(); }
+void frmMente::Command1_Click() {
+  if (queryUnload()) destroy();
+}
 
-void frmMente::mnuOpen_Click() { Form_Load(); }
+void frmMente::mnuOpen_Click() {
+  if (queryUnload()) Form_Load();
+}
 
 void frmMente::mnuSave_Click() {
   if (dataSave(path())) forms::report(hwnd(), kSaved + saveNote_);
 }
 
-void frmMente::mnuQuit_Click() { destroy(); }
+void frmMente::mnuQuit_Click() {
+  if (queryUnload()) destroy();
+}
 
 void frmMente::onDestroyed() {
   // Unloaded: the next opening reads the file again.

@@ -54,6 +54,11 @@ class frmMente : public forms::Window {
   // failure already reported); the file is then as it was.
   bool dataSave(const Text& strFile, FileOps& ops = systemFileOps());
 
+  // Whether the window may close or load again: at once without unsaved
+  // edits; with them, after the user chose to save them (and the save went
+  // through) or to throw them away.
+  bool queryUnload();
+
   const MenteTable& table() const { return mente_; }
 
   // The message file the window loads and saves; empty means the one beside
@@ -80,6 +85,7 @@ class frmMente : public forms::Window {
   void mnuQuit_Click();
 
  private:
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onDestroyed() override;
   UniqueMenu createMenuBar();
   bool createControls();
@@ -87,8 +93,9 @@ class frmMente : public forms::Window {
   Text path() const;
   // Selects a row the way the user would, so that List1_Click runs.
   void selectRow(int row);
-  // The questions before a save; false if the user declined one.
-  bool askBeforeSave(const Text& strFile, FileOps& ops);
+  // The questions before a save, which may choose another encoding to
+  // write; false if the user declined one.
+  bool askBeforeSave(FileEncoding& encoding);
   // Whether the selected row can be updated or deleted; tells the user if not.
   bool checkMessageRow(int row);
 

@@ -5,6 +5,7 @@
 // until the next addition or load.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,19 +25,14 @@ class MenteTable {
 
   // Reads the file into the table, replacing what it held. A failure raises,
   // and the table keeps every message read before it (at most 32767). The
-  // file's stamp, taken first, tells a later save whether someone else has
+  // version of the bytes read tells a later save whether someone else has
   // written the file since.
-  void load(const Text& path, FileOps& ops = systemFileOps());
+  void load(const Text& path);
   void load(InputFile& file);
 
   // False after a load that ended before the end of an existing file: a save
   // would drop the messages it did not read. A missing file loses nothing.
   bool loadComplete() const { return loadComplete_; }
-
-  // Whether the file at path, the one this table was loaded from (or saved
-  // to), is no longer as it was then: another program wrote, made or removed
-  // it since. A file the table never read has nothing of it to compare.
-  bool changedSinceLoad(const Text& path, FileOps& ops) const { return path == source_.path && source_.changed(ops); }
 
   // The encoding the file was read in, and will be written in; a new file is
   // in the ANSI code page.
@@ -45,6 +41,12 @@ class MenteTable {
   // The first message row that the reader's rules changed from what the file
   // said, and that no update has replaced since; -1 if none.
   int firstChangedOnLoadRow() const;
+  // The same for rows whose line was in the other of the code page and UTF-8
+  // than the file's encoding, which a save writes in the file's.
+  int firstOtherEncodingRow() const;
+
+  // Whether messages were added, updated or deleted since the last load or save.
+  bool modified() const { return modified_; }
 
   const std::vector<Text>& list() const { return menteList; }
   int16_t count() const { return menteCount; }
@@ -69,33 +71,50 @@ class MenteTable {
   // changing nothing, unless isMessageRow(row).
   int remove(int row);
 
-  // The file's contents for the messages (the slots past them are not written).
-  // lossy tells whether some character had no form in the code page.
-  std::string fileBytes(bool* lossy = nullptr) const;
+  // The file's contents for the messages (the slots past them are not
+  // written), in the table's encoding unless another is given. lossy tells
+  // whether some character had no form in it.
+  std::string fileBytes(bool* lossy = nullptr) const { return fileBytes(encoding_, lossy); }
+  std::string fileBytes(FileEncoding encoding, bool* lossy = nullptr) const;
 
-  // The first message row that loses characters in the code page, or -1.
-  int firstUnrepresentableRow() const;
+  // The first message row that loses characters in the encoding (by default
+  // the table's), or -1.
+  int firstUnrepresentableRow() const { return firstUnrepresentableRow(encoding_); }
+  int firstUnrepresentableRow(FileEncoding encoding) const;
 
   // The first message row that would not come back from the file as it is, or -1.
   int firstUncarriableRow() const;
 
+  // The first message row that, saved in the table's encoding, the reader
+  // would take for the other of the code page and UTF-8, or -1.
+  int firstMisreadRow() const;
+
   // Writes the messages to path through a temporary file, in the encoding
-  // the file was read in; on failure the old file stays as it was. The
-  // messages never change by saving; the stamp becomes the new file's.
-  SaveResult save(const Text& path, FileOps& ops);
+  // given (by default the one the file was read in); on failure the old file
+  // stays as it was. Last, right before the write, the file on disk is
+  // compared with what this table read or wrote there: if someone else
+  // changed it since, mayOverwrite is asked (again after every new change),
+  // and a false answer writes nothing and returns declined. The messages
+  // never change by saving; the encoding and the version become the new
+  // file's.
+  SaveResult save(const Text& path, FileOps& ops, const std::function<bool()>& mayOverwrite = nullptr);
+  SaveResult save(const Text& path, FileOps& ops, FileEncoding encoding,
+                  const std::function<bool()>& mayOverwrite = nullptr);
 
  private:
-  void appendRead(TextView message, bool changed);
-  template <typename Read>
-  void loadWith(Read read);
+  void appendRead(TextView message, const FieldNote& note);
+  void read(InputFile& file);
 
   std::vector<Text> menteList;
   int16_t menteCount = 0;
-  // Per slot: the reader changed the message from what the file said.
-  std::vector<bool> changedOnLoad_;
+  // Per slot: what the reader noted of the message.
+  std::vector<FieldNote> notes_;
   bool loadComplete_ = true;
+  bool modified_ = false;
   FileEncoding encoding_ = FileEncoding::Ansi;
-  LoadedFile source_;
+  // The file last read or written, and what it held then.
+  Text sourcePath_;
+  FileVersion sourceVersion_;
 };
 
 }  // namespace tepo

@@ -16,4 +16,15 @@ bool confirm(HWND owner, const Text& text) {
   return MessageBoxW(owner, wide(text), kTitle, MB_OKCANCEL | MB_DEFBUTTON1 | MB_SETFOREGROUND) == IDOK;
 }
 
+Answer askYesNoCancel(HWND owner, const Text& text) {
+  switch (MessageBoxW(owner, wide(text), kTitle, MB_YESNOCANCEL | MB_DEFBUTTON1 | MB_SETFOREGROUND)) {
+    case IDYES:
+      return Answer::Yes;
+    case IDNO:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
+}
+
 }  // namespace tepo::forms

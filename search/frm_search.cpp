@@ -25,8 +25,8 @@ frmSearch& frmSearch::instance() {
   return form;
 }
 
-bool frmSearch::show(const MessageTable& messages) {
-  msgList_ = &messages;
+bool frmSearch::show(Messages messages) {
+  messages_ = std::move(messages);
   if (!isOpen() && !createWindow()) return false;
   ShowWindow(hwnd(), SW_SHOW);
   SetForegroundWindow(hwnd());
@@ -104,10 +104,12 @@ void frmSearch::onDestroyed() {
   listBrush_.reset();
   text2Font_.reset();
   hits_ = SearchHits();
+  msgList_.reset();
 }
 
 void frmSearch::cmdSearch_Click() {
   const Text searchText = forms::windowText(text1_);
+  msgList_ = messages_();
   const std::vector<TextView>& msgList = msgList_->list();
   hits_ = findHits(msgList, searchText);
 
@@ -122,8 +124,7 @@ void frmSearch::cmdSearch_Click() {
 
 void frmSearch::List1_Click() {
   const int row = forms::listSelection(List1_);
-  if (row < 0) return;
-  // The table as it stands now; a position it no longer holds clears the box.
+  if (row < 0 || !msgList_) return;
   forms::setWindowText(Text2_, hitDetail(hits_, row, msgList_->list()));
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "forms/window.h"
@@ -28,10 +30,12 @@ class frmSearch : public forms::Window {
     kText2,
   };
 
-  // Opens the window on the messages it searches, which stay readable as
-  // long as it is open, or brings the open one forward with its contents
-  // kept. False if the system could not create it.
-  bool show(const MessageTable& messages);
+  // Where the messages come from: the table as it stands when a search runs.
+  using Messages = std::function<std::shared_ptr<const MessageTable>()>;
+
+  // Opens the window on the messages it searches, or brings the open one
+  // forward with its contents kept. False if the system could not create it.
+  bool show(Messages messages);
 
   HWND Frame1() const { return Frame1_; }
   HWND text1() const { return text1_; }
@@ -62,7 +66,10 @@ class frmSearch : public forms::Window {
   HWND Frame4_ = nullptr;
   HWND Command1_ = nullptr;
 
-  const MessageTable* msgList_ = nullptr;
+  Messages messages_;
+  // The table the last search went through: its rows show its messages,
+  // whatever the icon has read since.
+  std::shared_ptr<const MessageTable> msgList_;
   UniqueBrush listBrush_;
   UniqueFont text2Font_;
   SearchHits hits_;

@@ -26,6 +26,9 @@ std::string encode(const Text& text, bool* lossy = nullptr);
 // Length of the text in bytes once converted.
 std::size_t byteLength(const Text& text);
 
+// Whether the code page has the character itself, not only a look-alike.
+bool hasCharacter(char16_t c);
+
 // True when the byte starts a two-byte character in the code page.
 bool isLeadByte(unsigned char byte);
 

@@ -105,4 +105,11 @@ std::string encode(const Text& text, bool* lossy) {
 
 std::size_t byteLength(const Text& text) { return encode(text).size(); }
 
+bool hasCharacter(char16_t c) {
+  const Text one(1, c);
+  bool lossy = false;
+  std::string bytes = encode(one, &lossy);
+  return !lossy && decode(bytes) == one;
+}
+
 }  // namespace tepo::ansi

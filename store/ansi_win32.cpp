@@ -1,6 +1,8 @@
 // The ANSI calls of the program: the system code page through the Win32 API.
 #include <windows.h>
 
+#include <bitset>
+
 #include "store/ansi.h"
 
 namespace tepo::ansi {
@@ -101,5 +103,27 @@ std::string encode(const Text& text, bool* lossy) {
 }
 
 std::size_t byteLength(const Text& text) { return convert(text, 0, nullptr).size(); }
+
+bool hasCharacter(char16_t c) {
+  // Learnt 256 characters at a time, each page once: there and back in two
+  // calls, a character the code page has comes back as itself.
+  static std::bitset<0x10000> has;
+  static std::bitset<0x100> learnt;
+  const unsigned page = c >> 8;
+  if (!learnt[page]) {
+    learnt[page] = true;
+    Text all(0x100, u'\0');
+    for (unsigned i = 0; i < 0x100; ++i) all[i] = static_cast<char16_t>(page << 8 | i);
+    try {
+      Text back = decode(convert(all, WC_NO_BEST_FIT_CHARS, nullptr));
+      if (back.size() == all.size()) {
+        for (unsigned i = 0; i < 0x100; ++i) has[page << 8 | i] = back[i] == all[i];
+      }
+    } catch (const RuntimeError&) {
+      // A page the system will not convert has nothing of the code page.
+    }
+  }
+  return has[c];
+}
 
 }  // namespace tepo::ansi

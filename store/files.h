@@ -36,8 +36,48 @@ struct FileStamp {
   bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 
-// The steps of writing a file through a temporary one beside it, and the
-// stamp that tells whether someone else wrote it meanwhile.
+// What a file holds, as far as a change by someone else goes: whether it
+// exists, and its size and a hash of its bytes, which tell a change that
+// kept the size and the last-write time (FAT's clock ticks every 2 seconds).
+struct FileVersion {
+  bool exists = false;
+  uint64_t size = 0;
+  uint64_t hash = 0;
+  bool operator==(const FileVersion& other) const {
+    return exists == other.exists && size == other.size && hash == other.hash;
+  }
+  bool operator!=(const FileVersion& other) const { return !(*this == other); }
+};
+
+// The version of bytes as they go by, block after block.
+class VersionOf {
+ public:
+  void add(const char* bytes, std::size_t size);
+  FileVersion version() const { return FileVersion{true, size_, hash_}; }
+
+ private:
+  uint64_t size_ = 0;
+  uint64_t hash_ = 14695981039346656037ull;
+};
+
+// A file read through another, taking its version on the way.
+class VersionedInput : public InputFile {
+ public:
+  explicit VersionedInput(InputFile& file) : file_(file) {}
+  std::size_t read(char* buffer, std::size_t size) override {
+    std::size_t got = file_.read(buffer, size);
+    version_.add(buffer, got);
+    return got;
+  }
+  FileVersion version() const { return version_.version(); }
+
+ private:
+  InputFile& file_;
+  VersionOf version_;
+};
+
+// The steps of writing a file through a temporary one beside it, and what
+// tells whether someone else wrote it meanwhile.
 class FileOps {
  public:
   using Handle = void*;
@@ -59,17 +99,22 @@ class FileOps {
   virtual bool remove(const Text& path) = 0;
   // One call, no read: cheap enough for every click on the icon.
   virtual FileStamp stamp(const Text& path) = 0;
+  // Reads the whole file; a missing one does not exist, one that cannot be
+  // read raises.
+  virtual FileVersion version(const Text& path);
 };
 
 // The platform's file operations.
 FileOps& systemFileOps();
 
-// The file a table was read from (or saved to), and its stamp then.
+// The file a table was read from, and its stamp then. Until known, the
+// table may not hold what the file holds: the next look reads it again.
 struct LoadedFile {
   Text path;
   FileStamp stamp;
-  // Whether the file is no longer as it was; from no file, nothing changed.
-  bool changed(FileOps& ops) const { return !path.empty() && ops.stamp(path) != stamp; }
+  bool known = false;
+  // Whether the file must be read again; from no file, never.
+  bool changed(FileOps& ops) const { return !path.empty() && (!known || ops.stamp(path) != stamp); }
 };
 
 // What a save did. When it failed, the old file is in its place byte for
@@ -78,6 +123,8 @@ struct LoadedFile {
 // made and could not remove.
 struct SaveResult {
   bool saved = false;
+  // The user would not overwrite what someone else wrote: nothing was done.
+  bool declined = false;
   Text newContentsAt;
   Text oldContentsAt;
   std::vector<Text> leftovers;

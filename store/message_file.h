@@ -1,6 +1,7 @@
 // Reading and writing tepo.dat: one message per line, line breaks inside a
 // message written as "\n". The file is in the ANSI code page unless it was
-// saved as UTF-8 elsewhere (Notepad does so); tepo writes it back as it was.
+// saved as UTF-8 or UTF-16 elsewhere (Notepad does so); tepo writes it back
+// as it was.
 #pragma once
 
 #include <functional>
@@ -16,21 +17,42 @@ enum class FileEncoding {
   Ansi,     // the system's ANSI code page: every file tepo makes
   Utf8,     // UTF-8 without a byte order mark
   Utf8Bom,  // UTF-8 after the byte order mark EF BB BF
+  Utf16Le,  // UTF-16 little endian after FF FE: Notepad's "Unicode"
+  Utf16Be,  // UTF-16 big endian after FE FF: Notepad's "Unicode big endian"
 };
 
-// Takes one message, valid only during the call. changed tells that the
-// reader's rules made it differ from what the file said (see FieldParser).
-using MessageSink = std::function<void(TextView message, bool changed)>;
+// What the reader knows of one message beyond its text.
+struct FieldNote {
+  // Its rules made it differ from what the file said (see FieldParser).
+  bool changed = false;
+  // Its line is in the other of the code page and UTF-8 than the file's
+  // own encoding: a line another tool appended, say.
+  bool otherEncoding = false;
+};
+
+// Takes one message, valid only during the call.
+using MessageSink = std::function<void(TextView message, const FieldNote& note)>;
+
+// What the reader learnt of the file as a whole.
+struct ReadFacts {
+  FileEncoding encoding = FileEncoding::Ansi;
+  // The last bytes are part of a character that never ends: a writer may be
+  // at work on the file.
+  bool endsInsideCharacter = false;
+};
 
 // Reads every field of the file and hands each, with "\n" expanded to CR LF,
-// to store in file order. The file is UTF-8 when it begins with the byte order
-// mark, or when all of it is UTF-8 with some character beyond ASCII; otherwise
-// it is in the ANSI code page. encoding, when given, learns which before the
-// first message is stored. A failure to open or read the file raises after the
-// messages read before it are stored, and so does anything store raises; the
-// file is closed on every path.
-void readMessageFile(const Text& path, const MessageSink& store, FileEncoding* encoding = nullptr);
-void readMessages(InputFile& file, const MessageSink& store, FileEncoding* encoding = nullptr);
+// to store in file order. The byte order marks of UTF-8 and UTF-16 say what
+// the file is. Without one, each line is read in the code page or as UTF-8,
+// whichever reads it (a line that both read goes to the reading that holds
+// fewer characters nobody types); the file's own encoding is the one of its
+// first line that only one of them reads, else UTF-8 if some line beyond
+// ASCII reads as both, else the code page. facts, when given, are filled in
+// as soon as they are known. A failure to open or read the file raises after
+// the messages read before it are stored, and so does anything store
+// raises; the file is closed on every path.
+void readMessageFile(const Text& path, const MessageSink& store, ReadFacts* facts = nullptr);
+void readMessages(InputFile& file, const MessageSink& store, ReadFacts* facts = nullptr);
 
 // One message as the writer puts it on its line, without the line end: CR LF
 // becomes "\n", and a message that the reader would split or trim (a comma,
@@ -39,8 +61,8 @@ void readMessages(InputFile& file, const MessageSink& store, FileEncoding* encod
 Text formatLine(const Text& message);
 
 // The file's whole contents for these messages: each line followed by CR LF,
-// in the encoding (the byte order mark first for Utf8Bom). lossy tells
-// whether some character had no form in it.
+// in the encoding, its byte order mark first. lossy tells whether some
+// character had no form in it.
 std::string formatFile(const std::vector<Text>& messages, std::size_t count, FileEncoding encoding = FileEncoding::Ansi,
                        bool* lossy = nullptr);
 
@@ -54,5 +76,12 @@ bool formatCannotCarry(const Text& message);
 
 // Whether a message loses characters in the encoding.
 bool hasUnrepresentable(const Text& message, FileEncoding encoding = FileEncoding::Ansi);
+
+// The first of the messages that the bytes formatFile made of them in the
+// encoding would not give back, because the reader takes some of their lines
+// for the other of the code page and UTF-8; -1 if all read back as they
+// were written (what no line can carry is formatCannotCarry's to tell).
+int firstMisreadMessage(const std::string& bytes, const std::vector<Text>& messages, std::size_t count,
+                        FileEncoding encoding);
 
 }  // namespace tepo

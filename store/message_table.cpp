@@ -12,6 +12,7 @@ void MessageTable::reset() {
   characters_.clear();
   msgCount = 0;
   source_ = LoadedFile();
+  moved_ = doubtful_ = doubted_ = false;
 }
 
 void MessageTable::append(TextView message) {
@@ -31,9 +32,23 @@ void MessageTable::append(TextView message) {
 
 void MessageTable::load(const Text& path, FileOps& ops) {
   reset();
-  source_ = LoadedFile{path, ops.stamp(path)};
-  std::unique_ptr<InputFile> file = openInput(path);
-  read(*file);
+  source_.path = path;
+  const FileStamp before = ops.stamp(path);
+  source_.stamp = before;
+  ReadFacts facts;
+  try {
+    std::unique_ptr<InputFile> file = openInput(path);
+    read(*file, &facts);
+  } catch (const RuntimeError& e) {
+    // No file is a state like any other, and so is a file of more messages
+    // than a table holds; after any other failure the next look tries again.
+    source_.known =
+        e.code() == ErrorCode::FileNotFound || (e.code() == ErrorCode::Overflow && ops.stamp(path) == before);
+    throw;
+  }
+  moved_ = ops.stamp(path) != before;
+  doubtful_ = facts.endsInsideCharacter;
+  source_.known = !moved_ && !doubtful_;
 }
 
 void MessageTable::load(InputFile& file) {
@@ -41,24 +56,49 @@ void MessageTable::load(InputFile& file) {
   read(file);
 }
 
-void MessageTable::read(InputFile& file) {
+void MessageTable::read(InputFile& file, ReadFacts* facts) {
   try {
-    readMessages(file, [this](TextView message, bool) { append(message); });
+    readMessages(
+        file, [this](TextView message, const FieldNote&) { append(message); }, facts);
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }
 }
 
-bool MessageTable::reloadIfChanged(FileOps& ops) {
-  if (!source_.changed(ops)) return false;
-  MessageTable fresh;
+std::unique_ptr<MessageTable> MessageTable::reloaded(FileOps& ops) {
+  if (!source_.changed(ops)) return nullptr;
+  auto fresh = std::make_unique<MessageTable>();
   try {
-    fresh.load(source_.path, ops);
+    fresh->load(source_.path, ops);
   } catch (const RuntimeError& e) {
-    // More messages than a table holds: the first 32767, as at start.
-    if (e.code() != ErrorCode::Overflow) return false;
+    if (e.code() != ErrorCode::Overflow) {
+      // Gone (some editors save by delete and rename), locked or unreadable:
+      // the messages held stay. A missing file is looked at again once it
+      // is back.
+      source_.known = fresh->source_.known;
+      source_.stamp = fresh->source_.stamp;
+      return nullptr;
+    }
   }
-  *this = std::move(fresh);
+  if (fresh->moved_) {
+    source_.known = false;
+    return nullptr;
+  }
+  const bool doubtful = fresh->doubtful_ || (fresh->msgCount == 0 && msgCount > 0);
+  if (doubtful && !(doubted_ && doubtedStamp_ == fresh->source_.stamp)) {
+    source_.known = false;
+    doubted_ = true;
+    doubtedStamp_ = fresh->source_.stamp;
+    return nullptr;
+  }
+  fresh->source_.known = true;
+  return fresh;
+}
+
+bool MessageTable::reloadIfChanged(FileOps& ops) {
+  std::unique_ptr<MessageTable> fresh = reloaded(ops);
+  if (!fresh) return false;
+  *this = std::move(*fresh);
   return true;
 }
 

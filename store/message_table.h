@@ -2,9 +2,11 @@
 // file order, entry msgCount is one spare empty text.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "store/files.h"
+#include "store/message_file.h"
 #include "store/runtime.h"
 #include "store/text_arena.h"
 
@@ -33,16 +35,22 @@ class MessageTable {
   void append(TextView message);
 
   // Reads the file into the table, replacing what it held. A failure raises,
-  // and the table keeps every message read before it. The file's stamp is
-  // taken first, so that a change made while it is read is seen later.
+  // and the table keeps every message read before it. The table knows the
+  // file only after a read that went to its end while the file's stamp held
+  // still and that ended on a whole character; otherwise (the file locked
+  // or being written) the next reload reads it again.
   void load(const Text& path, FileOps& ops = systemFileOps());
   void load(InputFile& file);
 
-  // Reads the file the table was last loaded from again, as load does, if
-  // its stamp is no longer the one it had then: one call when nothing
-  // changed. A file that cannot be read now (being written, locked, gone)
-  // leaves the table as it was, to be tried again next time. True if the
-  // table changed.
+  // A new reading of the file the table was last loaded from, if its stamp
+  // is no longer the one it had then (one call when nothing changed) or the
+  // table never knew it. Null when nothing changed, and when the file
+  // cannot be read whole now: the messages held stay, and the next call
+  // tries again. A reading that may have met a writer (it ends inside a
+  // character, or is empty where messages were held) is taken only when
+  // the next call finds the file the same.
+  std::unique_ptr<MessageTable> reloaded(FileOps& ops = systemFileOps());
+  // The same, in place; true if the table changed.
   bool reloadIfChanged(FileOps& ops = systemFileOps());
 
   // Raises SubscriptOutOfRange outside 0 .. count(), the spare empty entry included.
@@ -52,12 +60,17 @@ class MessageTable {
   int16_t count() const { return msgCount; }
 
  private:
-  void read(InputFile& file);
+  void read(InputFile& file, ReadFacts* facts = nullptr);
 
   TextArena characters_;
   std::vector<TextView> msgList;
   int16_t msgCount = 0;
   LoadedFile source_;
+  bool moved_ = false;     // the file's stamp changed while it was read
+  bool doubtful_ = false;  // the reading may have met a writer
+  // A doubtful reading seen before, at this stamp: seen twice, it stands.
+  bool doubted_ = false;
+  FileStamp doubtedStamp_;
 };
 
 }  // namespace tepo

@@ -1,5 +1,7 @@
 #include "store/files.h"
 
+#include <memory>
+
 namespace tepo {
 
 namespace {
@@ -46,6 +48,30 @@ SaveResult recover(FileOps& ops, const Text& path, const Text& tempPath, const T
 }
 
 }  // namespace
+
+void VersionOf::add(const char* bytes, std::size_t size) {
+  // FNV-1a: a change by someone else is no attack.
+  for (std::size_t i = 0; i < size; ++i) {
+    hash_ ^= static_cast<unsigned char>(bytes[i]);
+    hash_ *= 1099511628211ull;
+  }
+  size_ += size;
+}
+
+FileVersion FileOps::version(const Text& path) {
+  std::unique_ptr<InputFile> file;
+  try {
+    file = openInput(path);
+  } catch (const RuntimeError& e) {
+    if (e.code() == ErrorCode::FileNotFound) return FileVersion();
+    throw;
+  }
+  VersionedInput versioned(*file);
+  std::unique_ptr<char[]> block(new char[64 * 1024]);
+  while (versioned.read(block.get(), 64 * 1024) > 0) {
+  }
+  return versioned.version();
+}
 
 SaveResult saveAtomically(FileOps& ops, const Text& path, const std::string& bytes) {
   SaveResult result;

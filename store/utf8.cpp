@@ -2,19 +2,7 @@
 
 namespace tepo::utf8 {
 
-namespace {
-
-// The character at p, in n bytes: its length (1 to 4) and code point, or
-// length 0 when ill-formed; then skip is how many bytes one U+FFFD stands
-// for, and cut tells whether the bytes merely ended inside a character.
-struct Character {
-  std::size_t length = 0;
-  char32_t code = 0;
-  std::size_t skip = 1;
-  bool cut = false;
-};
-
-Character character(const unsigned char* p, std::size_t n) {
+Character characterAt(const unsigned char* p, std::size_t n) {
   Character c;
   const unsigned b = p[0];
   std::size_t trail;
@@ -49,23 +37,6 @@ Character character(const unsigned char* p, std::size_t n) {
   return c;
 }
 
-}  // namespace
-
-std::size_t wellFormedPrefix(const char* bytes, std::size_t length, bool& illFormed) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes);
-  illFormed = false;
-  std::size_t i = 0;
-  while (i < length) {
-    const Character c = character(p + i, length - i);
-    if (c.length == 0) {
-      illFormed = !c.cut;
-      break;
-    }
-    i += c.length;
-  }
-  return i;
-}
-
 std::size_t completePrefix(const char* bytes, std::size_t length) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
   // Back over at most three trail bytes to the byte that starts the last character.
@@ -74,7 +45,7 @@ std::size_t completePrefix(const char* bytes, std::size_t length) {
     --start;
     if ((p[start] & 0xC0) != 0x80) break;
   }
-  return start < length && character(p + start, length - start).cut ? start : length;
+  return start < length && characterAt(p + start, length - start).cut ? start : length;
 }
 
 void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<std::size_t>* bad) {
@@ -86,7 +57,7 @@ void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<st
       out += static_cast<char16_t>(p[i++]);
       continue;
     }
-    const Character c = character(p + i, length - i);
+    const Character c = characterAt(p + i, length - i);
     if (c.length == 0) {
       if (bad) bad->push_back(out.size());
       out += u'\uFFFD';

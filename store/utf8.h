@@ -10,10 +10,17 @@
 
 namespace tepo::utf8 {
 
-// How much of the bytes is well-formed UTF-8 in whole characters. illFormed
-// tells whether it stopped at bytes that are no UTF-8, rather than at a
-// character cut off by the end of the bytes.
-std::size_t wellFormedPrefix(const char* bytes, std::size_t length, bool& illFormed);
+// The character that starts the bytes: its length (1 to 4) and code point,
+// or length 0 when the bytes there are no UTF-8; then skip is how many bytes
+// one U+FFFD stands for, and cut tells whether the bytes merely ended inside
+// a character.
+struct Character {
+  std::size_t length = 0;
+  char32_t code = 0;
+  std::size_t skip = 1;
+  bool cut = false;
+};
+Character characterAt(const unsigned char* bytes, std::size_t length);
 
 // How much of the bytes ends on a whole character.
 std::size_t completePrefix(const char* bytes, std::size_t length);

@@ -80,6 +80,11 @@ class FailingOps : public FileOps {
     if (writtenElsewhere) stamp.writeTime += 1;
     return stamp;
   }
+  FileVersion version(const Text& path) override {
+    FileVersion version = real().version(path);
+    if (writtenElsewhere) version.hash += 1;
+    return version;
+  }
 
   std::set<Text> temps;
   // The steps that put bytes on the disk and files in place, in their order.

@@ -72,11 +72,13 @@ TEST(MenteLoad, MoreThan32767FieldsKeepsTheFirst32767AndRaises) {
   EXPECT_TRUE(table.list().back().empty());
 }
 
-// A file whose reading fails after its first block, as on a drive that went away.
+// A file whose reading fails after its first block, as on a drive that went
+// away; or, whole, one that ends there.
 class BrokenFile : public InputFile {
  public:
-  explicit BrokenFile(std::string first) : first_(std::move(first)) {}
+  explicit BrokenFile(std::string first, bool whole = false) : first_(std::move(first)), whole_(whole) {}
   std::size_t read(char* buffer, std::size_t size) override {
+    if (served_ && whole_) return 0;
     if (served_) raise(ErrorCode::DeviceIo);
     served_ = true;
     std::size_t n = std::min(size, first_.size());
@@ -86,6 +88,7 @@ class BrokenFile : public InputFile {
 
  private:
   std::string first_;
+  bool whole_;
   bool served_ = false;
 };
 
@@ -139,8 +142,12 @@ TEST(MenteLoad, NotesTheFirstMessageTheReaderChanged) {
       {"doubled quotes", "\"He said \"\"no\"\"\"\r\n", 0},
       {"leading blanks", "x\r\ny\r\n  indented\r\n", 2},
       {"a lead byte before the line end", "ok\r\nbad\x81\r\n", 1},
-      {"bytes of no character", "\xFF\xFE\r\n", 0},
-      {"UTF-8 with a byte of no character", "\xEF\xBB\xBFok\r\n\xE3\x81\r\n", 1},
+      {"bytes of no character", "ok\r\n\xFF\xFE\r\n", 1},
+      {"UTF-8 with a byte of no character", "\xEF\xBB\xBFok\r\n\xE3\r\n", 1},
+      {"a comma typed in Notepad",
+       "\x83\x89\x83\x93\x83\x60\x82\xCD"
+       "1,000\x89\x7E\r\n",
+       0},
       {"the writer's own lines", "plain\r\n\"a,b\"\r\n\"  x\"\r\nsay \"hi\"\r\n\r\n\"quoted\"\r\n\"\"", -1},
   };
   TempDir dir;
@@ -151,6 +158,17 @@ TEST(MenteLoad, NotesTheFirstMessageTheReaderChanged) {
   EXPECT_EQ(table.firstChangedOnLoadRow(), 0);
   table.update(0, u"rewritten");
   EXPECT_EQ(table.firstChangedOnLoadRow(), -1);
+}
+
+// The text in UTF-16, little or big endian.
+std::string utf16(const Text& text, bool bigEndian) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
 }
 
 // Files as Notepad saves them: read in their own encoding, and written back in
@@ -177,6 +195,17 @@ TEST(MenteSave, KeepsTheEncodingTheFileWasReadIn) {
        {u"こんにちは", u"ソ表\r\n"},
        "\x92\xC7\x89\xC1\r\n"},
       {"ASCII", "hello\r\n", FileEncoding::Ansi, {u"hello"}, "\x92\xC7\x89\xC1\r\n"},
+      // Notepad's "Unicode" and "Unicode big endian".
+      {"UTF-16 LE",
+       utf16(u"\uFEFFこんにちは\r\n絵文字 😀\r\n", false),
+       FileEncoding::Utf16Le,
+       {u"こんにちは", u"絵文字 😀"},
+       utf16(u"追加\r\n", false)},
+      {"UTF-16 BE",
+       utf16(u"\uFEFFこんにちは\r\n", true),
+       FileEncoding::Utf16Be,
+       {u"こんにちは"},
+       utf16(u"追加\r\n", true)},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -201,7 +230,8 @@ TEST(MenteSave, AValidFileIsSavedBackByteForByte) {
                                     u"say \"hi\"", u"trailing ", u"\ttab", u"日本語ソ表", u"ｶﾀｶﾅ", u"C:\\",
                                     u"a\\\r\nb"};
   TempDir dir;
-  for (FileEncoding encoding : {FileEncoding::Ansi, FileEncoding::Utf8, FileEncoding::Utf8Bom}) {
+  for (FileEncoding encoding :
+       {FileEncoding::Ansi, FileEncoding::Utf8, FileEncoding::Utf8Bom, FileEncoding::Utf16Le, FileEncoding::Utf16Be}) {
     const std::string bytes = formatFile(shapes, shapes.size(), encoding);
     MenteTable table = loadedFrom(dir, bytes);
     EXPECT_EQ(table.encoding(), encoding);
@@ -211,6 +241,35 @@ TEST(MenteSave, AValidFileIsSavedBackByteForByte) {
     ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
     EXPECT_EQ(dir.read("tepo.dat"), bytes);
   }
+}
+
+// Every kanji of the code page followed by 。, added and saved as the code
+// page's bytes, comes back as it was; where those bytes would pass for UTF-8
+// the save is told, and in UTF-8 with its mark they come back too.
+TEST(MenteSave, TepoReadsBackWhatItWrote) {
+  int misread = 0, kanji = 0;
+  for (unsigned lead = 0x88; lead <= 0xFC; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
+      const Text one = ansi::decode(bytes);
+      if (one.size() != 1 || one[0] < 0x4E00 || one[0] > 0x9FFF || ansi::encode(one) != bytes) continue;
+      ++kanji;
+      MenteTable table;
+      table.add(one + u"。");
+      const bool told = table.firstMisreadRow() == 0;
+      misread += told;
+      const std::string written = table.fileBytes(told ? FileEncoding::Utf8Bom : FileEncoding::Ansi);
+      if (!told) {
+        ASSERT_EQ(written, bytes + "\x81\x42\r\n");
+      }
+      BrokenFile file(written, true);
+      MenteTable back;
+      back.load(file);
+      ASSERT_EQ(back.list(), table.list()) << written;
+    }
+  }
+  std::printf("%d kanji and 。: %d read back as UTF-8 unless saved with the mark\n", kanji, misread);
+  EXPECT_GT(kanji, 6000);
 }
 
 TEST(MenteFileBytes, ShiftJisLinesWithCrLfAndBackslashN) {

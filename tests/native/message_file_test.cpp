@@ -9,6 +9,7 @@
 #include "store/message_file.h"
 #include "store/message_table.h"
 #include "temp_dir.h"
+#include "tests/failing_ops.h"
 
 namespace tepo {
 namespace {
@@ -35,7 +36,7 @@ class ChunkedFile : public InputFile {
 std::vector<Text> readBytes(const std::string& bytes, std::size_t chunk = 1 << 20) {
   ChunkedFile file(bytes, chunk);
   std::vector<Text> out;
-  readMessages(file, [&](TextView m, bool) { out.emplace_back(m); });
+  readMessages(file, [&](TextView m, const FieldNote&) { out.emplace_back(m); });
   return out;
 }
 
@@ -162,6 +163,34 @@ TEST(MessageTable, ReloadsAChangedFileAndKeepsItsMessagesWhileItCannotBeRead) {
   dir.write("tepo.dat", "a\r\nb\r\nc\r\n");
   EXPECT_TRUE(table.reloadIfChanged());
   EXPECT_EQ(table.count(), 3);
+
+  // A writer at work: the file ends inside a character, or is empty for a
+  // moment. The messages held stay; found the same at the next look, the
+  // file is taken as it is.
+  for (const char* meanwhile : {"a\r\nb\r\nc\r\nd\x82", ""}) {
+    const int16_t held = table.count();
+    dir.write("tepo.dat", meanwhile);
+    EXPECT_FALSE(table.reloadIfChanged());
+    EXPECT_EQ(table.count(), held);
+    EXPECT_TRUE(table.reloadIfChanged());
+    EXPECT_EQ(table.count(), meanwhile[0] ? 4 : 0);
+  }
+
+  // The stamp moved while the file was read: never taken, always tried again.
+  struct Moving : testing::FailingOps {
+    FileStamp stamp(const Text& path) override {
+      FileStamp stamp = FailingOps::stamp(path);
+      stamp.writeTime += ++calls;
+      return stamp;
+    }
+    uint64_t calls = 0;
+  } moving;
+  dir.write("tepo.dat", "x\r\n");
+  EXPECT_FALSE(table.reloadIfChanged(moving));
+  EXPECT_FALSE(table.reloadIfChanged(moving));
+  EXPECT_EQ(table.count(), 0);
+  EXPECT_TRUE(table.reloadIfChanged());
+  EXPECT_EQ(table.at(0), u"x");
 }
 
 TEST(ShiftJis, TrailByteBackslashIsNotALineBreak) {
@@ -197,34 +226,92 @@ TEST(Utf8, ByteOrderMarkIsNoText) {
   EXPECT_EQ(m[1], u"world");
 }
 
-// Which encoding a file is in, whatever block boundaries the reads make.
-TEST(Utf8, TheWholeFileDecidesTheEncoding) {
+// Which encoding each line is read in, whatever block boundaries the reads
+// make; the file's own encoding is the one a save writes.
+TEST(Encoding, EveryLineReadsAsItWasWritten) {
   struct Case {
     const char* name;
     std::string bytes;
     FileEncoding encoding;
-    Text first;
+    std::vector<Text> messages;
+    std::vector<std::size_t> otherEncoding = {};  // messages read in the other encoding
+    bool endsInsideCharacter = false;
   };
+  const std::string utf16le("\xFF\xFE\x42\x30\r\0\n\0\x3D\xD8\x00\xDE", 12);
+  const std::string utf16be("\xFE\xFF\x30\x42\0\r\0\n", 8);
   const Case cases[] = {
       {"UTF-8 after ASCII",
        "ascii\r\n"
        u8"日本語\r\n",
-       FileEncoding::Utf8, u"ascii"},
-      {"UTF-8 with a character cut off at the end", u8"日本語\r\n\xE6\x97", FileEncoding::Ansi, u"譌･譛ｬ隱・"},
-      {"Shift-JIS that starts like UTF-8", "\xE6\x97\xA5\x82\xA0\r\n", FileEncoding::Ansi, u"譌･あ"},
-      {"ASCII", "plain\r\n", FileEncoding::Ansi, u"plain"},
-      {"only the byte order mark", "\xEF\xBB\xBF", FileEncoding::Utf8Bom, u""},
-      {"nothing", "", FileEncoding::Ansi, u""},
+       FileEncoding::Utf8,
+       {u"ascii", u"日本語"}},
+      {"UTF-8 with a character cut off at the end",
+       u8"日本語\r\n\xE6\x97",
+       FileEncoding::Utf8,
+       {u"日本語", u"\uFFFD"},
+       {},
+       true},
+      {"Shift-JIS that starts like UTF-8", "\xE6\x97\xA5\x82\xA0\r\n", FileEncoding::Ansi, {u"譌･あ"}},
+      {"ASCII", "plain\r\n", FileEncoding::Ansi, {u"plain"}},
+      {"only the byte order mark", "\xEF\xBB\xBF", FileEncoding::Utf8Bom, {}},
+      {"nothing", "", FileEncoding::Ansi, {}},
+      {"half-width kana that pass for UTF-8", "\xCA\xB2\xC3\xB8\r\n", FileEncoding::Ansi, {u"ﾊｲﾃｸ"}},
+      {"a kanji and 。 that pass for UTF-8", "\xEA\xA3\x81\x42\r\n", FileEncoding::Ansi, {u"凜。"}},
+      {"short Japanese in UTF-8 that the code page reads too", u8"こんにちは\r\n", FileEncoding::Utf8, {u"こんにちは"}},
+      {"accents and emoji", u8"café 😀\r\n", FileEncoding::Utf8, {u"café 😀"}},
+      {"a line either reads goes with the file",
+       "\xE4\xB8\x81\x42\r\n\x82\xA0\r\n",
+       FileEncoding::Ansi,
+       {u"荳。", u"あ"}},
+      {"a Shift-JIS line appended to UTF-8",
+       u8"日本語\r\n"
+       "\x82\xA0\x82\xA2\r\n",
+       FileEncoding::Utf8,
+       {u"日本語", u"あい"},
+       {1}},
+      {"a UTF-8 line appended to Shift-JIS",
+       "\x82\xA0\r\n"
+       u8"日本語\r\n",
+       FileEncoding::Ansi,
+       {u"あ", u"日本語"},
+       {1}},
+      {"a Shift-JIS line after the UTF-8 mark",
+       "\xEF\xBB\xBF"
+       u8"日本語\r\n"
+       "\x82\xA0\r\n",
+       FileEncoding::Utf8Bom,
+       {u"日本語", u"あ"},
+       {1}},
+      {"UTF-16 little endian", utf16le, FileEncoding::Utf16Le, {u"あ", u"😀"}},
+      {"UTF-16 big endian", utf16be, FileEncoding::Utf16Be, {u"あ"}},
+      {"UTF-16 cut inside a unit",
+       std::string("\xFF\xFE"
+                   "a\0b",
+                   5),
+       FileEncoding::Utf16Le,
+       {u"a\uFFFD"},
+       {},
+       true},
   };
   for (const Case& c : cases) {
     for (std::size_t chunk : {1u, 2u, 5u, 1024u}) {
       ChunkedFile file(c.bytes, chunk);
-      FileEncoding encoding = FileEncoding::Utf8;
+      ReadFacts facts;
+      facts.encoding = FileEncoding::Utf16Be;
       std::vector<Text> out;
+      std::vector<std::size_t> other;
       readMessages(
-          file, [&](TextView m, bool) { out.emplace_back(m); }, &encoding);
-      EXPECT_EQ(encoding, c.encoding) << c.name << " in chunks of " << chunk;
-      EXPECT_EQ(out.empty() ? Text() : out[0], c.first) << c.name << " in chunks of " << chunk;
+          file,
+          [&](TextView m, const FieldNote& note) {
+            if (note.otherEncoding) other.push_back(out.size());
+            out.emplace_back(m);
+          },
+          &facts);
+      const std::string where = std::string(c.name) + " in chunks of " + std::to_string(chunk);
+      EXPECT_EQ(facts.encoding, c.encoding) << where;
+      EXPECT_EQ(out, c.messages) << where;
+      EXPECT_EQ(other, c.otherEncoding) << where;
+      EXPECT_EQ(facts.endsInsideCharacter, c.endsInsideCharacter) << where;
     }
   }
 }

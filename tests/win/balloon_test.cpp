@@ -251,6 +251,24 @@ TEST_F(BalloonTest, EmptyTableShowsAnEmptyBalloonOrTheComplaint) {
   EXPECT_GT(complaints, 0);
 }
 
+// The file was held by another program (a sync client, a virus scan at
+// logon) when tepo read it: the next click reads it again, though the file
+// itself did not change since.
+TEST_F(BalloonTest, AFileThatCouldNotBeReadIsReadAgainAtTheNextClick) {
+  const std::wstring file = folder_.file(L"tepo.dat");
+  tepo::testing::writeFileBytes(file, tepo::testing::shiftJis(L"読めた\r\n"));
+  {
+    tepo::UniqueFile held(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    Form1::instance().dataRead(reinterpret_cast<const char16_t*>(file.c_str()));
+    ASSERT_EQ(Form1::instance().messages().count(), 0);
+    clickIcon(WM_LBUTTONUP);
+    EXPECT_NE(labelText(), L"読めた");
+  }
+  clickIcon(WM_LBUTTONUP);
+  EXPECT_EQ(labelText(), L"読めた");
+}
+
 TEST_F(BalloonTest, OverflowingMessageShowsTheComplaint) {
   useMessages(std::wstring(5462, L'x') + L"\r\n");
   clickIcon(WM_LBUTTONUP);

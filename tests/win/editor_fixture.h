@@ -83,6 +83,13 @@ class MenteFixture : public ::testing::Test {
   std::wstring file_ = folder_.file(L"tepo.dat");
 };
 
+// The questions before another program's change is overwritten, and before
+// unsaved edits are left.
+const std::wstring kChangedElsewhere =
+    L"ファイルは、開いた後にほかのプログラムで変更されています。保存すると、その変更は失われます。"
+    L"このまま保存しますか？";
+const std::wstring kAskSaveEdits = L"メッセージの変更が保存されていません。tepo.dat に保存しますか？";
+
 // Cancel for the question with this text, OK for every other box.
 inline std::function<int(const std::wstring&)> cancelOn(const std::wstring& question) {
   return [question](const std::wstring& text) { return text == question ? IDCANCEL : IDOK; };

@@ -22,13 +22,13 @@ const std::wstring kSaveFailed = L"ファイル保存に失敗しました";
 const std::wstring kUncarriable =
     L"行目のメッセージは、\" で始まるか、\" と共に , か先頭の空白を含むか、CR LF の組でない CR か LF、"
     L"または \\n という並びを含むため、次に開いたとき元どおりに読み込めません。このまま保存しますか？";
-const std::wstring kChangedElsewhere =
-    L"ファイルは、開いた後にほかのプログラムで変更されています。保存すると、その変更は失われます。"
-    L"このまま保存しますか？";
 const std::wstring kChangedOnLoad =
     L"行目のメッセージは、ファイルに書かれていたとおりには読み込めていません（先頭の空白、閉じた \" の後ろの文字、"
-    L"閉じていない \"、読めないバイトのどれかのため）。保存すると、ファイルのその部分は読み込んだとおりに"
-    L"書き換わります。このまま保存しますか？";
+    L"閉じていない \"、行を区切った , 、読めないバイトのどれかのため）。保存すると、ファイルのその部分は"
+    L"読み込んだとおりに書き換わります。このまま保存しますか？";
+const std::wstring kOtherEncoding =
+    L"行目のメッセージは、ファイルのほかの行と違う文字コード（ANSI）で書かれていました。保存すると、この行も"
+    L"ほかの行と同じ文字コード（UTF-8）で書き換わります。このまま保存しますか？";
 const std::wstring kIncomplete =
     L"ファイルを最後まで読み込めませんでした。読み込めなかったメッセージは、保存するとファイルから失われます。"
     L"このまま保存しますか？";
@@ -224,12 +224,40 @@ TEST_F(MenteSaving, AFileAnotherProgramChangedIsNotOverwrittenUnasked) {
   // Its own save changed nothing behind its back.
   EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
 
-  // The file layer's stamp is what tells.
+  // A one-letter fix that keeps the size and, on FAT, the write time.
+  FILETIME written{};
+  {
+    UniqueFile f(CreateFileW(file_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    GetFileTime(f.get(), nullptr, nullptr, &written);
+  }
+  writeFile("A\r\nb\r\nC\r\nD\r\n");
+  {
+    UniqueFile f(
+        CreateFileW(file_.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    SetFileTime(f.get(), nullptr, nullptr, &written);
+  }
+  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(kChangedElsewhere)), kChangedElsewhere);
+  EXPECT_EQ(fileBytes(), "A\r\nb\r\nC\r\nD\r\n");
+
+  // The file layer's version is what tells.
   FailingOps elsewhere;
   elsewhere.writtenElsewhere = true;
   EXPECT_EQ(answering([&] { EXPECT_FALSE(form().dataSave(toText(file_), elsewhere)); }, answerCancel),
             kChangedElsewhere);
   EXPECT_TRUE(elsewhere.calls.empty());
+
+  // Notepad saves while another question of the save is up: asked last.
+  ASSERT_EQ(menu(frmMente::kMnuOpen), L"");
+  typeText(L"\"quoted\" first");
+  click(frmMente::kBtnAdd);
+  const std::string meanwhile = kABCD + "saved while the question was up\r\n";
+  EXPECT_EQ(menu(frmMente::kMnuSave,
+                 [&](const std::wstring& text) {
+                   if (text == L"5" + kUncarriable) writeFile(meanwhile);
+                   return text == kChangedElsewhere ? IDCANCEL : IDOK;
+                 }),
+            L"5" + kUncarriable + L"|" + kChangedElsewhere);
+  EXPECT_EQ(fileBytes(), meanwhile);
 }
 
 // Lines written by hand that the reader's rules changed: a save names the
@@ -244,6 +272,17 @@ TEST_F(MenteSaving, HandWrittenLinesTheReaderChangedAreAskedAboutByRow) {
       {"\x81\x45 ok\r\nok\r\nbad\x81\r\n", L"3" + kChangedOnLoad},
       // The character bad bytes become, where the file holds it: nothing to ask.
       {"\x92\x86\x8D\x95\x81\x45\r\n", L""},
+      // A comma typed in Notepad: a save would write two lines.
+      {"ok\r\n\x83\x89\x83\x93\x83\x60\x82\xCD"
+       "1,000\x89\x7E\x82\xC5\x82\xB5\x82\xBD\r\n",
+       L"2" + kChangedOnLoad},
+      // Notepad's "Unicode", little and big endian: saved back as it was.
+      {std::string("\xFF\xFE\x42\x30\r\0\n\0", 8), L""},
+      {std::string("\xFE\xFF\x30\x42\0\r\0\n", 8), L""},
+      // A Shift-JIS line appended to UTF-8 goes back as UTF-8.
+      {u8"日本語\r\n"
+       "\x82\xA0\r\n",
+       L"2" + kOtherEncoding},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);
@@ -256,6 +295,35 @@ TEST_F(MenteSaving, HandWrittenLinesTheReaderChangedAreAskedAboutByRow) {
     EXPECT_EQ(fileBytes(), c.bytes);
     form().destroy();
   }
+}
+
+// tepo reads back what it writes. 凜。 in Shift-JIS is well-formed UTF-8 too,
+// but reads as ꣁB, which nobody types: saved as the code page's, it comes
+// back. 荳。 would come back as 丁B: the save says so and offers UTF-8 with
+// its mark, which comes back everywhere.
+TEST_F(MenteSaving, WhatTepoSavesReadsBackAsTheUserWroteIt) {
+  const std::wstring misread =
+      L"1行目のメッセージは、このまま ANSI で保存すると、次に開いたとき別の文字コードとして読まれ、違う文字に"
+      L"なります。UTF-8（BOM 付き）で保存しますか？\r\n「いいえ」を選ぶと ANSI のまま保存します。";
+  open(nullptr);
+  typeText(L"凜。");
+  click(frmMente::kBtnAdd);
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(fileBytes(), "\xEA\xA3\x81\x42\r\n");
+  EXPECT_EQ(mainMessages(), std::vector<Text>{u"凜。"});
+
+  pick(0);
+  typeText(L"荳。");
+  click(frmMente::kBtnUpdate);
+  EXPECT_EQ(menu(frmMente::kMnuSave, answerCancel), misread);
+  EXPECT_EQ(fileBytes(), "\xEA\xA3\x81\x42\r\n");
+  EXPECT_EQ(menu(frmMente::kMnuSave), misread + L"|" + kSaved);
+  EXPECT_EQ(fileBytes(),
+            "\xEF\xBB\xBF"
+            u8"荳。\r\n");
+  EXPECT_EQ(mainMessages(), std::vector<Text>{u"荳。"});
+  // The file says what it is now: nothing more to ask.
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
 }
 
 // A load that stopped early: saving would drop what was not read, so the user

@@ -253,46 +253,100 @@ TEST_F(MenteWindow, ShowingItAgainWhileOpenDoesNotReload) {
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"A", L"B", L"C", L"D", L"E"}));
 }
 
-TEST_F(MenteWindow, OpenMenuDiscardsEditsAndKeepsTheEditBox) {
+TEST_F(MenteWindow, OpenMenuDiscardsEditsOnNoAndKeepsTheEditBox) {
   open(&kABCD);
   pick(1);
   EXPECT_EQ(click(frmMente::kBtnDelete), L"削除します。よろしいですか？|削除しました");
   ASSERT_EQ(rows().size(), 4u);
   typeText(L"typed");
-  EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
+  EXPECT_EQ(menu(frmMente::kMnuOpen, answerNo), kAskSaveEdits);
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"A", L"B", L"C", L"D"}));
   EXPECT_EQ(selected(), -1);
   EXPECT_EQ(text1(), L"typed");
+  // Nothing edited since: nothing to ask.
+  EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
 }
 
 struct CloseCase {
   const char* name;
   std::function<void(HWND)> close;
+  bool reloads;  // FILE > 開く: the window stays and reads the file again
 };
 
-TEST_F(MenteWindow, EveryWayOfClosingUnloadsAtOnceAndTheNextOpeningReloads) {
+// Every way out of unsaved edits asks first: Cancel keeps the window and the
+// edits, No throws them away, Yes saves them and goes on only once saved.
+// Without edits nothing is asked.
+TEST_F(MenteWindow, EveryWayOutOfUnsavedEditsAsksFirst) {
   const CloseCase cases[] = {
-      {"menu", [](HWND w) { SendMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuQuit, 0), 0); }},
-      {"button", [](HWND w) { SendMessageW(GetDlgItem(w, frmMente::kCommand1), BM_CLICK, 0, 0); }},
-      {"close box", [](HWND w) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {"menu", [](HWND w) { SendMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuQuit, 0), 0); }, false},
+      {"button", [](HWND w) { SendMessageW(GetDlgItem(w, frmMente::kCommand1), BM_CLICK, 0, 0); }, false},
+      {"close box", [](HWND w) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, false},
+      {"open", [](HWND w) { SendMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuOpen, 0), 0); }, true},
   };
   for (const CloseCase& c : cases) {
     SCOPED_TRACE(c.name);
+    // Closed, or read again from the file, whose last line is last.
+    auto done = [&](HWND w, const std::wstring& last) {
+      return c.reloads ? IsWindow(w) && rows().back() == last : !IsWindow(w);
+    };
     open(&kABCD);
-    typeText(L"unsaved");
-    click(frmMente::kBtnAdd);
-    ASSERT_EQ(rows().size(), 5u);
     HWND w = hwnd();
     EXPECT_EQ(answering([&] { c.close(w); }), L"");
-    EXPECT_FALSE(IsWindow(w));
-    EXPECT_FALSE(form().isOpen());
-    EXPECT_EQ(fileBytes(), kABCD);
+    EXPECT_TRUE(done(w, L"D"));
 
-    EXPECT_EQ(open(nullptr), L"");
-    EXPECT_EQ(rows().size(), 4u);
-    EXPECT_EQ(text1(), L"");
+    open(&kABCD);
+    w = hwnd();
+    typeText(L"unsaved");
+    click(frmMente::kBtnAdd);
+    EXPECT_EQ(answering([&] { c.close(w); }, answerCancel), kAskSaveEdits);
+    EXPECT_TRUE(IsWindow(w));
+    EXPECT_EQ(rows().size(), 5u);
+    // Yes, then Cancel on a question of the save: nothing saved, nothing closed.
+    writeFile(kABCD + "Notepad\r\n");
+    EXPECT_EQ(answering([&] { c.close(w); }, cancelOn(kChangedElsewhere)), kAskSaveEdits + L"|" + kChangedElsewhere);
+    EXPECT_TRUE(IsWindow(w));
+    EXPECT_EQ(rows().size(), 5u);
+    EXPECT_EQ(fileBytes(), kABCD + "Notepad\r\n");
+
+    EXPECT_EQ(answering([&] { c.close(w); }, answerNo), kAskSaveEdits);
+    EXPECT_TRUE(done(w, L"Notepad"));
+    EXPECT_EQ(fileBytes(), kABCD + "Notepad\r\n");
+    form().destroy();
+
+    open(&kABCD);
+    w = hwnd();
+    typeText(L"saved");
+    click(frmMente::kBtnAdd);
+    EXPECT_EQ(answering([&] { c.close(w); }), kAskSaveEdits);
+    EXPECT_TRUE(done(w, L"saved"));
+    EXPECT_EQ(fileBytes(), kABCD + "saved\r\n");
+    EXPECT_EQ(mainTable().count(), 5);
     form().destroy();
   }
+}
+
+// Signing out with unsaved edits: Windows is told to wait, and the question
+// comes once the user is back; without edits nothing holds the sign-out up.
+TEST_F(MenteWindow, SigningOutWithUnsavedEditsIsHeldUpForTheQuestion) {
+  open(&kABCD);
+  EXPECT_EQ(SendMessageW(hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  typeText(L"unsaved");
+  click(frmMente::kBtnAdd);
+  std::wstring asked = answering(
+      [&] {
+        EXPECT_EQ(SendMessageW(hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+        waitFor([] { return false; }, 300);
+      },
+      answerCancel);
+  EXPECT_EQ(asked, kAskSaveEdits);
+  EXPECT_TRUE(form().isOpen());
+  EXPECT_EQ(answering([&] {
+              SendMessageW(hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+              waitFor([&] { return !form().isOpen(); }, 3000);
+            }),
+            kAskSaveEdits);
+  EXPECT_FALSE(form().isOpen());
+  EXPECT_EQ(fileBytes(), kABCD + "unsaved\r\n");
 }
 
 TEST_F(MenteWindow, LargestTableLoadsAndListsInFull) {
@@ -356,6 +410,23 @@ TEST(MenteProgram, PopupMenuItemOpensTheWindowOnceWithTheFilesMessages) {
     PostMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuSave, 0), 0);
     ASSERT_TRUE(waitFor([&] { return answerer.count() == 1; }));
     EXPECT_EQ(answerer.texts(), L"データを保存しました!");
+  }
+  EXPECT_EQ(readFileBytes(tepo.dataFile()), "one\r\ntwo\r\nthree\r\n");
+
+  // Quit with an edit not saved: Cancel keeps the program, No ends it
+  // without writing.
+  SetWindowTextW(GetDlgItem(w, frmMente::kText1), L"four");
+  {
+    MessageBoxAnswerer answerer(tepo.pid(), answerOk);
+    PostMessageW(GetDlgItem(w, frmMente::kBtnAdd), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return answerer.count() == 2; }));
+  }
+  for (int answer : {IDCANCEL, IDNO}) {
+    MessageBoxAnswerer answerer(tepo.pid(), [answer](const std::wstring&) { return answer; });
+    PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kQuit, 0), 0);
+    ASSERT_TRUE(waitFor([&] { return answerer.count() == 1; }));
+    EXPECT_EQ(answerer.texts(), kAskSaveEdits);
+    EXPECT_EQ(tepo.exited(1000), answer == IDNO);
   }
   EXPECT_EQ(readFileBytes(tepo.dataFile()), "one\r\ntwo\r\nthree\r\n");
 }

@@ -499,6 +499,8 @@ std::wstring messageBoxText(HWND box) {
 }
 
 void pressButton(HWND box, int id) {
+  // OK, for a question with Yes, No and Cancel, is Yes.
+  if (id == IDOK && !GetDlgItem(box, IDOK)) id = IDYES;
   HWND button = GetDlgItem(box, id);
   if (button) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));

@@ -138,7 +138,7 @@ COLORREF screenPixel(HWND window, int x, int y);
 // A message box of the given process with the caption "tepo", or nullptr.
 HWND findMessageBox(DWORD pid);
 std::wstring messageBoxText(HWND box);
-// Presses IDOK or IDCANCEL.
+// Presses IDOK (IDYES where the box has no OK), IDNO or IDCANCEL.
 void pressButton(HWND box, int id);
 
 // Answers message boxes on a thread of its own while the test thread is
@@ -160,5 +160,6 @@ class MessageBoxAnswerer {
 
 inline int answerOk(const std::wstring&) { return IDOK; }
 inline int answerCancel(const std::wstring&) { return IDCANCEL; }
+inline int answerNo(const std::wstring&) { return IDNO; }
 
 }  // namespace tepo::testing

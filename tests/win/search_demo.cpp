@@ -2,6 +2,7 @@
 // for the given number of milliseconds (default 20000): a picture for the read-me.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "harness.h"
@@ -18,14 +19,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
                                                   L"今日の目標：ひとつだけ片付ける。\r\n"
                                                   L"明日は明日の風が吹く。\r\n"
                                                   L"背筋を伸ばして、深呼吸。\\nはい、吸って……吐いて……\r\n"));
-  MessageTable messages;
+  auto messages = std::make_shared<MessageTable>();
   try {
-    messages.load(Text(reinterpret_cast<const char16_t*>(file.c_str())));
+    messages->load(Text(reinterpret_cast<const char16_t*>(file.c_str())));
   } catch (const RuntimeError&) {
     return 1;
   }
   frmSearch& form = frmSearch::instance();
-  if (!form.show(messages)) return 1;
+  if (!form.show([messages] { return messages; })) return 1;
   SetWindowPos(form.hwnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
   SetWindowTextW(form.text1(), L"。");
   {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ class SearchFixture : public ::testing::Test {
  protected:
   void TearDown() override {
     frmSearch::instance().destroy();
-    msgList_.reset();
+    msgList_ = std::make_shared<MessageTable>();
   }
 
   // The file as the editor writes it, one line per message, "\n" for a break.
@@ -36,9 +37,11 @@ class SearchFixture : public ::testing::Test {
     writeFileBytes(folder_.file(L"tepo.dat"), shiftJis(lines));
     loadFile(folder_.file(L"tepo.dat"));
   }
+  // A new table each time, as Form1 reads a changed file into one.
   void loadFile(const std::wstring& path) {
+    msgList_ = std::make_shared<MessageTable>();
     try {
-      msgList_.load(Text(reinterpret_cast<const char16_t*>(path.c_str())));
+      msgList_->load(Text(reinterpret_cast<const char16_t*>(path.c_str())));
     } catch (const RuntimeError&) {
       // As the program's loader: silent, keeping what was read.
     }
@@ -47,7 +50,7 @@ class SearchFixture : public ::testing::Test {
   frmSearch& form() { return frmSearch::instance(); }
 
   void open() {
-    ASSERT_TRUE(form().show(msgList_));
+    ASSERT_TRUE(form().show([this] { return msgList_; }));
     waitFor([] { return false; }, 50);
   }
 
@@ -75,7 +78,7 @@ class SearchFixture : public ::testing::Test {
 
   TempFolder folder_;
   // The messages the dialog searches, as Form1's would be.
-  MessageTable msgList_;
+  std::shared_ptr<MessageTable> msgList_ = std::make_shared<MessageTable>();
 };
 
 }  // namespace tepo::testing

@@ -65,6 +65,11 @@ TEST(TrayProcess, TheNextBalloonFollowsTheFileAsItChanges) {
   EXPECT_EQ(click(), L"こんにちは 😀");
   writer.reset();
   EXPECT_EQ(click(), L"書き終えた");
+
+  // Notepad's "Unicode": UTF-16 little endian after its mark.
+  const std::wstring unicode = L"\uFEFFユニコードで保存 😀\r\n";
+  writeFileBytes(tepo.dataFile(), std::string(reinterpret_cast<const char*>(unicode.data()), 2 * unicode.size()));
+  EXPECT_EQ(click(), L"ユニコードで保存 😀");
 }
 
 // The screen's dots per inch, as the programs started while it lives see it.

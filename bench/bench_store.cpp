@@ -3,11 +3,20 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+// psapi.h needs windows.h first.
+#include <psapi.h>
+#else
+#include <sys/resource.h>
+#endif
 
 #include "editor/mente_table.h"
 #include "search/match.h"
@@ -15,6 +24,7 @@
 #include "store/files.h"
 #include "store/message_file.h"
 #include "store/message_table.h"
+#include "store/utf8.h"
 
 using namespace tepo;
 
@@ -94,9 +104,61 @@ void longFields() {
   systemFileOps().remove(path);
 }
 
+// The most memory the process has held so far, in bytes.
+double peakMemory() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof(counters);
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+  return static_cast<double>(counters.PeakWorkingSetSize);
+#else
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) * 1024.0;
+#endif
+}
+
+// A file of bytes that are no character in either encoding, one field long:
+// what the load costs in memory beyond what the process held before, per
+// byte of the file. Run in a process of its own, since the peak never falls.
+int badBytes(std::size_t megabytes) {
+  const Text path = besideExecutable(u"bench-bad.dat");
+  {
+    // Written a block at a time, so that the file's bytes are not the peak.
+    FileOps& ops = systemFileOps();
+    Text temp;
+    FileOps::Handle h = ops.createTemp(path, temp);
+    std::string block;
+    while (block.size() < (1u << 20)) block += "\x85\x40";  // a row the code page leaves empty
+    bool written = h != nullptr;
+    for (std::size_t i = 0; written && i < megabytes; ++i) written = ops.write(h, block.data(), block.size());
+    if (h) ops.close(h);
+    if (!written || !ops.move(temp, path)) {
+      std::fprintf(stderr, "cannot write the benchmark file\n");
+      return 1;
+    }
+  }
+  const double before = peakMemory();
+  auto start = std::chrono::steady_clock::now();
+  MessageTable table;
+  try {
+    table.load(path);
+  } catch (const RuntimeError&) {
+  }
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  const double grown = peakMemory() - before;
+  std::printf(
+      "bad bytes, one field, %3zu MB: load %8.1f ms, peak memory %7.1f MB more, %.2f bytes per byte (%zu "
+      "characters)\n",
+      megabytes, ms, grown / 1048576.0, grown / static_cast<double>(megabytes << 20), table.at(0).size());
+  systemFileOps().remove(path);
+  return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "bad-bytes") return badBytes(std::strtoul(argv[2], nullptr, 10));
   const Text path = besideExecutable(u"bench-tepo.dat");
   std::string bytes;
   {
@@ -123,6 +185,27 @@ int main() {
   });
   std::printf("load:   %8.2f ms  floor (read + one decode) %8.2f ms  ratio %.2f  (%d messages, %zu chars)\n", load,
               floorLoad, load / floorLoad, table.count(), decoded);
+  {
+    // The same messages as Notepad saves them in UTF-8, against one UTF-8 decoding.
+    const Text utf8Path = besideExecutable(u"bench-utf8.dat");
+    MessageTable asRead;
+    asRead.load(path);
+    std::vector<Text> messages(asRead.list().begin(), asRead.list().end() - 1);
+    const std::string utf8Bytes = formatFile(messages, messages.size(), FileEncoding::Utf8);
+    if (saveAtomically(systemFileOps(), utf8Path, utf8Bytes)) {
+      double floorUtf8 = medianMs(runs, [&] { decoded = utf8::decode(readAll(utf8Path)).size(); });
+      MessageTable utf8Table;
+      double loadUtf8 = medianMs(runs, [&] {
+        try {
+          utf8Table.load(utf8Path);
+        } catch (const RuntimeError&) {
+        }
+      });
+      std::printf("load UTF-8: %8.2f ms  floor (read + one decode) %8.2f ms  ratio %.2f  (%zu bytes)\n", loadUtf8,
+                  floorUtf8, loadUtf8 / floorUtf8, utf8Bytes.size());
+      systemFileOps().remove(utf8Path);
+    }
+  }
 
   // The editor's copy of the table is what a save writes.
   MenteTable mente;

@@ -39,7 +39,8 @@ constexpr Range kTyped[] = {
 }  // namespace
 
 bool nobodyTypes(char32_t c) {
-  if (c < 0x80) return false;
+  // Kana and kanji first: most of a Japanese line.
+  if ((c >= 0x3000 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF) || c < 0x80) return false;
   if (c < 0xA0) return true;
   if ((c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000) return true;
   for (const Range& r : kTyped) {

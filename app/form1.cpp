@@ -7,9 +7,9 @@
 #include "app/module1.h"
 #include "balloon/frm_msg.h"
 #include "editor/frm_mente.h"
+#include "files/files.h"
 #include "forms/screen.h"
 #include "search/frm_search.h"
-#include "store/files.h"
 
 namespace tepo {
 
@@ -48,7 +48,8 @@ bool Form1::load() {
 
 void Form1::Form_Load() {
   // Beside the program, wherever it was started from.
-  dataRead(besideExecutable(u"tepo.dat"));
+  messageFile_ = besideExecutable(u"tepo.dat");
+  dataRead(messageFile_);
   random_.seedFromClock();
   ShowWindow(hwnd(), SW_HIDE);
 
@@ -182,7 +183,7 @@ void Form1::mnuFind_Click() {
 
 void Form1::mnuMente_Click() {
   // A save there changes the file: the icon's messages follow it at once.
-  frmMente::instance().show(hwnd(), [this](const Text& savedFile) { dataRead(savedFile); });
+  frmMente::instance().show(hwnd(), messageFile_, [this](const Text& savedFile) { dataRead(savedFile); });
 }
 
 void Form1::onTaskbarCreated() {

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/pick.h"
 #include "app/tray_icon.h"
 #include "forms/window.h"
+#include "messages/message_table.h"
 #include "platform/win32.h"
-#include "store/message_table.h"
-#include "store/pick.h"
-#include "store/runtime.h"
+#include "runtime/runtime.h"
 
 namespace tepo {
 
@@ -39,6 +39,12 @@ class Form1 : public forms::Window {
   // Replaces the message table with the file's messages; failures are silent
   // and keep what was read.
   void dataRead(const Text& strFile);
+
+  // The message file: tepo.dat beside the program, decided once at load;
+  // the maintenance window edits the same one. Tests point it at a scratch
+  // folder.
+  const Text& messageFile() const { return messageFile_; }
+  void setMessageFile(const Text& path) { messageFile_ = path; }
 
   // The messages the icon draws from: msgList and msgCount.
   const MessageTable& messages() const { return *table_; }
@@ -75,6 +81,7 @@ class Form1 : public forms::Window {
   void mnuMente_Click();
   void mnuTenmin_Click();
 
+  Text messageFile_;
   std::shared_ptr<MessageTable> table_ = std::make_shared<MessageTable>();
   forms::AppIcons icons_;
   TrayIconRecord trayIcon_;

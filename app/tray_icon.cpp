@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "store/ansi.h"
+#include "encodings/ansi.h"
 
 namespace tepo {
 

@@ -1,10 +1,10 @@
 #include "balloon/frm_msg.h"
 
 #include "balloon/geometry.h"
+#include "balloon/measure.h"
 #include "forms/controls.h"
 #include "forms/screen.h"
 #include "platform/win32.h"
-#include "store/measure.h"
 
 namespace tepo {
 

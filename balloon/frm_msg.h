@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "forms/window.h"
-#include "store/runtime.h"
+#include "runtime/runtime.h"
 
 namespace tepo {
 

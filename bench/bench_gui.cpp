@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "harness.h"
+#include "driver/driver.h"
 
 using namespace tepo::testing;
 

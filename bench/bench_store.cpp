@@ -19,12 +19,12 @@
 #endif
 
 #include "editor/mente_table.h"
+#include "encodings/ansi.h"
+#include "encodings/utf8.h"
+#include "files/files.h"
+#include "messages/message_file.h"
+#include "messages/message_table.h"
 #include "search/match.h"
-#include "store/ansi.h"
-#include "store/files.h"
-#include "store/message_file.h"
-#include "store/message_table.h"
-#include "store/utf8.h"
 
 using namespace tepo;
 

@@ -95,9 +95,10 @@ frmMente& frmMente::instance() {
   return form;
 }
 
-void frmMente::show(HWND owner, SavedHandler saved) {
+void frmMente::show(HWND owner, const Text& messageFile, SavedHandler saved) {
   saved_ = std::move(saved);
   if (!isOpen()) {
+    messageFile_ = messageFile;
     if (!icons_.big) icons_ = forms::loadAppIcons();
     forms::WindowDesign design;
     design.className = kClassName;
@@ -183,8 +184,6 @@ bool frmMente::createControls() {
   return true;
 }
 
-Text frmMente::path() const { return messageFile_.empty() ? besideExecutable(u"tepo.dat") : messageFile_; }
-
 void frmMente::Form_Load() {
   dataRead(path());
   setList();
@@ -245,37 +244,36 @@ bool frmMente::askBeforeSave(FileEncoding& encoding) {
   return uncarriableRow < 0 || forms::confirm(hwnd(), decimal(uncarriableRow + 1) + kAskUncarriable);
 }
 
-bool frmMente::dataSave(const Text& strFile, FileOps& ops) {
-  saveNote_.clear();
+frmMente::SaveOutcome frmMente::dataSave(const Text& strFile, FileOps& ops) {
+  SaveOutcome outcome;
   SaveResult result;
   try {
     FileEncoding encoding = mente_.encoding();
-    if (!askBeforeSave(encoding)) return false;
+    if (!askBeforeSave(encoding)) return outcome;
     // What another program (Notepad, a second tepo) wrote since the load
     // would be overwritten without a word: asked last, right before the write.
     result = mente_.save(strFile, ops, encoding, [this] { return forms::confirm(hwnd(), kAskChangedElsewhere); });
   } catch (const RuntimeError&) {
     forms::report(hwnd(), kSaveFailed);
-    return false;
+    return outcome;
   } catch (const std::bad_alloc&) {
     forms::report(hwnd(), kSaveFailed);
-    return false;
+    return outcome;
   }
-  if (result.declined) return false;
-  Text note;
-  for (const Text& leftover : result.leftovers) note += u"\r\n" + Text(kNotRemoved) + leftover;
+  if (result.declined) return outcome;
+  for (const Text& leftover : result.leftovers) outcome.note += u"\r\n" + Text(kNotRemoved) + leftover;
   if (!result) {
     // The old file is in its place unless both copies had to stay elsewhere;
     // then the user learns where they are. The main table keeps its messages.
     Text text = kSaveFailed;
     if (!result.newContentsAt.empty()) text += u"\r\n" + Text(kNewContentsAt) + result.newContentsAt;
     if (!result.oldContentsAt.empty()) text += u"\r\n" + Text(kOldContentsAt) + result.oldContentsAt;
-    forms::report(hwnd(), text + note);
-    return false;
+    forms::report(hwnd(), text + outcome.note);
+    return outcome;
   }
-  saveNote_ = note;
+  outcome.saved = true;
   if (saved_) saved_(strFile);
-  return true;
+  return outcome;
 }
 
 bool frmMente::queryUnload() {
@@ -283,7 +281,7 @@ bool frmMente::queryUnload() {
   switch (forms::askYesNoCancel(hwnd(), kAskSaveEdits)) {
     case forms::Answer::Yes:
       // Through every question of a save; closes only once it is saved.
-      return dataSave(path());
+      return dataSave(path()).saved;
     case forms::Answer::No:
       return true;
     case forms::Answer::Cancel:
@@ -381,7 +379,8 @@ void frmMente::mnuOpen_Click() {
 }
 
 void frmMente::mnuSave_Click() {
-  if (dataSave(path())) forms::report(hwnd(), kSaved + saveNote_);
+  SaveOutcome outcome = dataSave(path());
+  if (outcome) forms::report(hwnd(), kSaved + outcome.note);
 }
 
 void frmMente::mnuQuit_Click() {

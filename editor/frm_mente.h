@@ -7,10 +7,10 @@
 #include <functional>
 
 #include "editor/mente_table.h"
+#include "files/files.h"
 #include "forms/window.h"
 #include "platform/win32.h"
-#include "store/files.h"
-#include "store/runtime.h"
+#include "runtime/runtime.h"
 
 namespace tepo {
 
@@ -37,10 +37,10 @@ class frmMente : public forms::Window {
   // What the window tells its owner after a save: the file it wrote.
   using SavedHandler = std::function<void(const Text& strFile)>;
 
-  // Creates and loads the window unless it is open, owned by owner, then
-  // shows and activates it; an open window is not loaded again. saved is
-  // called after every successful save.
-  void show(HWND owner, SavedHandler saved);
+  // Creates the window on the message file unless it is open, owned by
+  // owner, then shows and activates it; an open window is not loaded again.
+  // saved is called after every successful save.
+  void show(HWND owner, const Text& messageFile, SavedHandler saved);
 
   // Loads the file into the editor table; a failure is reported to the user and
   // the table keeps what was read.
@@ -49,10 +49,19 @@ class frmMente : public forms::Window {
   // Refills List1 with one row per slot 0 .. U - 1.
   void setList();
 
+  // What a save did: whether it wrote the file, and the files it made and
+  // could not clean away, for its report.
+  struct SaveOutcome {
+    bool saved = false;
+    Text note;
+    // As the save command asks: did it save?
+    operator bool() const { return saved; }
+  };
+
   // Writes the editor table to the file and then tells the owner, which
-  // reads it again. False when the user declined or the save failed (the
-  // failure already reported); the file is then as it was.
-  bool dataSave(const Text& strFile, FileOps& ops = systemFileOps());
+  // reads it again. Not saved when the user declined or the save failed
+  // (the failure already reported); the file is then as it was.
+  SaveOutcome dataSave(const Text& strFile, FileOps& ops = systemFileOps());
 
   // Whether the window may close or load again: at once without unsaved
   // edits; with them, after the user chose to save them (and the save went
@@ -60,10 +69,6 @@ class frmMente : public forms::Window {
   bool queryUnload();
 
   const MenteTable& table() const { return mente_; }
-
-  // The message file the window loads and saves; empty means the one beside
-  // the executable. Tests point it at a scratch folder.
-  void setMessageFile(const Text& path) { messageFile_ = path; }
 
   HWND List1() const { return List1_; }
   HWND Frame1() const { return Frame1_; }
@@ -90,7 +95,7 @@ class frmMente : public forms::Window {
   UniqueMenu createMenuBar();
   bool createControls();
   void Form_Load();
-  Text path() const;
+  const Text& path() const { return messageFile_; }
   // Selects a row the way the user would, so that List1_Click runs.
   void selectRow(int row);
   // The questions before a save, which may choose another encoding to
@@ -100,9 +105,8 @@ class frmMente : public forms::Window {
   bool checkMessageRow(int row);
 
   MenteTable mente_;
+  // The file the window loads and saves, given by its owner.
   Text messageFile_;
-  // Files a successful save could not clean away, told with its report.
-  Text saveNote_;
   SavedHandler saved_;
   HWND List1_ = nullptr;
   HWND Frame1_ = nullptr;

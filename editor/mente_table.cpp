@@ -3,7 +3,7 @@
 #include <memory>
 #include <new>
 
-#include "store/message_file.h"
+#include "messages/message_file.h"
 
 namespace tepo {
 
@@ -185,10 +185,7 @@ SaveResult MenteTable::save(const Text& path, FileOps& ops, FileEncoding encodin
                             const std::function<bool()>& mayOverwrite) {
   std::string bytes;
   try {
-    // The same conversion the window's question is based on: what cannot be
-    // written becomes '?', never a look-alike.
-    bool lossy = false;
-    bytes = fileBytes(encoding, &lossy);
+    bytes = fileBytes(encoding);
   } catch (const RuntimeError&) {
     return SaveResult();
   } catch (const std::bad_alloc&) {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "store/files.h"
-#include "store/message_file.h"
-#include "store/message_table.h"
-#include "store/runtime.h"
+#include "files/files.h"
+#include "messages/message_file.h"
+#include "messages/message_table.h"
+#include "runtime/runtime.h"
 
 namespace tepo {
 

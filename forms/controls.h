@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/win32.h"
-#include "store/runtime.h"
+#include "runtime/runtime.h"
 
 namespace tepo::forms {
 

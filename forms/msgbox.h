@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "store/runtime.h"
+#include "runtime/runtime.h"
 
 namespace tepo::forms {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "forms/window.h"
+#include "messages/message_table.h"
 #include "platform/win32.h"
 #include "search/match.h"
-#include "store/message_table.h"
 
 namespace tepo {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "store/runtime.h"
+#include "runtime/runtime.h"
 
 namespace tepo {
 

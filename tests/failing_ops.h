@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "store/files.h"
+#include "files/files.h"
 
 namespace tepo::testing {
 

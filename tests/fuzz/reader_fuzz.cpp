@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "store/message_table.h"
+#include "messages/message_table.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "store/message_table.h"
+#include "messages/message_table.h"
 
 namespace tepo {
 namespace {

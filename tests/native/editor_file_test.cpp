@@ -7,8 +7,8 @@
 #include <random>
 
 #include "editor/mente_table.h"
-#include "store/ansi.h"
-#include "store/message_file.h"
+#include "encodings/ansi.h"
+#include "messages/message_file.h"
 #include "temp_dir.h"
 #include "tests/failing_ops.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "store/fields.h"
+#include "messages/fields.h"
 
 namespace tepo {
 namespace {

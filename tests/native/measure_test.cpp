@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "store/measure.h"
+#include "balloon/measure.h"
 
 namespace tepo {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <sys/stat.h>
 
-#include "store/ansi.h"
-#include "store/message_file.h"
-#include "store/message_table.h"
+#include "encodings/ansi.h"
+#include "messages/message_file.h"
+#include "messages/message_table.h"
 #include "temp_dir.h"
 #include "tests/failing_ops.h"
 

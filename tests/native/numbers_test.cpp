@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "store/pick.h"
-#include "store/runtime.h"
+#include "app/pick.h"
+#include "runtime/runtime.h"
 
 namespace tepo {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <regex>
 
-#include "store/files.h"
+#include "files/files.h"
 #include "temp_dir.h"
 #include "tests/failing_ops.h"
 

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdio>
 
+#include "messages/message_table.h"
 #include "search/match.h"
-#include "store/message_table.h"
 
 namespace tepo {
 namespace {

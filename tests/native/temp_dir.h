@@ -8,7 +8,7 @@
 #include <dirent.h>
 #include <unistd.h>
 
-#include "store/runtime.h"
+#include "runtime/runtime.h"
 
 namespace tepo::testing {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "store/message_table.h"
-#include "store/text_arena.h"
+#include "messages/message_table.h"
+#include "messages/text_arena.h"
 
 namespace tepo {
 namespace {

@@ -6,7 +6,7 @@
 #include "app/form1.h"
 #include "balloon/frm_msg.h"
 #include "harness.h"
-#include "store/message_table.h"
+#include "messages/message_table.h"
 
 namespace {
 

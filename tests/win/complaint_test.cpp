@@ -10,7 +10,7 @@
 
 #include "balloon/frm_msg.h"
 #include "editor_fixture.h"
-#include "store/message_table.h"
+#include "messages/message_table.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "editor_fixture.h"
-#include "store/message_table.h"
+#include "messages/message_table.h"
 #include "tests/sample_messages.h"
 
 namespace tepo::testing {

@@ -26,10 +26,7 @@ class MenteFixture : public ::testing::Test {
     }
   }
 
-  void TearDown() override {
-    frmMente::instance().destroy();
-    frmMente::instance().setMessageFile(u"");
-  }
+  void TearDown() override { frmMente::instance().destroy(); }
 
   frmMente& form() { return frmMente::instance(); }
   HWND hwnd() { return frmMente::instance().hwnd(); }
@@ -54,7 +51,7 @@ class MenteFixture : public ::testing::Test {
   // by Form1's menu item, as the program does: a save reaches Form1's table.
   std::wstring open(const std::string* bytes) {
     if (bytes) writeFile(*bytes);
-    frmMente::instance().setMessageFile(toText(file_));
+    Form1::instance().setMessageFile(toText(file_));
     return answering([] { SendMessageW(Form1::instance().hwnd(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0); });
   }
 

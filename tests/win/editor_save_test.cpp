@@ -8,9 +8,9 @@
 #include <set>
 
 #include "editor_fixture.h"
-#include "store/files.h"
-#include "store/message_file.h"
-#include "store/message_table.h"
+#include "files/files.h"
+#include "messages/message_file.h"
+#include "messages/message_table.h"
 #include "tests/failing_ops.h"
 #include "tests/sample_messages.h"
 

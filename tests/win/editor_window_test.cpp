@@ -9,7 +9,7 @@
 #include "editor_fixture.h"
 #include "forms/screen.h"
 #include "forms/window.h"
-#include "store/message_table.h"
+#include "messages/message_table.h"
 #include "tests/sample_messages.h"
 
 namespace tepo::testing {

@@ -33,7 +33,7 @@ TEST_F(FolderFault, SaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile) {
   ASSERT_EQ(before, "old message\r\n");
   const int mainCount = mainTable().count();
 
-  frmMente::instance().setMessageFile(toText(data));
+  tepo::Form1::instance().setMessageFile(toText(data));
   EXPECT_EQ(answering([] {
               SendMessageW(tepo::Form1::instance().hwnd(), WM_COMMAND, MAKEWPARAM(tepo::Form1::kMnuMente, 0), 0);
             }),

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "encodings/ansi.h"
 #include "forms/controls.h"
 #include "forms/screen.h"
-#include "store/ansi.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ TEST(Platform, AnsiConversionIsShiftJis) {
   EXPECT_TRUE(tepo::ansi::isLeadByte(0x83));
   EXPECT_FALSE(tepo::ansi::isLeadByte('a'));
   bool lossy = false;
-  tepo::ansi::encode(u"\U0001F600", &lossy);
+  tepo::ansi::encodeForFile(u"\U0001F600", &lossy);
   EXPECT_TRUE(lossy);
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "harness.h"
+#include "messages/message_table.h"
 #include "search/frm_search.h"
-#include "store/message_table.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
   using namespace tepo;

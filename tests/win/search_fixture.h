@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "harness.h"
+#include "messages/message_table.h"
 #include "search/frm_search.h"
-#include "store/message_table.h"
 
 namespace tepo::testing {
 

@@ -19,9 +19,8 @@ class WindowSoak : public ::testing::Test {
   }
   void SetUp() override {
     tepo::testing::writeFileBytes(folder_.file(L"tepo.dat"), "one\r\ntwo\r\n");
-    tepo::frmMente::instance().setMessageFile(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
+    tepo::Form1::instance().setMessageFile(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
   }
-  void TearDown() override { tepo::frmMente::instance().setMessageFile(u""); }
   tepo::testing::TempFolder folder_;
 };
 

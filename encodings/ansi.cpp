@@ -1,0 +1,21 @@
+// What the code page's two implementations share.
+#include "encodings/ansi.h"
+
+namespace tepo::ansi {
+
+std::size_t completePrefix(const char* bytes, std::size_t length) {
+  // A byte below 0x40 is never half of a two-byte character, so the text up
+  // to the last one is whole; without one, walk the lead bytes from the start.
+  for (std::size_t i = length; i > 0; --i) {
+    if (static_cast<unsigned char>(bytes[i - 1]) < 0x40) return i;
+  }
+  std::size_t i = 0;
+  while (i < length) {
+    std::size_t step = isLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+    if (i + step > length) break;
+    i += step;
+  }
+  return i;
+}
+
+}  // namespace tepo::ansi

@@ -1,0 +1,55 @@
+// Conversion between UTF-16 texts and the system's ANSI code page (932 on the target).
+// Two implementations: Win32 for the program, iconv CP932 for the native tests.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "runtime/runtime.h"
+
+namespace tepo::ansi {
+
+Text decode(const char* bytes, std::size_t length);
+inline Text decode(const std::string& bytes) { return decode(bytes.data(), bytes.size()); }
+
+// The same into out, replacing its contents but keeping its storage, for a
+// caller that decodes block after block. Bytes that are no character of the
+// code page become the code page's default character; with bad given, the
+// position of each such character in out goes there.
+void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<std::size_t>* bad = nullptr);
+
+// The system's own conversion, as it measures text: a character without a
+// form in the code page becomes a look-alike where the code page has one
+// (best fit), '?' otherwise.
+std::string encode(const Text& text);
+
+// The conversion for a file, which must not say what the user did not
+// write: a character without a form in the code page becomes '?', never a
+// look-alike; lossy, when given, tells whether that happened.
+std::string encodeForFile(const Text& text, bool* lossy = nullptr);
+
+// Length of the text in bytes once converted.
+std::size_t byteLength(const Text& text);
+
+// Whether the code page has the character itself, not only a look-alike.
+bool hasCharacter(char16_t c);
+
+// True when the byte starts a two-byte character in the code page.
+bool isLeadByte(unsigned char byte);
+
+// How much of the bytes ends on a whole character.
+std::size_t completePrefix(const char* bytes, std::size_t length);
+
+// How many bytes the character at bytes[at] takes, when it may be no
+// character at all: two after a lead byte, unless the next byte is below
+// 0x40, which is never a trail byte, so that a stray lead byte before a line
+// end leaves the line end whole.
+inline std::size_t characterLength(const char* bytes, std::size_t at, std::size_t length) {
+  return isLeadByte(static_cast<unsigned char>(bytes[at])) && at + 1 < length &&
+                 static_cast<unsigned char>(bytes[at + 1]) >= 0x40
+             ? 2
+             : 1;
+}
+
+}  // namespace tepo::ansi

@@ -1,0 +1,91 @@
+// Reading and writing tepo.dat: one message per line, line breaks inside a
+// message written as "\n". The file is in the ANSI code page unless it was
+// saved as UTF-8 or UTF-16 elsewhere (Notepad does so); tepo writes it back
+// as it was.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "files/files.h"
+#include "runtime/runtime.h"
+
+namespace tepo {
+
+enum class FileEncoding {
+  Ansi,     // the system's ANSI code page: every file tepo makes
+  Utf8,     // UTF-8 without a byte order mark
+  Utf8Bom,  // UTF-8 after the byte order mark EF BB BF
+  Utf16Le,  // UTF-16 little endian after FF FE: Notepad's "Unicode"
+  Utf16Be,  // UTF-16 big endian after FE FF: Notepad's "Unicode big endian"
+};
+
+inline bool isUtf8(FileEncoding encoding) {
+  return encoding == FileEncoding::Utf8 || encoding == FileEncoding::Utf8Bom;
+}
+
+// What the reader knows of one message beyond its text.
+struct FieldNote {
+  // Its rules made it differ from what the file said (see FieldParser).
+  bool changed = false;
+  // Its line is in the other of the code page and UTF-8 than the file's
+  // own encoding: a line another tool appended, say.
+  bool otherEncoding = false;
+};
+
+// Takes one message, valid only during the call.
+using MessageSink = std::function<void(TextView message, const FieldNote& note)>;
+
+// What the reader learnt of the file as a whole.
+struct ReadFacts {
+  FileEncoding encoding = FileEncoding::Ansi;
+  // The last bytes are part of a character that never ends: a writer may be
+  // at work on the file.
+  bool endsInsideCharacter = false;
+};
+
+// Reads every field of the file and hands each, with "\n" expanded to CR LF,
+// to store in file order. The byte order marks of UTF-8 and UTF-16 say what
+// the file is. Without one, each line is read in the code page or as UTF-8,
+// whichever reads it (a line that both read goes to the reading that holds
+// fewer characters nobody types); the file's own encoding is the one of its
+// first line that only one of them reads, else UTF-8 if some line beyond
+// ASCII reads as both, else the code page. facts, when given, are filled in
+// as soon as they are known. A failure to open or read the file raises after
+// the messages read before it are stored, and so does anything store
+// raises; the file is closed on every path.
+void readMessageFile(const Text& path, const MessageSink& store, ReadFacts* facts = nullptr);
+void readMessages(InputFile& file, const MessageSink& store, ReadFacts* facts = nullptr);
+
+// One message as the writer puts it on its line, without the line end: CR LF
+// becomes "\n", and a message that the reader would split or trim (a comma,
+// a leading blank) is quoted, unless it holds a double quote, which no quoting
+// can carry.
+Text formatLine(const Text& message);
+
+// The file's whole contents for these messages: each line followed by CR LF,
+// in the encoding, its byte order mark first. lossy tells whether some
+// character had no form in it.
+std::string formatFile(const std::vector<Text>& messages, std::size_t count, FileEncoding encoding = FileEncoding::Ansi,
+                       bool* lossy = nullptr);
+
+// Whether no line of the file can carry the message: it holds a lone CR or
+// LF (the reader ends the line there), a backslash followed by n (read back
+// as a line break), or a double quote (so it cannot be quoted) and begins
+// with one after its leading spaces (read back as a quoted field, which may
+// run on into the messages after it), or also holds a comma or begins with
+// a blank.
+bool formatCannotCarry(const Text& message);
+
+// Whether a message loses characters in the encoding.
+bool hasUnrepresentable(const Text& message, FileEncoding encoding = FileEncoding::Ansi);
+
+// The first of the messages that the bytes formatFile made of them in the
+// encoding would not give back, because the reader takes some of their lines
+// for the other of the code page and UTF-8; -1 if all read back as they
+// were written (what no line can carry is formatCannotCarry's to tell).
+int firstMisreadMessage(const std::string& bytes, const std::vector<Text>& messages, std::size_t count,
+                        FileEncoding encoding);
+
+}  // namespace tepo

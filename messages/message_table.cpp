@@ -1,0 +1,110 @@
+#include "messages/message_table.h"
+
+#include <memory>
+#include <new>
+
+#include "messages/message_file.h"
+
+namespace tepo {
+
+void MessageTable::reset() {
+  msgList.assign(1, TextView());
+  characters_.clear();
+  msgCount = 0;
+  source_ = LoadedFile();
+  moved_ = doubtful_ = doubted_ = false;
+}
+
+void MessageTable::append(TextView message) {
+  int16_t grown = add16(msgCount, 1);
+  try {
+    // Room for the new spare first, so that a failure leaves the table as it was.
+    if (msgList.size() == msgList.capacity()) msgList.reserve(msgList.size() * 2);
+    TextView stored = characters_.store(message);
+    // The spare entry becomes the message; a new spare goes behind it.
+    msgList[static_cast<std::size_t>(msgCount)] = stored;
+    msgList.emplace_back();
+  } catch (const std::bad_alloc&) {
+    raise(ErrorCode::OutOfMemory);
+  }
+  msgCount = grown;
+}
+
+void MessageTable::load(const Text& path, FileOps& ops) {
+  reset();
+  source_.path = path;
+  const FileStamp before = ops.stamp(path);
+  source_.stamp = before;
+  ReadFacts facts;
+  try {
+    std::unique_ptr<InputFile> file = openInput(path);
+    read(*file, &facts);
+  } catch (const RuntimeError& e) {
+    // No file is a state like any other, and so is a file of more messages
+    // than a table holds; after any other failure the next look tries again.
+    source_.known =
+        e.code() == ErrorCode::FileNotFound || (e.code() == ErrorCode::Overflow && ops.stamp(path) == before);
+    throw;
+  }
+  moved_ = ops.stamp(path) != before;
+  doubtful_ = facts.endsInsideCharacter;
+  source_.known = !moved_ && !doubtful_;
+}
+
+void MessageTable::load(InputFile& file) {
+  reset();
+  read(file);
+}
+
+void MessageTable::read(InputFile& file, ReadFacts* facts) {
+  try {
+    readMessages(
+        file, [this](TextView message, const FieldNote&) { append(message); }, facts);
+  } catch (const std::bad_alloc&) {
+    raise(ErrorCode::OutOfMemory);
+  }
+}
+
+std::unique_ptr<MessageTable> MessageTable::reloaded(FileOps& ops) {
+  if (!source_.changed(ops)) return nullptr;
+  auto fresh = std::make_unique<MessageTable>();
+  try {
+    fresh->load(source_.path, ops);
+  } catch (const RuntimeError& e) {
+    if (e.code() != ErrorCode::Overflow) {
+      // Gone (some editors save by delete and rename), locked or unreadable:
+      // the messages held stay. A missing file is looked at again once it
+      // is back.
+      source_.known = fresh->source_.known;
+      source_.stamp = fresh->source_.stamp;
+      return nullptr;
+    }
+  }
+  if (fresh->moved_) {
+    source_.known = false;
+    return nullptr;
+  }
+  const bool doubtful = fresh->doubtful_ || (fresh->msgCount == 0 && msgCount > 0);
+  if (doubtful && !(doubted_ && doubtedStamp_ == fresh->source_.stamp)) {
+    source_.known = false;
+    doubted_ = true;
+    doubtedStamp_ = fresh->source_.stamp;
+    return nullptr;
+  }
+  fresh->source_.known = true;
+  return fresh;
+}
+
+bool MessageTable::reloadIfChanged(FileOps& ops) {
+  std::unique_ptr<MessageTable> fresh = reloaded(ops);
+  if (!fresh) return false;
+  *this = std::move(*fresh);
+  return true;
+}
+
+TextView MessageTable::at(long index) const {
+  if (index < 0 || index > msgCount) raise(ErrorCode::SubscriptOutOfRange);
+  return msgList[static_cast<std::size_t>(index)];
+}
+
+}  // namespace tepo

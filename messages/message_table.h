@@ -1,0 +1,76 @@
+// The program-wide message table: entries 0 .. msgCount - 1 are the messages in
+// file order, entry msgCount is one spare empty text.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "files/files.h"
+#include "messages/message_file.h"
+#include "messages/text_arena.h"
+#include "runtime/runtime.h"
+
+namespace tepo {
+
+constexpr int16_t kMaxMessages = 32767;
+
+// The messages' characters live in an arena the table owns, so a load makes
+// a few large allocations instead of one per message. The entries are views
+// into it, valid until the table is next loaded or reset: whoever needs a
+// message for longer keeps a copy.
+class MessageTable {
+ public:
+  MessageTable() { reset(); }
+  MessageTable(const MessageTable&) = delete;
+  MessageTable& operator=(const MessageTable&) = delete;
+  // Moving keeps the characters where they are, so the entries stay valid.
+  MessageTable(MessageTable&&) = default;
+  MessageTable& operator=(MessageTable&&) = default;
+
+  // Back to one empty entry and no messages, from no file.
+  void reset();
+
+  // Adds a message behind the last one; raises Overflow when 32767 are held,
+  // leaving the table as it was.
+  void append(TextView message);
+
+  // Reads the file into the table, replacing what it held. A failure raises,
+  // and the table keeps every message read before it. The table knows the
+  // file only after a read that went to its end while the file's stamp held
+  // still and that ended on a whole character; otherwise (the file locked
+  // or being written) the next reload reads it again.
+  void load(const Text& path, FileOps& ops = systemFileOps());
+  void load(InputFile& file);
+
+  // A new reading of the file the table was last loaded from, if its stamp
+  // is no longer the one it had then (one call when nothing changed) or the
+  // table never knew it. Null when nothing changed, and when the file
+  // cannot be read whole now: the messages held stay, and the next call
+  // tries again. A reading that may have met a writer (it ends inside a
+  // character, or is empty where messages were held) is taken only when
+  // the next call finds the file the same.
+  std::unique_ptr<MessageTable> reloaded(FileOps& ops = systemFileOps());
+  // The same, in place; true if the table changed.
+  bool reloadIfChanged(FileOps& ops = systemFileOps());
+
+  // Raises SubscriptOutOfRange outside 0 .. count(), the spare empty entry included.
+  TextView at(long index) const;
+
+  const std::vector<TextView>& list() const { return msgList; }
+  int16_t count() const { return msgCount; }
+
+ private:
+  void read(InputFile& file, ReadFacts* facts = nullptr);
+
+  TextArena characters_;
+  std::vector<TextView> msgList;
+  int16_t msgCount = 0;
+  LoadedFile source_;
+  bool moved_ = false;     // the file's stamp changed while it was read
+  bool doubtful_ = false;  // the reading may have met a writer
+  // A doubtful reading seen before, at this stamp: seen twice, it stands.
+  bool doubted_ = false;
+  FileStamp doubtedStamp_;
+};
+
+}  // namespace tepo

@@ -1,0 +1,131 @@
+// The message file's writer: messages to bytes, and what the reader would
+// make of them.
+#include <algorithm>
+#include <cstring>
+
+#include "encodings/ansi.h"
+#include "encodings/utf16.h"
+#include "encodings/utf8.h"
+#include "messages/message_file.h"
+
+namespace tepo {
+
+namespace {
+
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+}  // namespace
+
+namespace {
+
+// Whether the reader would split or trim the message unless it is quoted, and
+// whether quoting can carry it (it cannot hold a double quote). CR LF becomes
+// "\n", which changes neither answer.
+bool wantsQuotes(TextView message) {
+  bool splitOrTrimmed = message.find(u',') != TextView::npos || (!message.empty() && message[0] == u' ');
+  return splitOrTrimmed && message.find(u'"') == TextView::npos;
+}
+
+void appendLine(Text& out, TextView message) {
+  bool quoted = wantsQuotes(message);
+  if (quoted) out += u'"';
+  std::size_t start = 0;
+  for (std::size_t found; (found = message.find(u"\r\n", start)) != TextView::npos; start = found + 2) {
+    out.append(message.substr(start, found - start));
+    out += u"\\n";
+  }
+  out.append(message.substr(start));
+  if (quoted) out += u'"';
+}
+
+}  // namespace
+
+Text formatLine(const Text& message) {
+  Text line;
+  appendLine(line, message);
+  return line;
+}
+
+std::string formatFile(const std::vector<Text>& messages, std::size_t count, FileEncoding encoding, bool* lossy) {
+  if (lossy) *lossy = false;
+  count = std::min(count, messages.size());
+  std::size_t size = 0;
+  for (std::size_t i = 0; i < count; ++i) size += messages[i].size() + 4;
+  Text all;
+  all.reserve(size);
+  for (std::size_t i = 0; i < count; ++i) {
+    appendLine(all, messages[i]);
+    all += u"\r\n";
+  }
+  // One conversion for the whole file: far cheaper than one per line.
+  switch (encoding) {
+    case FileEncoding::Ansi:
+      return ansi::encodeForFile(all, lossy);
+    case FileEncoding::Utf8:
+      return utf8::encode(all, lossy);
+    case FileEncoding::Utf8Bom:
+      return kUtf8Mark + utf8::encode(all, lossy);
+    case FileEncoding::Utf16Le:
+    case FileEncoding::Utf16Be:
+      break;
+  }
+  // UTF-16 holds every unit as it is, even half of a pair.
+  return utf16::encode(u"\uFEFF" + all, encoding == FileEncoding::Utf16Be);
+}
+
+namespace {
+
+// A CR or LF that is not part of a CR LF pair: written as it is, it ends the
+// line there for the reader.
+bool hasLoneLineEnd(const Text& message) {
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    if (message[i] == u'\r' && (i + 1 == message.size() || message[i + 1] != u'\n')) return true;
+    if (message[i] == u'\n' && (i == 0 || message[i - 1] != u'\r')) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool formatCannotCarry(const Text& message) {
+  if (hasLoneLineEnd(message) || message.find(u"\\n") != Text::npos) return true;
+  // Without a double quote, quoting carries commas and leading blanks.
+  if (message.find(u'"') == Text::npos) return false;
+  std::size_t first = message.find_first_not_of(u' ');
+  return message[first] == u'"' || message[0] == u' ' || message.find(u',') != Text::npos;
+}
+
+bool hasUnrepresentable(const Text& message, FileEncoding encoding) {
+  bool lossy = false;
+  if (encoding == FileEncoding::Ansi) {
+    ansi::encodeForFile(message, &lossy);
+  } else if (isUtf8(encoding)) {
+    utf8::encode(message, &lossy);
+  }
+  return lossy;
+}
+
+int firstMisreadMessage(const std::string& bytes, const std::vector<Text>& messages, std::size_t count,
+                        FileEncoding encoding) {
+  // A mark leaves the reader no choice.
+  if (encoding != FileEncoding::Ansi && encoding != FileEncoding::Utf8) return -1;
+  std::vector<Text> back;
+  bool otherEncoding = false;
+  ReadFacts facts;
+  BytesInput file(bytes);
+  readMessages(
+      file,
+      [&](TextView message, const FieldNote& note) {
+        back.emplace_back(message);
+        otherEncoding = otherEncoding || note.otherEncoding;
+      },
+      &facts);
+  if (facts.encoding == encoding && !otherEncoding) return -1;
+  count = std::min(count, messages.size());
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i >= back.size() || back[i] != messages[i]) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+}  // namespace tepo

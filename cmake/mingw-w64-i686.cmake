@@ -1,14 +1,4 @@
-# Cross toolchain for a 32-bit Windows build with Debian's MinGW-w64.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain for a 32-bit Windows build with Debian's MinGW-w64: the program.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-# The posix thread model gives GoogleTest std::mutex; it links statically too.
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
+set(triple i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

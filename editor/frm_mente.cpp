@@ -56,21 +56,10 @@ constexpr char16_t kNotRemoved[] = u"次のファイルを削除できません�
 // Posted to itself when a sign-out was held up for unsaved edits.
 constexpr UINT kAskAfterSessionEnd = WM_APP + 1;
 
-// The encoding as Notepad names it.
+// The encoding as Notepad names it, in the order of FileEncoding.
 Text encodingName(FileEncoding encoding) {
-  switch (encoding) {
-    case FileEncoding::Ansi:
-      return u"ANSI";
-    case FileEncoding::Utf8:
-      return u"UTF-8";
-    case FileEncoding::Utf8Bom:
-      return u"UTF-8 (BOM 付き)";
-    case FileEncoding::Utf16Le:
-      return u"UTF-16 LE";
-    case FileEncoding::Utf16Be:
-      return u"UTF-16 BE";
-  }
-  return Text();
+  static const char16_t* const kNames[] = {u"ANSI", u"UTF-8", u"UTF-8 (BOM 付き)", u"UTF-16 LE", u"UTF-16 BE"};
+  return kNames[static_cast<int>(encoding)];
 }
 
 // The text with every {name} replaced by value.

@@ -17,6 +17,14 @@ namespace {
 
 using testing::TempDir;
 
+// The editor's table loaded from a tepo.dat of these bytes.
+MenteTable loadedFrom(const TempDir& dir, const std::string& bytes) {
+  dir.write("tepo.dat", bytes);
+  MenteTable table;
+  table.load(dir.text("tepo.dat"));
+  return table;
+}
+
 TEST(MenteLoad, MissingFileRaisesAndLeavesAnEmptyTable) {
   TempDir dir;
   MenteTable table;
@@ -36,9 +44,7 @@ TEST(MenteLoad, UnreadableFileRaises) {
 
 TEST(MenteLoad, EmptyFileGivesNoMessages) {
   TempDir dir;
-  dir.write("tepo.dat", "");
-  MenteTable table;
-  table.load(dir.text("tepo.dat"));
+  MenteTable table = loadedFrom(dir, "");
   EXPECT_EQ(table.count(), 0);
   EXPECT_EQ(table.upperBound(), 0);
 }
@@ -46,9 +52,7 @@ TEST(MenteLoad, EmptyFileGivesNoMessages) {
 TEST(MenteLoad, InvalidBytesDoNotDisturbTheOtherMessages) {
   TempDir dir;
   // A lone lead byte at the end of a line, and a byte that is no character at all.
-  dir.write("tepo.dat", "first\r\nbad\x81\r\n\xFF\r\n\x82\xA0\r\n");
-  MenteTable table;
-  table.load(dir.text("tepo.dat"));
+  MenteTable table = loadedFrom(dir, "first\r\nbad\x81\r\n\xFF\r\n\x82\xA0\r\n");
   ASSERT_EQ(table.count(), 4);
   EXPECT_EQ(table.list()[0], u"first");
   EXPECT_EQ(table.list()[3], u"あ");
@@ -100,8 +104,7 @@ TEST(MenteLoad, ALoadThatStopsEarlyIsIncompleteUntilACompleteOne) {
   EXPECT_FALSE(table.loadComplete());
 
   TempDir dir;
-  dir.write("tepo.dat", "one\r\n");
-  table.load(dir.text("tepo.dat"));
+  table = loadedFrom(dir, "one\r\n");
   EXPECT_TRUE(table.loadComplete());
 
   // Too many messages: the rest of the file was not read.
@@ -118,14 +121,6 @@ TEST(MenteLoad, ALoadThatStopsEarlyIsIncompleteUntilACompleteOne) {
   // No file at all: a save loses nothing.
   EXPECT_THROW(table.load(dir.text("missing.dat")), RuntimeError);
   EXPECT_TRUE(table.loadComplete());
-}
-
-// The editor's table loaded from a tepo.dat of these bytes.
-MenteTable loadedFrom(const TempDir& dir, const std::string& bytes) {
-  dir.write("tepo.dat", bytes);
-  MenteTable table;
-  table.load(dir.text("tepo.dat"));
-  return table;
 }
 
 // Hand-written lines that the reader's rules change: the load notes the
@@ -366,9 +361,7 @@ class MenteFailedSave : public ::testing::TestWithParam<FailAt> {};
 TEST_P(MenteFailedSave, KeepsTheOldFileAndTheTableAndATryLaterSucceeds) {
   TempDir dir;
   const std::string old("old one\r\n\x82\xA0\r\n");
-  dir.write("tepo.dat", old);
-  MenteTable table;
-  table.load(dir.text("tepo.dat"));
+  MenteTable table = loadedFrom(dir, old);
   table.add(u"new");
   table.remove(0);
   const std::vector<Text> edited = table.list();

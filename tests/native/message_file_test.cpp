@@ -40,6 +40,12 @@ std::vector<Text> readBytes(const std::string& bytes, std::size_t chunk = 1 << 2
   return out;
 }
 
+// The icon's table loaded from a tepo.dat of these bytes.
+void loadFrom(MessageTable& table, const TempDir& dir, const std::string& bytes) {
+  dir.write("tepo.dat", bytes);
+  table.load(dir.text("tepo.dat"));
+}
+
 void expectBoundsInvariant(const MessageTable& table) {
   ASSERT_EQ(table.list().size(), static_cast<std::size_t>(table.count()) + 1);
   EXPECT_TRUE(table.list().back().empty());
@@ -55,18 +61,16 @@ TEST(MessageTable, MissingFileLeavesOneEmptyEntry) {
 
 TEST(MessageTable, EmptyFileLeavesOneEmptyEntry) {
   TempDir dir;
-  dir.write("tepo.dat", "");
   MessageTable table;
-  table.load(dir.text("tepo.dat"));
+  loadFrom(table, dir, "");
   EXPECT_EQ(table.count(), 0);
   expectBoundsInvariant(table);
 }
 
 TEST(MessageTable, ThreeLinesWithALineBreakInTheMiddle) {
   TempDir dir;
-  dir.write("tepo.dat", "first\r\na\\nb\r\nthird\r\n");
   MessageTable table;
-  table.load(dir.text("tepo.dat"));
+  loadFrom(table, dir, "first\r\na\\nb\r\nthird\r\n");
   ASSERT_EQ(table.count(), 3);
   EXPECT_EQ(table.at(1), u"a\r\nb");
   EXPECT_EQ(table.at(3), u"");

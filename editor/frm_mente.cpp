@@ -291,10 +291,13 @@ LRESULT frmMente::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // an answer now: Windows shows the user why tepo holds it up, and the
       // question comes once they are back. Signing out anyway loses them.
       ShutdownBlockReasonCreate(hwnd(), kEditsUnsaved);
-      PostMessageW(hwnd(), kAskAfterSessionEnd, 0, 0);
+      // One question, however often Windows asks meanwhile.
+      if (!sessionEndAsked_) PostMessageW(hwnd(), kAskAfterSessionEnd, 0, 0);
+      sessionEndAsked_ = true;
       return FALSE;
     case kAskAfterSessionEnd: {
       const bool mayClose = queryUnload();
+      sessionEndAsked_ = false;
       ShutdownBlockReasonDestroy(hwnd());
       if (mayClose) destroy();
       return 0;

@@ -107,6 +107,8 @@ class frmMente : public forms::Window {
   MenteTable mente_;
   // The file the window loads and saves, given by its owner.
   Text messageFile_;
+  // A sign-out was held up and its question is on its way.
+  bool sessionEndAsked_ = false;
   SavedHandler saved_;
   HWND List1_ = nullptr;
   HWND Frame1_ = nullptr;

@@ -10,6 +10,9 @@
 
 namespace tepo::utf8 {
 
+// The byte order mark that Notepad writes before UTF-8 text.
+inline constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
 // The character that starts the bytes: its length (1 to 4) and code point,
 // or length 0 when the bytes there are no UTF-8; then skip is how many bytes
 // one U+FFFD stands for, and cut tells whether the bytes merely ended inside

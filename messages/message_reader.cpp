@@ -17,7 +17,6 @@ namespace tepo {
 namespace {
 
 constexpr std::size_t kBlockSize = 256 * 1024;
-constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 // Turns the file's bytes, as they are read, into fields for store. A byte
 // order mark settles the encoding at once. Without one each line is read on
@@ -83,7 +82,7 @@ class MessageReader {
       return true;
     }
     form_ = Form::Lines;
-    if (n >= 3 && bytes_.compare(0, 3, kUtf8Mark) == 0) {
+    if (n >= 3 && bytes_.compare(0, 3, utf8::kByteOrderMark) == 0) {
       at_ = runEnd_ = scan_ = 3;
       settle(FileEncoding::Utf8Bom);
     }

@@ -12,12 +12,6 @@ namespace tepo {
 
 namespace {
 
-constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
-
-}  // namespace
-
-namespace {
-
 // Whether the reader would split or trim the message unless it is quoted, and
 // whether quoting can carry it (it cannot hold a double quote). CR LF becomes
 // "\n", which changes neither answer.
@@ -64,7 +58,7 @@ std::string formatFile(const std::vector<Text>& messages, std::size_t count, Fil
     case FileEncoding::Utf8:
       return utf8::encode(all, lossy);
     case FileEncoding::Utf8Bom:
-      return kUtf8Mark + utf8::encode(all, lossy);
+      return utf8::kByteOrderMark + utf8::encode(all, lossy);
     case FileEncoding::Utf16Le:
     case FileEncoding::Utf16Be:
       break;

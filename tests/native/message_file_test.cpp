@@ -390,9 +390,12 @@ TEST(Writer, RoundTripKeepsEveryCarriableMessage) {
     if (m.find(u"\\n") != Text::npos || formatCannotCarry(m)) continue;
     messages.push_back(m);
   }
-  std::vector<Text> back = readBytes(formatFile(messages, messages.size()), 7);
-  ASSERT_EQ(back.size(), messages.size());
-  for (std::size_t i = 0; i < messages.size(); ++i) EXPECT_EQ(back[i], messages[i]) << i;
+  // A long file in each encoding reads back in it.
+  for (FileEncoding encoding : {FileEncoding::Ansi, FileEncoding::Utf8, FileEncoding::Utf16Le}) {
+    std::vector<Text> back = readBytes(formatFile(messages, messages.size(), encoding), 7);
+    ASSERT_EQ(back.size(), messages.size());
+    for (std::size_t i = 0; i < messages.size(); ++i) EXPECT_EQ(back[i], messages[i]) << i;
+  }
 }
 
 }  // namespace

@@ -195,7 +195,7 @@ void frmMente::setList() {
   forms::listFill(List1_, rows);
 }
 
-bool frmMente::askBeforeSave(FileEncoding& encoding) {
+bool frmMente::askBeforeSave(const std::string& bytes, FileEncoding& encoding) {
   // A save writes only what the table holds: after a load that stopped early
   // the rest of the file would be gone for good.
   if (!mente_.loadComplete() && !forms::confirm(hwnd(), kAskIncomplete)) return false;
@@ -205,14 +205,13 @@ bool frmMente::askBeforeSave(FileEncoding& encoding) {
   // A line another tool appended in the other encoding goes back in the file's.
   int otherRow = mente_.firstOtherEncodingRow();
   if (otherRow >= 0) {
-    const bool fileUtf8 = encoding == FileEncoding::Utf8 || encoding == FileEncoding::Utf8Bom;
-    Text question = substitute(substitute(kAskOtherEncoding, u"line", fileUtf8 ? u"ANSI" : u"UTF-8"), u"file",
+    Text question = substitute(substitute(kAskOtherEncoding, u"line", isUtf8(encoding) ? u"ANSI" : u"UTF-8"), u"file",
                                encodingName(encoding));
     if (!forms::confirm(hwnd(), decimal(otherRow + 1) + question)) return false;
   }
   // tepo must read back what it writes: where its bytes would pass for the
   // other encoding, the byte order mark of UTF-8 settles it.
-  int misreadRow = mente_.firstMisreadRow();
+  int misreadRow = mente_.firstMisreadRow(bytes);
   if (misreadRow >= 0) {
     switch (forms::askYesNoCancel(hwnd(),
                                   decimal(misreadRow + 1) + substitute(kAskMisread, u"file", encodingName(encoding)))) {
@@ -238,10 +237,13 @@ frmMente::SaveOutcome frmMente::dataSave(const Text& strFile, FileOps& ops) {
   SaveResult result;
   try {
     FileEncoding encoding = mente_.encoding();
-    if (!askBeforeSave(encoding)) return outcome;
+    std::string bytes = mente_.fileBytes();
+    if (!askBeforeSave(bytes, encoding)) return outcome;
+    if (encoding != mente_.encoding()) bytes = mente_.fileBytes(encoding);
     // What another program (Notepad, a second tepo) wrote since the load
     // would be overwritten without a word: asked last, right before the write.
-    result = mente_.save(strFile, ops, encoding, [this] { return forms::confirm(hwnd(), kAskChangedElsewhere); });
+    result =
+        mente_.save(strFile, ops, encoding, bytes, [this] { return forms::confirm(hwnd(), kAskChangedElsewhere); });
   } catch (const RuntimeError&) {
     forms::report(hwnd(), kSaveFailed);
     return outcome;

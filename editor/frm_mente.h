@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "editor/mente_table.h"
 #include "files/files.h"
@@ -98,9 +99,10 @@ class frmMente : public forms::Window {
   const Text& path() const { return messageFile_; }
   // Selects a row the way the user would, so that List1_Click runs.
   void selectRow(int row);
-  // The questions before a save, which may choose another encoding to
-  // write; false if the user declined one.
-  bool askBeforeSave(FileEncoding& encoding);
+  // The questions before a save of bytes, the table's file made in its
+  // encoding; they may choose another encoding to write. False if the user
+  // declined one.
+  bool askBeforeSave(const std::string& bytes, FileEncoding& encoding);
   // Whether the selected row can be updated or deleted; tells the user if not.
   bool checkMessageRow(int row);
 

@@ -20,17 +20,6 @@ bool currentVersion(FileOps& ops, const Text& path, FileVersion& now) {
   }
 }
 
-bool readToTheEnd(InputFile& file) {
-  try {
-    std::unique_ptr<char[]> block(new char[64 * 1024]);
-    while (file.read(block.get(), 64 * 1024) > 0) {
-    }
-    return true;
-  } catch (const RuntimeError&) {
-    return false;
-  }
-}
-
 }  // namespace
 
 void MenteTable::reset() {
@@ -87,9 +76,21 @@ void MenteTable::load(const Text& path) {
   try {
     read(versioned);
   } catch (const RuntimeError& e) {
-    // The messages past the 32767th still belong to the file's version.
-    if (e.code() != ErrorCode::Overflow || !readToTheEnd(versioned)) sourcePath_.clear();
-    sourceVersion_ = versioned.version();
+    // The messages past the 32767th still belong to the file's version;
+    // after a read error nothing is known of it.
+    bool whole = e.code() == ErrorCode::Overflow;
+    if (whole) {
+      try {
+        readToTheEnd(versioned);
+      } catch (const RuntimeError&) {
+        whole = false;
+      }
+    }
+    if (whole) {
+      sourceVersion_ = versioned.version();
+    } else {
+      sourcePath_.clear();
+    }
     throw;
   }
   sourceVersion_ = versioned.version();
@@ -173,24 +174,24 @@ int MenteTable::firstUncarriableRow() const {
   return -1;
 }
 
-int MenteTable::firstMisreadRow() const {
-  return firstMisreadMessage(fileBytes(), menteList, static_cast<std::size_t>(menteCount), encoding_);
+int MenteTable::firstMisreadRow(const std::string& bytes) const {
+  return firstMisreadMessage(bytes, menteList, static_cast<std::size_t>(menteCount), encoding_);
 }
 
 SaveResult MenteTable::save(const Text& path, FileOps& ops, const std::function<bool()>& mayOverwrite) {
-  return save(path, ops, encoding_, mayOverwrite);
-}
-
-SaveResult MenteTable::save(const Text& path, FileOps& ops, FileEncoding encoding,
-                            const std::function<bool()>& mayOverwrite) {
   std::string bytes;
   try {
-    bytes = fileBytes(encoding);
+    bytes = fileBytes();
   } catch (const RuntimeError&) {
     return SaveResult();
   } catch (const std::bad_alloc&) {
     return SaveResult();
   }
+  return save(path, ops, encoding_, bytes, mayOverwrite);
+}
+
+SaveResult MenteTable::save(const Text& path, FileOps& ops, FileEncoding encoding, const std::string& bytes,
+                            const std::function<bool()>& mayOverwrite) {
   // Last before the write, since a question may have stood for minutes: what
   // is on disk now against what this table read or wrote there. A file it
   // never read has nothing of it to compare.

@@ -86,19 +86,22 @@ class MenteTable {
   int firstUncarriableRow() const;
 
   // The first message row that, saved in the table's encoding, the reader
-  // would take for the other of the code page and UTF-8, or -1.
-  int firstMisreadRow() const;
+  // would take for the other of the code page and UTF-8, or -1; bytes, when
+  // given, are fileBytes() already made.
+  int firstMisreadRow() const { return firstMisreadRow(fileBytes()); }
+  int firstMisreadRow(const std::string& bytes) const;
 
   // Writes the messages to path through a temporary file, in the encoding
-  // given (by default the one the file was read in); on failure the old file
-  // stays as it was. Last, right before the write, the file on disk is
-  // compared with what this table read or wrote there: if someone else
-  // changed it since, mayOverwrite is asked (again after every new change),
-  // and a false answer writes nothing and returns declined. The messages
-  // never change by saving; the encoding and the version become the new
-  // file's.
+  // the file was read in; on failure the old file stays as it was. Last,
+  // right before the write, the file on disk is compared with what this
+  // table read or wrote there: if someone else changed it since,
+  // mayOverwrite is asked (again after every new change), and a false answer
+  // writes nothing and returns declined. The messages never change by
+  // saving; the version becomes the new file's.
   SaveResult save(const Text& path, FileOps& ops, const std::function<bool()>& mayOverwrite = nullptr);
-  SaveResult save(const Text& path, FileOps& ops, FileEncoding encoding,
+  // The same with the bytes fileBytes(encoding) made, in that encoding,
+  // which becomes the table's.
+  SaveResult save(const Text& path, FileOps& ops, FileEncoding encoding, const std::string& bytes,
                   const std::function<bool()>& mayOverwrite = nullptr);
 
  private:

@@ -36,6 +36,10 @@ class BytesInput : public InputFile {
   std::size_t at_ = 0;
 };
 
+// Reads the rest of the file, for what reading it does by the way (a
+// version); a failure raises.
+void readToTheEnd(InputFile& file);
+
 // Opens for reading; a missing file (or an empty path) raises FileNotFound,
 // any other failure FileAccess.
 std::unique_ptr<InputFile> openInput(const Text& path);

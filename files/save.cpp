@@ -67,10 +67,14 @@ FileVersion FileOps::version(const Text& path) {
     throw;
   }
   VersionedInput versioned(*file);
-  std::unique_ptr<char[]> block(new char[64 * 1024]);
-  while (versioned.read(block.get(), 64 * 1024) > 0) {
-  }
+  readToTheEnd(versioned);
   return versioned.version();
+}
+
+void readToTheEnd(InputFile& file) {
+  std::unique_ptr<char[]> block(new char[64 * 1024]);
+  while (file.read(block.get(), 64 * 1024) > 0) {
+  }
 }
 
 SaveResult saveAtomically(FileOps& ops, const Text& path, const std::string& bytes) {

@@ -146,7 +146,8 @@ class MessageReader {
         return;
       }
       if (readings.utf8 && !readings.ascii) readAnsi(readings, at(begin), end - begin);
-      switch (verdictOf(readings)) {
+      const LineVerdict verdict = verdictOf(readings);
+      switch (verdict) {
         case LineVerdict::Ansi:
           settle(FileEncoding::Ansi);
           break;
@@ -157,7 +158,7 @@ class MessageReader {
         case LineVerdict::LeansUtf8:
           if (!firstLean_) {
             firstLean_ = true;
-            leanEncoding_ = verdictOf(readings) == LineVerdict::LeansAnsi ? FileEncoding::Ansi : FileEncoding::Utf8;
+            leanEncoding_ = verdict == LineVerdict::LeansAnsi ? FileEncoding::Ansi : FileEncoding::Utf8;
           }
           waiting_.push_back({end, readings});
           return;

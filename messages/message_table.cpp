@@ -12,7 +12,7 @@ void MessageTable::reset() {
   characters_.clear();
   msgCount = 0;
   source_ = LoadedFile();
-  moved_ = doubtful_ = doubted_ = false;
+  doubted_ = false;
 }
 
 void MessageTable::append(TextView message) {
@@ -30,7 +30,9 @@ void MessageTable::append(TextView message) {
   msgCount = grown;
 }
 
-void MessageTable::load(const Text& path, FileOps& ops) {
+void MessageTable::load(const Text& path, FileOps& ops) { loadFrom(path, ops); }
+
+MessageTable::Reading MessageTable::loadFrom(const Text& path, FileOps& ops) {
   reset();
   source_.path = path;
   const FileStamp before = ops.stamp(path);
@@ -46,9 +48,11 @@ void MessageTable::load(const Text& path, FileOps& ops) {
         e.code() == ErrorCode::FileNotFound || (e.code() == ErrorCode::Overflow && ops.stamp(path) == before);
     throw;
   }
-  moved_ = ops.stamp(path) != before;
-  doubtful_ = facts.endsInsideCharacter;
-  source_.known = !moved_ && !doubtful_;
+  Reading reading;
+  reading.moved = ops.stamp(path) != before;
+  reading.doubtful = facts.endsInsideCharacter;
+  source_.known = !reading.moved && !reading.doubtful;
+  return reading;
 }
 
 void MessageTable::load(InputFile& file) {
@@ -68,8 +72,9 @@ void MessageTable::read(InputFile& file, ReadFacts* facts) {
 std::unique_ptr<MessageTable> MessageTable::reloaded(FileOps& ops) {
   if (!source_.changed(ops)) return nullptr;
   auto fresh = std::make_unique<MessageTable>();
+  Reading reading;
   try {
-    fresh->load(source_.path, ops);
+    reading = fresh->loadFrom(source_.path, ops);
   } catch (const RuntimeError& e) {
     if (e.code() != ErrorCode::Overflow) {
       // Gone (some editors save by delete and rename), locked or unreadable:
@@ -80,11 +85,11 @@ std::unique_ptr<MessageTable> MessageTable::reloaded(FileOps& ops) {
       return nullptr;
     }
   }
-  if (fresh->moved_) {
+  if (reading.moved) {
     source_.known = false;
     return nullptr;
   }
-  const bool doubtful = fresh->doubtful_ || (fresh->msgCount == 0 && msgCount > 0);
+  const bool doubtful = reading.doubtful || (fresh->msgCount == 0 && msgCount > 0);
   if (doubtful && !(doubted_ && doubtedStamp_ == fresh->source_.stamp)) {
     source_.known = false;
     doubted_ = true;

@@ -60,14 +60,18 @@ class MessageTable {
   int16_t count() const { return msgCount; }
 
  private:
+  // How a load from a path went, beyond its messages.
+  struct Reading {
+    bool moved = false;     // the file's stamp changed while it was read
+    bool doubtful = false;  // it ends inside a character: a writer may be at work
+  };
+  Reading loadFrom(const Text& path, FileOps& ops);
   void read(InputFile& file, ReadFacts* facts = nullptr);
 
   TextArena characters_;
   std::vector<TextView> msgList;
   int16_t msgCount = 0;
   LoadedFile source_;
-  bool moved_ = false;     // the file's stamp changed while it was read
-  bool doubtful_ = false;  // the reading may have met a writer
   // A doubtful reading seen before, at this stamp: seen twice, it stands.
   bool doubted_ = false;
   FileStamp doubtedStamp_;

@@ -26,48 +26,17 @@ constexpr char16_t kDeleted[] = u"削除しました";
 constexpr char16_t kNoRow[] = u"行が選択されていません";
 constexpr char16_t kBlankRow[] = u"この行にはメッセージがありません";
 constexpr char16_t kFull[] = u"これ以上追加できません（最大32767件）";
-constexpr char16_t kAskLossy[] =
-    u"行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？";
-constexpr char16_t kAskUncarriable[] =
-    u"行目のメッセージは、\" で始まるか、\" と共に , か先頭の空白を含むか、CR LF の組でない CR か LF、"
-    u"または \\n という並びを含むため、次に開いたとき元どおりに読み込めません。このまま保存しますか？";
 constexpr char16_t kAskChangedElsewhere[] =
     u"ファイルは、開いた後にほかのプログラムで変更されています。保存すると、その変更は失われます。"
     u"このまま保存しますか？";
-constexpr char16_t kAskChangedOnLoad[] =
-    u"行目のメッセージは、ファイルに書かれていたとおりには読み込めていません（先頭の空白、閉じた \" の後ろの文字、"
-    u"閉じていない \"、行を区切った , 、読めないバイトのどれかのため）。保存すると、ファイルのその部分は"
-    u"読み込んだとおりに書き換わります。このまま保存しますか？";
-constexpr char16_t kAskOtherEncoding[] =
-    u"行目のメッセージは、ファイルのほかの行と違う文字コード（{line}）で書かれていました。保存すると、この行も"
-    u"ほかの行と同じ文字コード（{file}）で書き換わります。このまま保存しますか？";
-constexpr char16_t kAskMisread[] =
-    u"行目のメッセージは、このまま {file} で保存すると、次に開いたとき別の文字コードとして読まれ、違う文字に"
-    u"なります。UTF-8（BOM 付き）で保存しますか？\r\n「いいえ」を選ぶと {file} のまま保存します。";
 constexpr char16_t kAskSaveEdits[] = u"メッセージの変更が保存されていません。tepo.dat に保存しますか？";
 constexpr wchar_t kEditsUnsaved[] = L"メッセージの変更が保存されていません";
-constexpr char16_t kAskIncomplete[] =
-    u"ファイルを最後まで読み込めませんでした。読み込めなかったメッセージは、保存するとファイルから失われます。"
-    u"このまま保存しますか？";
 constexpr char16_t kNewContentsAt[] = u"保存する内容は次のファイルにあります: ";
 constexpr char16_t kOldContentsAt[] = u"元の内容は次のファイルにあります: ";
 constexpr char16_t kNotRemoved[] = u"次のファイルを削除できませんでした: ";
 
 // Posted to itself when a sign-out was held up for unsaved edits.
 constexpr UINT kAskAfterSessionEnd = WM_APP + 1;
-
-// The encoding as Notepad names it, in the order of FileEncoding.
-Text encodingName(FileEncoding encoding) {
-  static const char16_t* const kNames[] = {u"ANSI", u"UTF-8", u"UTF-8 (BOM 付き)", u"UTF-16 LE", u"UTF-16 BE"};
-  return kNames[static_cast<int>(encoding)];
-}
-
-// The text with every {name} replaced by value.
-Text substitute(Text text, const Text& name, const Text& value) {
-  const Text key = u"{" + name + u"}";
-  for (std::size_t at; (at = text.find(key)) != Text::npos;) text.replace(at, key.size(), value);
-  return text;
-}
 
 // The design, in twips; a control in a frame is placed from the frame's corner.
 constexpr double kClientWidth = 7830;
@@ -195,55 +164,18 @@ void frmMente::setList() {
   forms::listFill(List1_, rows);
 }
 
-bool frmMente::askBeforeSave(const std::string& bytes, FileEncoding& encoding) {
-  // A save writes only what the table holds: after a load that stopped early
-  // the rest of the file would be gone for good.
-  if (!mente_.loadComplete() && !forms::confirm(hwnd(), kAskIncomplete)) return false;
-  // A hand-written line the reader's rules changed would be written back changed.
-  int changedRow = mente_.firstChangedOnLoadRow();
-  if (changedRow >= 0 && !forms::confirm(hwnd(), decimal(changedRow + 1) + kAskChangedOnLoad)) return false;
-  // A line another tool appended in the other encoding goes back in the file's.
-  int otherRow = mente_.firstOtherEncodingRow();
-  if (otherRow >= 0) {
-    Text question = substitute(substitute(kAskOtherEncoding, u"line", isUtf8(encoding) ? u"ANSI" : u"UTF-8"), u"file",
-                               encodingName(encoding));
-    if (!forms::confirm(hwnd(), decimal(otherRow + 1) + question)) return false;
-  }
-  // tepo must read back what it writes: where its bytes would pass for the
-  // other encoding, the byte order mark of UTF-8 settles it.
-  int misreadRow = mente_.firstMisreadRow(bytes);
-  if (misreadRow >= 0) {
-    switch (forms::askYesNoCancel(hwnd(),
-                                  decimal(misreadRow + 1) + substitute(kAskMisread, u"file", encodingName(encoding)))) {
-      case forms::Answer::Yes:
-        encoding = FileEncoding::Utf8Bom;
-        break;
-      case forms::Answer::No:
-        break;
-      case forms::Answer::Cancel:
-        return false;
-    }
-  }
-  int lossyRow = mente_.firstUnrepresentableRow(encoding);
-  if (lossyRow >= 0 && !forms::confirm(hwnd(), decimal(lossyRow + 1) + kAskLossy)) return false;
-  // Saying "saved" for a message that comes back cut short, or that swallows
-  // the ones after it, would mislead: ask first.
-  int uncarriableRow = mente_.firstUncarriableRow();
-  return uncarriableRow < 0 || forms::confirm(hwnd(), decimal(uncarriableRow + 1) + kAskUncarriable);
-}
-
 frmMente::SaveOutcome frmMente::dataSave(const Text& strFile, FileOps& ops) {
   SaveOutcome outcome;
   SaveResult result;
   try {
-    FileEncoding encoding = mente_.encoding();
-    std::string bytes = mente_.fileBytes();
-    if (!askBeforeSave(bytes, encoding)) return outcome;
-    if (encoding != mente_.encoding()) bytes = mente_.fileBytes(encoding);
+    // Plan, ask, write: the questions first, then what the answers settled on.
+    SavePlan plan(mente_);
+    while (const SavePlan::Question* question = plan.question()) plan.answer(ask(*question));
+    if (plan.declined()) return outcome;
     // What another program (Notepad, a second tepo) wrote since the load
     // would be overwritten without a word: asked last, right before the write.
-    result =
-        mente_.save(strFile, ops, encoding, bytes, [this] { return forms::confirm(hwnd(), kAskChangedElsewhere); });
+    result = mente_.write(strFile, ops, plan.output(), plan.readBack(),
+                          [this] { return forms::confirm(hwnd(), kAskChangedElsewhere); });
   } catch (const RuntimeError&) {
     forms::report(hwnd(), kSaveFailed);
     return outcome;
@@ -265,6 +197,20 @@ frmMente::SaveOutcome frmMente::dataSave(const Text& strFile, FileOps& ops) {
   outcome.saved = true;
   if (saved_) saved_(strFile);
   return outcome;
+}
+
+SavePlan::Answer frmMente::ask(const SavePlan::Question& question) {
+  if (!question.offersUtf8)
+    return forms::confirm(hwnd(), question.text) ? SavePlan::Answer::Ok : SavePlan::Answer::Cancel;
+  switch (forms::askYesNoCancel(hwnd(), question.text)) {
+    case forms::Answer::Yes:
+      return SavePlan::Answer::Yes;
+    case forms::Answer::No:
+      return SavePlan::Answer::No;
+    case forms::Answer::Cancel:
+      break;
+  }
+  return SavePlan::Answer::Cancel;
 }
 
 bool frmMente::queryUnload() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "editor/mente_table.h"
+#include "editor/save_plan.h"
 #include "files/files.h"
 #include "forms/window.h"
 #include "platform/win32.h"
@@ -99,10 +100,8 @@ class frmMente : public forms::Window {
   const Text& path() const { return messageFile_; }
   // Selects a row the way the user would, so that List1_Click runs.
   void selectRow(int row);
-  // The questions before a save of bytes, the table's file made in its
-  // encoding; they may choose another encoding to write. False if the user
-  // declined one.
-  bool askBeforeSave(const std::string& bytes, FileEncoding& encoding);
+  // One question of a save, in a message box.
+  SavePlan::Answer ask(const SavePlan::Question& question);
   // Whether the selected row can be updated or deleted; tells the user if not.
   bool checkMessageRow(int row);
 

@@ -22,19 +22,39 @@ bool currentVersion(FileOps& ops, const Text& path, FileVersion& now) {
 
 }  // namespace
 
+// A file read through another, its bytes kept on the way.
+class KeepingInput : public InputFile {
+ public:
+  KeepingInput(InputFile& file, std::string& kept) : file_(file), kept_(kept) {}
+  std::size_t read(char* buffer, std::size_t size) override {
+    std::size_t got = file_.read(buffer, size);
+    kept_.append(buffer, got);
+    return got;
+  }
+
+ private:
+  InputFile& file_;
+  std::string& kept_;
+};
+
 void MenteTable::reset() {
   menteList.assign(1, Text());
   notes_.assign(1, FieldNote());
+  segmentOf_.assign(1, kNoSegment);
   menteCount = 0;
   loadComplete_ = true;
   modified_ = false;
   encoding_ = FileEncoding::Ansi;
+  source_.clear();
+  segments_.clear();
+  rest_ = kNoSegment;
 }
 
 void MenteTable::appendRead(TextView message, const FieldNote& note) {
   int16_t grown = add16(menteCount, 1);
   menteList.emplace_back();
   notes_.emplace_back();
+  segmentOf_.emplace_back(kNoSegment);
   menteList[static_cast<std::size_t>(menteCount)] = Text(message);
   notes_[static_cast<std::size_t>(menteCount)] = note;
   menteCount = grown;
@@ -44,18 +64,70 @@ void MenteTable::read(InputFile& file) {
   reset();
   loadComplete_ = false;
   ReadFacts facts;
+  KeepingInput keeping(file, source_);
   try {
     readMessages(
-        file, [this](TextView message, const FieldNote& note) { appendRead(message, note); }, &facts);
+        keeping, [this](TextView message, const FieldNote& note) { appendRead(message, note); }, &facts);
+  } catch (const RuntimeError& e) {
+    encoding_ = facts.encoding;
+    if (e.code() == ErrorCode::Overflow) {
+      // The rest of the file stays as it is: read it to its end, so that a
+      // save can write it back behind the messages the table holds.
+      try {
+        readToTheEnd(keeping);
+        loadComplete_ = true;
+        findSegments(true, false);
+      } catch (const RuntimeError&) {
+      }
+    }
+    throw;
   } catch (const std::bad_alloc&) {
     encoding_ = facts.encoding;
     raise(ErrorCode::OutOfMemory);
-  } catch (...) {
-    encoding_ = facts.encoding;
-    throw;
   }
   encoding_ = facts.encoding;
   loadComplete_ = true;
+  findSegments(false, facts.endsInsideCharacter);
+}
+
+void MenteTable::findSegments(bool overflowed, bool endsInsideCharacter) {
+  const std::vector<std::size_t> starts = lineStarts(source_, encoding_);
+  const std::size_t lines = starts.size() - 1;  // line ends in the bytes
+  std::size_t line = 0;                         // line ends before the message
+  std::size_t segmentLine = 0;
+  int first = 0;
+  for (int i = 0; i < menteCount; ++i) {
+    const FieldLines& at = notes_[static_cast<std::size_t>(i)].lines;
+    line += at.lineEnds;
+    if (line > lines) break;
+    if (!at.endsLine) continue;
+    // The last message ends where the file ends, with or without a line end.
+    const bool last = i + 1 == menteCount && !overflowed;
+    segments_.push_back({starts[segmentLine], last ? source_.size() : starts[line], false});
+    for (int k = first; k <= i; ++k)
+      segmentOf_[static_cast<std::size_t>(k)] = static_cast<int32_t>(segments_.size() - 1);
+    first = i + 1;
+    segmentLine = line;
+  }
+  // The bytes do not hold the lines the reader found (a decoder that took a
+  // line end into a character): nothing of the file is kept.
+  const bool found = overflowed ? line <= lines : line == lines && first == menteCount;
+  if (!found) {
+    segments_.clear();
+    std::fill(segmentOf_.begin(), segmentOf_.end(), kNoSegment);
+    return;
+  }
+  if (overflowed) {
+    // From the first line the table does not hold wholly to the end.
+    segments_.push_back({starts[segmentLine], source_.size(), false});
+    rest_ = static_cast<int32_t>(segments_.size() - 1);
+    for (int k = first; k < menteCount; ++k) segmentOf_[static_cast<std::size_t>(k)] = rest_;
+  }
+  // A last line that ends inside a character, or half a UTF-16 unit, reads
+  // otherwise once a line end follows it: it is written anew.
+  const bool halfUnit = (encoding_ == FileEncoding::Utf16Le || encoding_ == FileEncoding::Utf16Be) &&
+                        (source_.size() - std::min<std::size_t>(source_.size(), 2)) % 2 != 0;
+  if ((endsInsideCharacter || halfUnit) && !segments_.empty() && !overflowed) segments_.back().touched = true;
 }
 
 void MenteTable::load(const Text& path) {
@@ -75,18 +147,10 @@ void MenteTable::load(const Text& path) {
   VersionedInput versioned(*file);
   try {
     read(versioned);
-  } catch (const RuntimeError& e) {
-    // The messages past the 32767th still belong to the file's version;
-    // after a read error nothing is known of it.
-    bool whole = e.code() == ErrorCode::Overflow;
-    if (whole) {
-      try {
-        readToTheEnd(versioned);
-      } catch (const RuntimeError&) {
-        whole = false;
-      }
-    }
-    if (whole) {
+  } catch (const RuntimeError&) {
+    // Past the 32767th message the rest was read for its version too; after
+    // a read error nothing is known of it.
+    if (loadComplete_) {
       sourceVersion_ = versioned.version();
     } else {
       sourcePath_.clear();
@@ -101,6 +165,22 @@ void MenteTable::load(InputFile& file) {
   read(file);
 }
 
+MenteTable MenteTable::readBack(const std::string& bytes) {
+  MenteTable back;
+  BytesInput file(bytes);
+  try {
+    back.load(file);
+  } catch (const RuntimeError&) {
+    // Past the 32767th message: the rest is kept as it is.
+  }
+  return back;
+}
+
+void MenteTable::touch(int row) {
+  const int32_t segment = segmentOf_[static_cast<std::size_t>(row)];
+  if (segment != kNoSegment) segments_[static_cast<std::size_t>(segment)].touched = true;
+}
+
 int MenteTable::add(const Text& text) {
   // Checked before anything moves, so that a full table stays as it was.
   int16_t grown = add16(menteCount, 1);
@@ -111,9 +191,19 @@ int MenteTable::add(const Text& text) {
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }
+  try {
+    segmentOf_.resize(menteList.size(), kNoSegment);
+  } catch (const std::bad_alloc&) {
+    raise(ErrorCode::OutOfMemory);
+  }
   menteList[static_cast<std::size_t>(menteCount)] = text;
   menteList[static_cast<std::size_t>(grown)].clear();
   notes_[static_cast<std::size_t>(menteCount)] = FieldNote();
+  segmentOf_[static_cast<std::size_t>(menteCount)] = kNoSegment;
+  // The messages on the rest's first line are no longer the last ones.
+  if (rest_ != kNoSegment && menteCount > 0 && segmentOf_[static_cast<std::size_t>(menteCount) - 1] == rest_) {
+    segments_[static_cast<std::size_t>(rest_)].touched = true;
+  }
   menteCount = grown;
   modified_ = true;
   return menteCount - 1;
@@ -123,27 +213,151 @@ void MenteTable::update(int row, const Text& text) {
   if (!isMessageRow(row)) raise(ErrorCode::SubscriptOutOfRange);
   menteList[static_cast<std::size_t>(row)] = text;
   // The user's own text now: nothing of the file is left in it to lose.
+  touch(row);
   notes_[static_cast<std::size_t>(row)] = FieldNote();
+  segmentOf_[static_cast<std::size_t>(row)] = kNoSegment;
   modified_ = true;
 }
 
 int MenteTable::remove(int row) {
   if (!isMessageRow(row)) raise(ErrorCode::SubscriptOutOfRange);
+  touch(row);
   for (int i = row; i < menteCount; ++i) {
     menteList[static_cast<std::size_t>(i)] = std::move(menteList[static_cast<std::size_t>(i) + 1]);
     notes_[static_cast<std::size_t>(i)] = notes_[static_cast<std::size_t>(i) + 1];
+    segmentOf_[static_cast<std::size_t>(i)] = segmentOf_[static_cast<std::size_t>(i) + 1];
   }
   // The vacated slot at the old count holds an empty string again.
   menteList[static_cast<std::size_t>(menteCount)].clear();
   notes_[static_cast<std::size_t>(menteCount)] = FieldNote();
+  segmentOf_[static_cast<std::size_t>(menteCount)] = kNoSegment;
   menteCount = sub16(menteCount, 1);
   modified_ = true;
   // r - 1 > 0, not >= 0: deleting the second row selects the message that followed it.
   return row - 1 > 0 ? row - 1 : row;
 }
 
+void MenteTable::appendSegment(std::string& out, const Segment& segment) const {
+  const bool utf16 = encoding_ == FileEncoding::Utf16Le || encoding_ == FileEncoding::Utf16Be;
+  const std::size_t unit = utf16 ? 2 : 1;
+  auto unitAt = [&](std::size_t at) -> unsigned {
+    const auto* p = reinterpret_cast<const unsigned char*>(source_.data()) + at;
+    if (!utf16) return p[0];
+    return encoding_ == FileEncoding::Utf16Be ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]);
+  };
+  const std::size_t begin = segment.begin, end = segment.end;
+  std::size_t body = end;
+  if (end - begin >= unit && (unitAt(end - unit) == '\n' || unitAt(end - unit) == '\r')) {
+    body -= unit;
+    if (unitAt(body) == '\n' && body - begin >= unit && unitAt(body - unit) == '\r') body -= unit;
+  }
+  out.append(source_, begin, body - begin);
+  out += encodeText(u"\r\n", encoding_);
+}
+
+MenteTable::Output MenteTable::output(FileEncoding encoding) const {
+  Output out;
+  out.encoding = encoding;
+  out.bytes = byteOrderMark(encoding);
+  const bool keep = encoding == encoding_;
+  // The writer's lines gather into one text, for one conversion.
+  Text run;
+  std::vector<std::size_t> runLineEnds;
+  int runRow = 0;
+  auto flush = [&] {
+    if (runLineEnds.empty()) return;
+    const std::size_t from = out.bytes.size();
+    bool lossy = false;
+    out.bytes += encodeText(run, encoding, &lossy);
+    out.lossy = out.lossy || lossy;
+    // Each line ends as the text said, CR and LF being the same in every encoding.
+    const std::vector<std::size_t> starts = lineStarts(out.bytes, encoding, from);
+    std::size_t line = 0;
+    for (std::size_t k = 0; k < runLineEnds.size(); ++k) {
+      const std::size_t begin = starts[line];
+      line += runLineEnds[k];
+      out.pieces.push_back({runRow + static_cast<int>(k), 1, false, begin, starts[std::min(line, starts.size() - 1)]});
+    }
+    run.clear();
+    runLineEnds.clear();
+  };
+  int i = 0;
+  while (i < menteCount) {
+    const int32_t segment = segmentOf_[static_cast<std::size_t>(i)];
+    if (keep && segment != kNoSegment && !segments_[static_cast<std::size_t>(segment)].touched) {
+      // The rest's messages are the last ones: it follows everything.
+      if (segment == rest_) break;
+      flush();
+      int rows = 1;
+      while (i + rows < menteCount && segmentOf_[static_cast<std::size_t>(i + rows)] == segment) ++rows;
+      const std::size_t begin = out.bytes.size();
+      appendSegment(out.bytes, segments_[static_cast<std::size_t>(segment)]);
+      out.pieces.push_back({i, rows, true, begin, out.bytes.size()});
+      i += rows;
+      continue;
+    }
+    if (runLineEnds.empty()) runRow = i;
+    const std::size_t before = run.size();
+    appendLine(run, menteList[static_cast<std::size_t>(i)]);
+    run += u"\r\n";
+    // A lone CR or LF, which only a line no format can carry holds, ends a line too.
+    std::size_t ends = 0;
+    for (std::size_t k = before; k < run.size(); ++k) {
+      if (run[k] == u'\n' || (run[k] == u'\r' && run[k + 1] != u'\n')) ++ends;
+    }
+    runLineEnds.push_back(ends);
+    ++i;
+  }
+  flush();
+  if (rest_ != kNoSegment) {
+    const Segment& rest = segments_[static_cast<std::size_t>(rest_)];
+    if (keep && !rest.touched) {
+      const std::size_t begin = out.bytes.size();
+      out.bytes.append(source_, rest.begin, rest.end - rest.begin);
+      out.pieces.push_back({i, menteCount - i, true, begin, out.bytes.size()});
+      out.restKept = true;
+    } else {
+      out.restLost = true;
+    }
+  }
+  return out;
+}
+
 std::string MenteTable::fileBytes(FileEncoding encoding, bool* lossy) const {
-  return formatFile(menteList, static_cast<std::size_t>(menteCount), encoding, lossy);
+  Output out = output(encoding);
+  if (lossy) *lossy = out.lossy;
+  return std::move(out.bytes);
+}
+
+std::vector<MenteTable::ReadBack> MenteTable::compare(const Output& out, const MenteTable& back) const {
+  // Where each of back's segments begins among its rows.
+  std::vector<int> firstRow(back.segments_.size() + 1, back.menteCount);
+  for (int r = back.menteCount - 1; r >= 0; --r) {
+    const int32_t segment = back.segmentOf_[static_cast<std::size_t>(r)];
+    if (segment != kNoSegment) firstRow[static_cast<std::size_t>(segment)] = r;
+  }
+  for (std::size_t k = back.segments_.size(); k-- > 0;) firstRow[k] = std::min(firstRow[k], firstRow[k + 1]);
+  std::vector<ReadBack> result(out.pieces.size());
+  std::size_t j = 0;
+  // The rest reads back as more messages than the table holds of it.
+  const std::size_t compared = out.pieces.size() - (out.restKept ? 1 : 0);
+  for (std::size_t p = 0; p < compared; ++p) {
+    const Output::Piece& piece = out.pieces[p];
+    while (j < back.segments_.size() && back.segments_[j].begin < piece.begin) ++j;
+    if (j == back.segments_.size() || back.segments_[j].begin != piece.begin) continue;
+    std::size_t k = j;
+    while (k < back.segments_.size() && back.segments_[k].end < piece.end) ++k;
+    if (k == back.segments_.size() || back.segments_[k].end != piece.end) continue;
+    const int backRow = firstRow[j];
+    const int backRows = firstRow[k + 1] - backRow;
+    result[p].backRow = backRow;
+    result[p].same = backRows == piece.rows;
+    for (int r = 0; result[p].same && r < piece.rows; ++r) {
+      result[p].same =
+          back.menteList[static_cast<std::size_t>(backRow + r)] == menteList[static_cast<std::size_t>(piece.row + r)];
+    }
+  }
+  return result;
 }
 
 int MenteTable::firstChangedOnLoadRow() const {
@@ -174,24 +388,19 @@ int MenteTable::firstUncarriableRow() const {
   return -1;
 }
 
-int MenteTable::firstMisreadRow(const std::string& bytes) const {
-  return firstMisreadMessage(bytes, menteList, static_cast<std::size_t>(menteCount), encoding_);
-}
-
 SaveResult MenteTable::save(const Text& path, FileOps& ops, const std::function<bool()>& mayOverwrite) {
-  std::string bytes;
   try {
-    bytes = fileBytes();
+    const Output out = output(encoding_);
+    return write(path, ops, out, readBack(out.bytes), mayOverwrite);
   } catch (const RuntimeError&) {
     return SaveResult();
   } catch (const std::bad_alloc&) {
     return SaveResult();
   }
-  return save(path, ops, encoding_, bytes, mayOverwrite);
 }
 
-SaveResult MenteTable::save(const Text& path, FileOps& ops, FileEncoding encoding, const std::string& bytes,
-                            const std::function<bool()>& mayOverwrite) {
+SaveResult MenteTable::write(const Text& path, FileOps& ops, const Output& out, const MenteTable& back,
+                             const std::function<bool()>& mayOverwrite) {
   // Last before the write, since a question may have stood for minutes: what
   // is on disk now against what this table read or wrote there. A file it
   // never read has nothing of it to compare.
@@ -205,15 +414,40 @@ SaveResult MenteTable::save(const Text& path, FileOps& ops, FileEncoding encodin
       }
     }
   }
-  SaveResult result = saveAtomically(ops, path, bytes);
-  if (result) {
-    // The file is now what this table wrote: the next save asks nothing.
-    sourcePath_ = path;
-    VersionOf written;
-    written.add(bytes.data(), bytes.size());
-    sourceVersion_ = written.version();
-    encoding_ = encoding;
-    modified_ = false;
+  SaveResult result = saveAtomically(ops, path, out.bytes);
+  if (!result) return result;
+  // The file is now what this table wrote: the next save asks nothing, and
+  // keeps every line that reads back as the table holds it.
+  sourcePath_ = path;
+  VersionOf written;
+  written.add(out.bytes.data(), out.bytes.size());
+  sourceVersion_ = written.version();
+  modified_ = false;
+  const std::vector<ReadBack> readBack = compare(out, back);
+  source_ = out.bytes;
+  encoding_ = back.encoding_;
+  segments_ = back.segments_;
+  rest_ = kNoSegment;
+  for (std::size_t p = 0; p < out.pieces.size(); ++p) {
+    const Output::Piece& piece = out.pieces[p];
+    const bool rest = out.restKept && p + 1 == out.pieces.size();
+    if (rest) {
+      // Behind the messages, as it was: whatever the table holds of it.
+      segments_.push_back({piece.begin, piece.end, false});
+      rest_ = static_cast<int32_t>(segments_.size() - 1);
+    }
+    for (int r = 0; r < piece.rows; ++r) {
+      const std::size_t row = static_cast<std::size_t>(piece.row + r);
+      if (rest) {
+        segmentOf_[row] = rest_;
+      } else if (readBack[p].same) {
+        const std::size_t backRow = static_cast<std::size_t>(readBack[p].backRow + r);
+        notes_[row] = back.notes_[backRow];
+        segmentOf_[row] = back.segmentOf_[backRow];
+      } else {
+        segmentOf_[row] = kNoSegment;
+      }
+    }
   }
   return result;
 }

@@ -71,6 +71,33 @@ class MenteTable {
   // changing nothing, unless isMessageRow(row).
   int remove(int row);
 
+  // What a save writes in an encoding. Each stretch of lines whose messages
+  // the user left as they were read goes back as the file's own bytes (its
+  // last line end as CR LF), in whatever encoding and form it was written;
+  // every other message is written as the writer's line. The messages past
+  // the 32767th, which the table does not hold, follow as they were.
+  struct Output {
+    FileEncoding encoding = FileEncoding::Ansi;
+    std::string bytes;
+    // One stretch of the bytes and the message rows it carries.
+    struct Piece {
+      int row = 0;
+      int rows = 0;
+      bool kept = false;  // the file's own bytes; otherwise one row as the writer's line
+      std::size_t begin = 0;
+      std::size_t end = 0;
+    };
+    std::vector<Piece> pieces;
+    // Some character had no form in the encoding.
+    bool lossy = false;
+    // The file held more than the table: whether that rest is written
+    // behind the messages, or lost (it could not stay as it was).
+    bool restKept = false;
+    bool restLost = false;
+  };
+  // The file's own bytes are kept only in the encoding the file was read in.
+  Output output(FileEncoding encoding) const;
+
   // The file's contents for the messages (the slots past them are not
   // written), in the table's encoding unless another is given. lossy tells
   // whether some character had no form in it.
@@ -85,36 +112,68 @@ class MenteTable {
   // The first message row that would not come back from the file as it is, or -1.
   int firstUncarriableRow() const;
 
-  // The first message row that, saved in the table's encoding, the reader
-  // would take for the other of the code page and UTF-8, or -1; bytes, when
-  // given, are fileBytes() already made.
-  int firstMisreadRow() const { return firstMisreadRow(fileBytes()); }
-  int firstMisreadRow(const std::string& bytes) const;
+  // The table the bytes of an output read back as, as a load would read them.
+  static MenteTable readBack(const std::string& bytes);
 
-  // Writes the messages to path through a temporary file, in the encoding
-  // the file was read in; on failure the old file stays as it was. Last,
-  // right before the write, the file on disk is compared with what this
-  // table read or wrote there: if someone else changed it since,
-  // mayOverwrite is asked (again after every new change), and a false answer
-  // writes nothing and returns declined. The messages never change by
-  // saving; the version becomes the new file's.
+  // How each piece of the output reads back: the row of back where its
+  // messages begin, or -1 where its lines read back as other pieces' too
+  // (a quote never closed runs on); same tells whether they read back as
+  // the table holds them.
+  struct ReadBack {
+    int backRow = -1;
+    bool same = false;
+  };
+  std::vector<ReadBack> compare(const Output& output, const MenteTable& back) const;
+
+  // Writes the output to path through a temporary file; on failure the old
+  // file stays as it was. Last, right before the write, the file on disk is
+  // compared with what this table read or wrote there: if someone else
+  // changed it since, mayOverwrite is asked (again after every new change),
+  // and a false answer writes nothing and returns declined. The messages
+  // never change by saving; the table then knows the file as written, back
+  // being what it reads back as.
+  SaveResult write(const Text& path, FileOps& ops, const Output& output, const MenteTable& back,
+                   const std::function<bool()>& mayOverwrite = nullptr);
+  // The output in the table's encoding, without questions.
   SaveResult save(const Text& path, FileOps& ops, const std::function<bool()>& mayOverwrite = nullptr);
-  // The same with the bytes fileBytes(encoding) made, in that encoding,
-  // which becomes the table's.
-  SaveResult save(const Text& path, FileOps& ops, FileEncoding encoding, const std::string& bytes,
-                  const std::function<bool()>& mayOverwrite = nullptr);
+
+  const FieldNote& note(int row) const { return notes_[static_cast<std::size_t>(row)]; }
 
  private:
+  // A stretch of the file's lines that held whole messages: its bytes in
+  // source_, and whether the user changed, deleted or moved any of them.
+  struct Segment {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool touched = false;
+  };
+  static constexpr int32_t kNoSegment = -1;
+
   void appendRead(TextView message, const FieldNote& note);
   void read(InputFile& file);
+  // Finds each message's lines in the bytes read; stored is false when the
+  // read stopped at more messages than the table holds.
+  void findSegments(bool overflowed, bool endsInsideCharacter);
+  void touch(int row);
+  // The bytes of a kept segment, its last line end as CR LF.
+  void appendSegment(std::string& out, const Segment& segment) const;
 
   std::vector<Text> menteList;
   int16_t menteCount = 0;
-  // Per slot: what the reader noted of the message.
+  // Per slot: what the reader noted of the message, and its segment.
   std::vector<FieldNote> notes_;
+  std::vector<int32_t> segmentOf_;
   bool loadComplete_ = true;
   bool modified_ = false;
   FileEncoding encoding_ = FileEncoding::Ansi;
+  // The file's bytes as read or last written, and the stretches of them
+  // that a save may write back as they are.
+  std::string source_;
+  std::vector<Segment> segments_;
+  // The segment that runs from the first line the table does not hold
+  // wholly to the end of the file; its messages, if any, are the last the
+  // table holds.
+  int32_t rest_ = kNoSegment;
   // The file last read or written, and what it held then.
   Text sourcePath_;
   FileVersion sourceVersion_;

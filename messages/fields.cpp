@@ -47,21 +47,30 @@ void FieldParser::startNextField(std::size_t after) {
   pos_ = scan_ = after;
   start_ = close_ = Text::npos;
   lineEndInQuotes_ = false;
+  quotedCr_ = quotedLf_ = quotedPairs_ = 0;
 }
 
 bool FieldParser::take(char16_t*& field, std::size_t& length, std::size_t begin, std::size_t end, std::size_t after,
-                       bool changedByRules, bool* changed, bool* otherEncoding) {
+                       bool changedByRules, bool* changed, bool* otherEncoding, FieldLines* lines) {
   if (changed) *changed = changedByRules || afterComma_ || bad_.any(pos_, after);
+  if (lines) {
+    const bool comma = after > 0 && after <= buffer_.size() && buffer_[after - 1] == u',';
+    const bool lineEnd = !comma && after > 0 && after <= buffer_.size() &&
+                         (buffer_[after - 1] == u'\n' || buffer_[after - 1] == u'\r') && after > end;
+    lines->lineEnds = quotedCr_ + quotedLf_ - quotedPairs_ + (lineEnd ? 1 : 0);
+    lines->endsLine = !comma;
+  }
   if (otherEncoding) *otherEncoding = other_.any(pos_, after);
   field = &buffer_[0] + begin;
   length = end - begin;
   // A comma split the line the user wrote: the field after it is a piece too.
-  afterComma_ = after > 0 && after <= buffer_.size() && buffer_[after - 1] == u',';
+  afterComma_ = after > 0 && after <= buffer_.size() && buffer_[after - 1] == u',' && after > end;
   startNextField(after);
   return true;
 }
 
-bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed, bool* otherEncoding) {
+bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed, bool* otherEncoding,
+                       FieldLines* lines) {
   const std::size_t size = buffer_.size();
   if (pos_ >= size) return false;
   const char16_t* data = buffer_.data();
@@ -71,7 +80,7 @@ bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* 
     if (scan_ == size) {
       if (!atEnd) return false;
       // Only spaces remain: they make one empty field.
-      return take(field, length, size, size, size, true, changed, otherEncoding);
+      return take(field, length, size, size, size, true, changed, otherEncoding, lines);
     }
     start_ = scan_;
     if (data[start_] == u'"') ++scan_;
@@ -80,12 +89,19 @@ bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* 
 
   if (quoted && close_ == Text::npos) {
     for (; scan_ < size && data[scan_] != u'"'; ++scan_) {
-      if (data[scan_] == u'\r' || data[scan_] == u'\n') lineEndInQuotes_ = true;
+      if (data[scan_] == u'\r') {
+        lineEndInQuotes_ = true;
+        ++quotedCr_;
+      } else if (data[scan_] == u'\n') {
+        lineEndInQuotes_ = true;
+        ++quotedLf_;
+        if (data[scan_ - 1] == u'\r') ++quotedPairs_;
+      }
     }
     if (scan_ == size) {
       if (!atEnd) return false;
       // Never closed: the field runs to the end of the text.
-      return take(field, length, start_ + 1, size, size, true, changed, otherEncoding);
+      return take(field, length, start_ + 1, size, size, true, changed, otherEncoding, lines);
     }
     close_ = scan_++;
   }
@@ -109,7 +125,7 @@ bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* 
   const bool dropped = quoted && close_ + 1 != delimiter;
   const bool splitAtComma = delimiter < size && data[delimiter] == u',';
   return take(field, length, quoted ? start_ + 1 : start_, quoted ? close_ : delimiter, after,
-              trimmed || dropped || lineEndInQuotes_ || splitAtComma, changed, otherEncoding);
+              trimmed || dropped || lineEndInQuotes_ || splitAtComma, changed, otherEncoding, lines);
 }
 
 void expandLineBreaks(char16_t* field, std::size_t length) {

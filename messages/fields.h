@@ -1,6 +1,7 @@
 // The message file's field rules, applied to decoded text as it arrives.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "runtime/runtime.h"
@@ -19,6 +20,16 @@ class Marks {
 
  private:
   std::vector<bool> bits_;  // empty until something is marked
+};
+
+// Where a field lies among the lines of the text: how many line ends it
+// took (a CR LF pair, a lone CR or a lone LF, inside quotes or as its
+// delimiter), and whether it is the last field of its line, which a line
+// end or the end of the text ends rather than a comma. Counted in the same
+// way in the file's bytes, they find the field's lines there.
+struct FieldLines {
+  uint32_t lineEnds = 0;
+  bool endsLine = false;
 };
 
 // Splits text into comma-delimited fields:
@@ -51,13 +62,15 @@ class FieldParser {
   // end or to the end, a line split at a comma (both sides), or bytes the
   // decoder could not read. otherEncoding, when given, tells whether some of
   // it was fed as read in the other encoding.
-  bool next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed = nullptr, bool* otherEncoding = nullptr);
+  // lines, when given, tells where the field lies among the lines.
+  bool next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed = nullptr, bool* otherEncoding = nullptr,
+            FieldLines* lines = nullptr);
 
  private:
   void startNextField(std::size_t after);
   // Hands out the field and notes what the rules did to it.
   bool take(char16_t*& field, std::size_t& length, std::size_t begin, std::size_t end, std::size_t after,
-            bool changedByRules, bool* changed, bool* otherEncoding);
+            bool changedByRules, bool* changed, bool* otherEncoding, FieldLines* lines);
 
   Text buffer_;
   std::size_t pos_ = 0;  // where the open field begins
@@ -66,6 +79,10 @@ class FieldParser {
   std::size_t start_ = Text::npos;  // its first character after the spaces, once seen
   std::size_t close_ = Text::npos;  // the closing quote of a quoted field, once seen
   bool lineEndInQuotes_ = false;
+  // Line ends inside the open field's quotes: a CR LF pair counts once.
+  uint32_t quotedCr_ = 0;
+  uint32_t quotedLf_ = 0;
+  uint32_t quotedPairs_ = 0;
   bool afterComma_ = false;  // the open field began after a comma
   Marks bad_;
   Marks other_;

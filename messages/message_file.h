@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/files.h"
+#include "messages/fields.h"
 #include "runtime/runtime.h"
 
 namespace tepo {
@@ -32,6 +33,8 @@ struct FieldNote {
   // Its line is in the other of the code page and UTF-8 than the file's
   // own encoding: a line another tool appended, say.
   bool otherEncoding = false;
+  // Where it lies among the file's lines.
+  FieldLines lines;
 };
 
 // Takes one message, valid only during the call.
@@ -63,12 +66,29 @@ void readMessages(InputFile& file, const MessageSink& store, ReadFacts* facts = 
 // a leading blank) is quoted, unless it holds a double quote, which no quoting
 // can carry.
 Text formatLine(const Text& message);
+// The same, behind what out holds.
+void appendLine(Text& out, TextView message);
 
 // The file's whole contents for these messages: each line followed by CR LF,
 // in the encoding, its byte order mark first. lossy tells whether some
 // character had no form in it.
 std::string formatFile(const std::vector<Text>& messages, std::size_t count, FileEncoding encoding = FileEncoding::Ansi,
                        bool* lossy = nullptr);
+
+// The byte order mark a file in the encoding begins with: none for the code
+// page and for UTF-8 without one.
+std::string byteOrderMark(FileEncoding encoding);
+
+// The text in the encoding, without a mark; lossy tells whether some
+// character had no form in it.
+std::string encodeText(const Text& text, FileEncoding encoding, bool* lossy = nullptr);
+
+// Where the lines of a file's bytes begin: after its byte order mark, then
+// after every line end (a CR LF pair, a lone CR, a lone LF, in the
+// encoding's units), as the field rules count them (FieldLines).
+// From is where to begin instead of after the mark.
+std::vector<std::size_t> lineStarts(const std::string& bytes, FileEncoding encoding,
+                                    std::size_t from = ~std::size_t(0));
 
 // Whether no line of the file can carry the message: it holds a lone CR or
 // LF (the reader ends the line there), a backslash followed by n (read back
@@ -80,12 +100,5 @@ bool formatCannotCarry(const Text& message);
 
 // Whether a message loses characters in the encoding.
 bool hasUnrepresentable(const Text& message, FileEncoding encoding = FileEncoding::Ansi);
-
-// The first of the messages that the bytes formatFile made of them in the
-// encoding would not give back, because the reader takes some of their lines
-// for the other of the code page and UTF-8; -1 if all read back as they
-// were written (what no line can carry is formatCannotCarry's to tell).
-int firstMisreadMessage(const std::string& bytes, const std::vector<Text>& messages, std::size_t count,
-                        FileEncoding encoding);
 
 }  // namespace tepo

@@ -266,7 +266,7 @@ class MessageReader {
     char16_t* field = nullptr;
     std::size_t length = 0;
     FieldNote note;
-    while (parser_.next(field, length, atEnd, &note.changed, &note.otherEncoding)) {
+    while (parser_.next(field, length, atEnd, &note.changed, &note.otherEncoding, &note.lines)) {
       expandLineBreaks(field, length);
       store_(TextView(field, length), note);
     }

@@ -20,6 +20,8 @@ bool wantsQuotes(TextView message) {
   return splitOrTrimmed && message.find(u'"') == TextView::npos;
 }
 
+}  // namespace
+
 void appendLine(Text& out, TextView message) {
   bool quoted = wantsQuotes(message);
   if (quoted) out += u'"';
@@ -32,16 +34,41 @@ void appendLine(Text& out, TextView message) {
   if (quoted) out += u'"';
 }
 
-}  // namespace
-
 Text formatLine(const Text& message) {
   Text line;
   appendLine(line, message);
   return line;
 }
 
-std::string formatFile(const std::vector<Text>& messages, std::size_t count, FileEncoding encoding, bool* lossy) {
+std::string byteOrderMark(FileEncoding encoding) {
+  switch (encoding) {
+    case FileEncoding::Utf8Bom:
+      return utf8::kByteOrderMark;
+    case FileEncoding::Utf16Le:
+    case FileEncoding::Utf16Be:
+      return utf16::encode(u"\uFEFF", encoding == FileEncoding::Utf16Be);
+    default:
+      return std::string();
+  }
+}
+
+std::string encodeText(const Text& text, FileEncoding encoding, bool* lossy) {
   if (lossy) *lossy = false;
+  switch (encoding) {
+    case FileEncoding::Ansi:
+      return ansi::encodeForFile(text, lossy);
+    case FileEncoding::Utf8:
+    case FileEncoding::Utf8Bom:
+      return utf8::encode(text, lossy);
+    case FileEncoding::Utf16Le:
+    case FileEncoding::Utf16Be:
+      break;
+  }
+  // UTF-16 holds every unit as it is, even half of a pair.
+  return utf16::encode(text, encoding == FileEncoding::Utf16Be);
+}
+
+std::string formatFile(const std::vector<Text>& messages, std::size_t count, FileEncoding encoding, bool* lossy) {
   count = std::min(count, messages.size());
   std::size_t size = 0;
   for (std::size_t i = 0; i < count; ++i) size += messages[i].size() + 4;
@@ -52,19 +79,27 @@ std::string formatFile(const std::vector<Text>& messages, std::size_t count, Fil
     all += u"\r\n";
   }
   // One conversion for the whole file: far cheaper than one per line.
-  switch (encoding) {
-    case FileEncoding::Ansi:
-      return ansi::encodeForFile(all, lossy);
-    case FileEncoding::Utf8:
-      return utf8::encode(all, lossy);
-    case FileEncoding::Utf8Bom:
-      return utf8::kByteOrderMark + utf8::encode(all, lossy);
-    case FileEncoding::Utf16Le:
-    case FileEncoding::Utf16Be:
-      break;
+  return byteOrderMark(encoding) + encodeText(all, encoding, lossy);
+}
+
+std::vector<std::size_t> lineStarts(const std::string& bytes, FileEncoding encoding, std::size_t from) {
+  const bool utf16 = encoding == FileEncoding::Utf16Le || encoding == FileEncoding::Utf16Be;
+  const std::size_t mark = std::min(from == ~std::size_t(0) ? byteOrderMark(encoding).size() : from, bytes.size());
+  std::vector<std::size_t> starts{mark};
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  if (!utf16) {
+    for (std::size_t i = mark; i < bytes.size(); ++i) {
+      if (p[i] == '\n' || (p[i] == '\r' && (i + 1 == bytes.size() || p[i + 1] != '\n'))) starts.push_back(i + 1);
+    }
+    return starts;
   }
-  // UTF-16 holds every unit as it is, even half of a pair.
-  return utf16::encode(u"\uFEFF" + all, encoding == FileEncoding::Utf16Be);
+  const bool bigEndian = encoding == FileEncoding::Utf16Be;
+  auto unitAt = [&](std::size_t i) -> unsigned { return bigEndian ? (p[i] << 8 | p[i + 1]) : (p[i + 1] << 8 | p[i]); };
+  for (std::size_t i = mark; i + 1 < bytes.size(); i += 2) {
+    const unsigned unit = unitAt(i);
+    if (unit == '\n' || (unit == '\r' && (i + 3 >= bytes.size() || unitAt(i + 2) != '\n'))) starts.push_back(i + 2);
+  }
+  return starts;
 }
 
 namespace {
@@ -97,29 +132,6 @@ bool hasUnrepresentable(const Text& message, FileEncoding encoding) {
     utf8::encode(message, &lossy);
   }
   return lossy;
-}
-
-int firstMisreadMessage(const std::string& bytes, const std::vector<Text>& messages, std::size_t count,
-                        FileEncoding encoding) {
-  // A mark leaves the reader no choice.
-  if (encoding != FileEncoding::Ansi && encoding != FileEncoding::Utf8) return -1;
-  std::vector<Text> back;
-  bool otherEncoding = false;
-  ReadFacts facts;
-  BytesInput file(bytes);
-  readMessages(
-      file,
-      [&](TextView message, const FieldNote& note) {
-        back.emplace_back(message);
-        otherEncoding = otherEncoding || note.otherEncoding;
-      },
-      &facts);
-  if (facts.encoding == encoding && !otherEncoding) return -1;
-  count = std::min(count, messages.size());
-  for (std::size_t i = 0; i < count; ++i) {
-    if (i >= back.size() || back[i] != messages[i]) return static_cast<int>(i);
-  }
-  return -1;
 }
 
 }  // namespace tepo

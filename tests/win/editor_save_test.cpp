@@ -29,6 +29,9 @@ const std::wstring kChangedOnLoad =
 const std::wstring kOtherEncoding =
     L"行目のメッセージは、ファイルのほかの行と違う文字コード（ANSI）で書かれていました。保存すると、この行も"
     L"ほかの行と同じ文字コード（UTF-8）で書き換わります。このまま保存しますか？";
+const std::wstring kLossy =
+    L"行目のメッセージには、ANSI で保存できない文字が含まれています。UTF-8（BOM 付き）で保存しますか？\r\n"
+    L"「いいえ」を選ぶと、その文字を ? に置き換えて ANSI で保存します。";
 const std::wstring kIncomplete =
     L"ファイルを最後まで読み込めませんでした。読み込めなかったメッセージは、保存するとファイルから失われます。"
     L"このまま保存しますか？";
@@ -145,26 +148,33 @@ TEST_F(MenteSaving, AFailureAtAnyStepReportsAndLeavesTheOldFile) {
   }
 }
 
-TEST_F(MenteSaving, UnwritableCharactersAreAskedAboutByRow) {
+// An emoji typed into a file in the code page: UTF-8 with its mark holds it,
+// '?' stands for it in the code page, or nothing is written.
+TEST_F(MenteSaving, UnwritableCharactersOfferUtf8) {
   open(&kABCD);
   typeText(L"smile \U0001F600");
   click(frmMente::kBtnAdd);
-  const std::wstring question =
-      L"5行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？";
+  const std::wstring question = L"5" + kLossy;
 
-  // Cancel: nothing is written, nothing more is said.
-  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(question)), question);
+  EXPECT_EQ(menu(frmMente::kMnuSave, answerCancel), question);
   EXPECT_EQ(fileBytes(), kABCD);
   EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
   EXPECT_EQ(mainTable().count(), 0);
   EXPECT_EQ(form().table().list()[4], u"smile \U0001F600");
 
-  // OK: the character is written as '?'.
-  EXPECT_EQ(menu(frmMente::kMnuSave), question + L"|" + kSaved);
+  // No: the character is written as '?'.
+  EXPECT_EQ(menu(frmMente::kMnuSave, [&](const std::wstring& text) { return text == question ? IDNO : IDOK; }),
+            question + L"|" + kSaved);
   std::string bytes = fileBytes();
   ASSERT_EQ(bytes.substr(0, kABCD.size() + 6), kABCD + "smile ");
   EXPECT_EQ(bytes.find_first_not_of('?', kABCD.size() + 6), bytes.size() - 2);
   EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+
+  // Yes: UTF-8 with its mark, which the icon reads as typed.
+  EXPECT_EQ(menu(frmMente::kMnuSave), question + L"|" + kSaved);
+  EXPECT_EQ(fileBytes(), "\xEF\xBB\xBF" + kABCD + u8"smile 😀\r\n");
+  EXPECT_EQ(mainMessages().back(), u"smile \U0001F600");
+  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
 }
 
 TEST_F(MenteSaving, MessagesTheFileCannotCarryAreAskedAboutByRow) {
@@ -195,8 +205,7 @@ TEST_F(MenteSaving, TheFirstMessageAndLoneLineEndsAreAskedAbout) {
       {L"one\rtwo", L"1" + kUncarriable},
       {L"one\ntwo", L"1" + kUncarriable},
       {L"C:\\new folder", L"1" + kUncarriable},
-      {L"smile \U0001F600",
-       L"1行目のメッセージにはファイルに保存できない文字が含まれています。?に置き換えて保存しますか？"},
+      {L"smile \U0001F600", L"1" + kLossy},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.question);
@@ -260,41 +269,51 @@ TEST_F(MenteSaving, AFileAnotherProgramChangedIsNotOverwrittenUnasked) {
   EXPECT_EQ(fileBytes(), meanwhile);
 }
 
-// Lines written by hand that the reader's rules changed: a save names the
-// first and asks before it writes them back changed.
-TEST_F(MenteSaving, HandWrittenLinesTheReaderChangedAreAskedAboutByRow) {
+// Lines written by hand, whatever the reader made of them, go back as they
+// were written when a message is added; where the user's own change meets
+// such a line, the save names it and asks first.
+TEST_F(MenteSaving, HandWrittenLinesAreSavedBackAsTheyWere) {
+  const std::string added = "\x92\xC7\x89\xC1\r\n";  // 追加
   const struct {
     std::string bytes;
-    std::wstring question;
+    std::string added;
   } cases[] = {
-      {"one\r\n\"two\r\nthree\r\nsay \"hi\" there\r\nsix\r\n", L"2" + kChangedOnLoad},
-      {"ok\r\n  indented\r\n", L"2" + kChangedOnLoad},
-      {"\x81\x45 ok\r\nok\r\nbad\x81\r\n", L"3" + kChangedOnLoad},
-      // The character bad bytes become, where the file holds it: nothing to ask.
-      {"\x92\x86\x8D\x95\x81\x45\r\n", L""},
-      // A comma typed in Notepad: a save would write two lines.
+      {"one\r\n\"two\r\nthree\r\nsay \"hi\" there\r\nsix\r\n", added},
+      {"ok\r\n  indented\r\n", added},
+      {"\x81\x45 ok\r\nok\r\nbad\x81\r\n", added},
+      // NEC and IBM codes, which the code page writes otherwise.
+      {"\x87\x90\xED\x95\r\n", added},
       {"ok\r\n\x83\x89\x83\x93\x83\x60\x82\xCD"
        "1,000\x89\x7E\x82\xC5\x82\xB5\x82\xBD\r\n",
-       L"2" + kChangedOnLoad},
-      // Notepad's "Unicode", little and big endian: saved back as it was.
-      {std::string("\xFF\xFE\x42\x30\r\0\n\0", 8), L""},
-      {std::string("\xFE\xFF\x30\x42\0\r\0\n", 8), L""},
-      // A Shift-JIS line appended to UTF-8 goes back as UTF-8.
+       added},
+      // Notepad's "Unicode", little and big endian.
+      {std::string("\xFF\xFE\x42\x30\r\0\n\0", 8), std::string("\xFD\x8F\xA0\x52\r\0\n\0", 8)},
+      {std::string("\xFE\xFF\x30\x42\0\r\0\n", 8), std::string("\x8F\xFD\x52\xA0\0\r\0\n", 8)},
+      // A Shift-JIS line appended to UTF-8.
       {u8"日本語\r\n"
        "\x82\xA0\r\n",
-       L"2" + kOtherEncoding},
+       u8"追加\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);
     ASSERT_EQ(open(&c.bytes), L"");
-    if (c.question.empty()) {
-      EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
-    } else {
-      EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(c.question)), c.question);
-    }
-    EXPECT_EQ(fileBytes(), c.bytes);
+    typeText(L"追加");
+    click(frmMente::kBtnAdd);
+    EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+    EXPECT_EQ(fileBytes(), c.bytes + c.added);
     form().destroy();
   }
+
+  // Deleting one piece of a Shift-JIS line split at a comma, in a UTF-8
+  // file: the other piece is written anew, in UTF-8.
+  const std::string split = u8"日本語\r\n\x82\xA0,\x82\xA2\r\n";
+  ASSERT_EQ(open(&split), L"");
+  pick(2);
+  click(frmMente::kBtnDelete);
+  EXPECT_EQ(menu(frmMente::kMnuSave, answerCancel), L"2" + kChangedOnLoad);
+  EXPECT_EQ(fileBytes(), split);
+  EXPECT_EQ(menu(frmMente::kMnuSave), L"2" + kChangedOnLoad + L"|2" + kOtherEncoding + L"|" + kSaved);
+  EXPECT_EQ(fileBytes(), u8"日本語\r\nあ\r\n");
 }
 
 // tepo reads back what it writes. 凜。 in Shift-JIS is well-formed UTF-8 too,
@@ -326,24 +345,28 @@ TEST_F(MenteSaving, WhatTepoSavesReadsBackAsTheUserWroteIt) {
   EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
 }
 
-// A load that stopped early: saving would drop what was not read, so the user
-// is asked first; a later complete load asks nothing.
-TEST_F(MenteSaving, SavingAfterAnIncompleteLoadAsksBeforeDroppingMessages) {
+// More messages than the window holds: a save keeps the rest behind them as
+// it was. A file that could not be read may hold anything: a save asks
+// before it replaces it.
+TEST_F(MenteSaving, TheMessagesPastTheLastOneShownAreKept) {
   std::string bytes;
   for (int i = 0; i < 40000; ++i) bytes += std::to_string(i) + "\r\n";
   writeFile(bytes);
   EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
   ASSERT_EQ(form().table().count(), kMaxMessages);
-
-  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(kIncomplete)), kIncomplete);
-  EXPECT_EQ(fileBytes(), bytes);
-  EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
-
-  EXPECT_EQ(menu(frmMente::kMnuSave), kIncomplete + L"|" + kSaved);
-  EXPECT_EQ(fileBytes(), bytes.substr(0, bytes.find("32767\r\n")));
-
-  EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
+  pick(0);
+  click(frmMente::kBtnDelete);
   EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(fileBytes(), bytes.substr(3));
+
+  {
+    UniqueFile lock(CreateFileW(file_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    EXPECT_EQ(menu(frmMente::kMnuOpen), L"ファイル読み込みに失敗しました");
+  }
+  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(kIncomplete)), kIncomplete);
+  EXPECT_EQ(fileBytes(), bytes.substr(3));
+  EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
 }
 
 // Any message without a double quote, a lone CR or LF, or a literal "\n" comes

@@ -27,14 +27,14 @@ char16_t readCode(std::uint16_t code) {
 // The system's code for each UTF-16 unit, look-alikes included: the first
 // code that reads as the unit, unless the definition says otherwise.
 const std::array<std::uint16_t, 0x10000>& codes() {
-  static const std::array<std::uint16_t, 0x10000> table = [] {
-    std::array<std::uint16_t, 0x10000> t;
-    t.fill(static_cast<unsigned char>(kDefaultByte));
-    std::array<bool, 0x10000> taken{};
+  static std::array<std::uint16_t, 0x10000> table;
+  static const bool built = [] {
+    table.fill(static_cast<unsigned char>(kDefaultByte));
+    std::vector<bool> taken(0x10000);
     auto offer = [&](std::uint16_t code) {
       const char16_t unit = readCode(code);
-      if (unit == kDefaultCharacter && code != kDefaultCharacterCode) return;
-      if (!taken[unit]) t[unit] = code;
+      if ((unit == kDefaultCharacter && code != kDefaultCharacterCode) || taken[unit]) return;
+      table[unit] = code;
       taken[unit] = true;
     };
     for (unsigned b = 0; b < 0x100; ++b) {
@@ -42,12 +42,14 @@ const std::array<std::uint16_t, 0x10000>& codes() {
     }
     for (unsigned lead = 0; lead < 0x100; ++lead) {
       if (!kLeadRow[lead]) continue;
-      for (unsigned trail = kFirstTrail; trail <= kLastTrail; ++trail)
+      for (unsigned trail = kFirstTrail; trail <= kLastTrail; ++trail) {
         offer(static_cast<std::uint16_t>(lead << 8 | trail));
+      }
     }
-    for (const CodeException& e : kCodeExceptions) t[e.unit] = e.code;
-    return t;
+    for (const CodeException& e : kCodeExceptions) table[e.unit] = e.code;
+    return true;
   }();
+  (void)built;
   return table;
 }
 

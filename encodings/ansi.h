@@ -1,5 +1,6 @@
 // Conversion between UTF-16 texts and the system's ANSI code page (932 on the target).
-// Two implementations: Win32 for the program, iconv CP932 for the native tests.
+// Two implementations: Win32 for the program, a table of code page 932 that
+// converts as the system does for the native tests (ansi_table.cpp).
 #pragma once
 
 #include <cstddef>

@@ -354,6 +354,21 @@ TEST(Writer, ReportsCharactersWithoutAShiftJisForm) {
   EXPECT_TRUE(lossy);
   EXPECT_TRUE(hasUnrepresentable(u"한국어"));
   EXPECT_FALSE(hasUnrepresentable(u"ｶﾀｶﾅ and ASCII"));
+  // Look-alikes of the code page's own characters, which the system would
+  // only put in as best fit: the file says '?' and the user is told.
+  for (char16_t c : TextView(u"〜¥—‖−¢£¬‾")) {
+    lossy = false;
+    EXPECT_EQ(formatFile({Text(u"a") + c}, 1, FileEncoding::Ansi, &lossy), "a?\r\n") << static_cast<int>(c);
+    EXPECT_TRUE(lossy) << static_cast<int>(c);
+  }
+  // The code page's own, NEC and IBM extensions included, are written and read back.
+  for (char16_t c : TextView(u"～￥―∥－￠￡￢①≒纊")) {
+    const Text message = Text(u"a") + c;
+    lossy = true;
+    const std::string bytes = formatFile({message}, 1, FileEncoding::Ansi, &lossy);
+    EXPECT_FALSE(lossy) << static_cast<int>(c);
+    EXPECT_EQ(readBytes(bytes), std::vector<Text>{message}) << static_cast<int>(c);
+  }
 }
 
 TEST(Writer, KnowsWhatNoLineCanCarry) {

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <sstream>
+
 #include "encodings/ansi.h"
+#include "encodings/cp932.h"
 #include "forms/controls.h"
 #include "forms/screen.h"
 
@@ -20,6 +23,70 @@ TEST(Platform, AnsiConversionIsShiftJis) {
   bool lossy = false;
   tepo::ansi::encodeForFile(u"\U0001F600", &lossy);
   EXPECT_TRUE(lossy);
+}
+
+// The native tests' stand-in for the code page, a table made from the
+// definition this system converts with, gives what the program gets from
+// the system: for every UTF-16 unit and every one- and two-byte sequence.
+TEST(Platform, CodePageTableConvertsAsTheSystem) {
+  int differences = 0;
+  auto report = [&](const std::string& what) {
+    if (++differences <= 20) ADD_FAILURE() << what;
+  };
+  auto hex = [](const std::string& bytes) {
+    std::ostringstream out;
+    out << std::hex;
+    for (char b : bytes) out << ' ' << static_cast<unsigned>(static_cast<unsigned char>(b));
+    return out.str();
+  };
+  for (unsigned b = 0; b < 0x100; ++b) {
+    if (tepo::cp932::isLeadByte(static_cast<unsigned char>(b)) !=
+        tepo::ansi::isLeadByte(static_cast<unsigned char>(b))) {
+      report("lead byte " + hex(std::string(1, static_cast<char>(b))));
+    }
+  }
+  for (unsigned u = 0; u < 0x10000; ++u) {
+    const tepo::Text one(1, static_cast<char16_t>(u));
+    bool systemLossy = false, tableLossy = false;
+    const std::string systemFile = tepo::ansi::encodeForFile(one, &systemLossy);
+    const std::string tableFile = tepo::cp932::encodeForFile(one, &tableLossy);
+    const std::string systemBytes = tepo::ansi::encode(one), tableBytes = tepo::cp932::encode(one);
+    if (systemFile != tableFile || systemLossy != tableLossy || systemBytes != tableBytes ||
+        tepo::ansi::hasCharacter(one[0]) != tepo::cp932::hasCharacter(one[0])) {
+      std::ostringstream what;
+      what << "U+" << std::hex << u << ": file" << hex(systemFile) << (systemLossy ? " lossy" : "") << ", best fit"
+           << hex(systemBytes) << "; the table's: file" << hex(tableFile) << (tableLossy ? " lossy" : "")
+           << ", best fit" << hex(tableBytes);
+      report(what.str());
+    }
+  }
+  // Each sequence alone, then all two-byte ones in one block.
+  std::string all;
+  auto compareDecoding = [&](const std::string& bytes) {
+    tepo::Text systemText, tableText, systemPlain, tablePlain;
+    std::vector<std::size_t> systemBad, tableBad;
+    tepo::ansi::decodeInto(bytes.data(), bytes.size(), systemText, &systemBad);
+    tepo::cp932::decodeInto(bytes.data(), bytes.size(), tableText, &tableBad);
+    tepo::ansi::decodeInto(bytes.data(), bytes.size(), systemPlain);
+    tepo::cp932::decodeInto(bytes.data(), bytes.size(), tablePlain, nullptr);
+    if (systemText != tableText || systemBad != tableBad || systemPlain != tablePlain) {
+      std::ostringstream what;
+      what << "bytes" << hex(bytes.substr(0, 2)) << (bytes.size() > 2 ? " ..." : "") << ": " << systemText.size()
+           << " units, " << systemBad.size() << " bad; the table's: " << tableText.size() << " units, "
+           << tableBad.size() << " bad";
+      report(what.str());
+    }
+  };
+  for (unsigned first = 0; first < 0x100; ++first) {
+    compareDecoding(std::string(1, static_cast<char>(first)));
+    for (unsigned second = 0; second < 0x100; ++second) {
+      const std::string pair{static_cast<char>(first), static_cast<char>(second)};
+      compareDecoding(pair);
+      all += pair;
+    }
+  }
+  compareDecoding(all);
+  EXPECT_EQ(differences, 0);
 }
 
 TEST(Platform, GothicFontIsAJapaneseMonospace) {

@@ -83,9 +83,8 @@ int SavePlan::rowFor(Step step) const {
     }
     case Step::Lossy:
       if (!output_.lossy) return -1;
-      return firstRewritten([&](int row) {
-        return hasUnrepresentable(table_.list()[static_cast<std::size_t>(row)], encoding);
-      });
+      return firstRewritten(
+          [&](int row) { return hasUnrepresentable(table_.list()[static_cast<std::size_t>(row)], encoding); });
     case Step::ChangedOnLoad:
       return firstRewritten([&](int row) { return table_.note(row).changed; });
     case Step::OtherEncoding:
@@ -127,8 +126,9 @@ void SavePlan::advance(Step step) {
         break;
       case Step::OtherEncoding:
         // A line another tool wrote in the other encoding goes back in the file's.
-        question_.text = number + substitute(substitute(kAskOtherEncoding, u"line", isUtf8(encoding) ? u"ANSI" : u"UTF-8"),
-                                             u"file", file);
+        question_.text =
+            number +
+            substitute(substitute(kAskOtherEncoding, u"line", isUtf8(encoding) ? u"ANSI" : u"UTF-8"), u"file", file);
         break;
       case Step::Uncarriable:
         // Saying "saved" for a message that comes back cut short, or that

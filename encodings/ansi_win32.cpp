@@ -29,12 +29,15 @@ void decodeCharacters(const char* bytes, std::size_t length, Text& out, std::vec
     wchar_t unit[2];
     int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes + i, static_cast<int>(step), unit, 2);
     if (n <= 0) {
-      bad.push_back(out.size());
       n = MultiByteToWideChar(CP_ACP, 0, bytes + i, static_cast<int>(step), unit, 2);
       if (n <= 0) {
         unit[0] = static_cast<wchar_t>(defaultCharacter());
         n = 1;
       }
+      // Refused, yet read as a character of its own (the single bytes the
+      // code page gives private-use characters, which save back as they
+      // were): only what becomes the default character is lost.
+      if (n == 1 && unit[0] == static_cast<wchar_t>(defaultCharacter())) bad.push_back(out.size());
     }
     out.append(reinterpret_cast<const char16_t*>(unit), static_cast<std::size_t>(n));
     i += step;

@@ -105,8 +105,10 @@ void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<st
   out.clear();
   for (std::size_t i = 0; i < length;) {
     const std::size_t step = kLeadRow[data[i]] && i + 1 < length && data[i + 1] >= 0x40 ? 2 : 1;
-    if (!allCharacters(data + i, step)) bad->push_back(out.size());
+    const std::size_t at = out.size();
     decodeBytes(data + i, step, out);
+    // Refused, yet read as a private-use character, which saves back as it was.
+    if (!allCharacters(data + i, step) && out[at] == kDefaultCharacter) bad->push_back(at);
     i += step;
   }
 }

@@ -142,6 +142,7 @@ TEST(MenteLoad, NotesTheFirstMessageTheReaderChanged) {
       {"bytes of no character", "ok\r\n\x85\x40\r\n", 1},
       // The code page reads these as private-use characters and writes them back.
       {"bytes of private-use characters", "ok\r\n\xFF\xFE\r\n", -1},
+      {"the same beside bytes of no character", "ok\r\n\xFF\r\nx\x85\x40\r\n", 2},
       {"UTF-8 with a byte of no character", "\xEF\xBB\xBFok\r\n\xE3\r\n", 1},
       {"a comma typed in Notepad",
        "\x83\x89\x83\x93\x83\x60\x82\xCD"

@@ -201,10 +201,8 @@ TEST_F(MenteSaving, TheFirstMessageAndLoneLineEndsAreAskedAbout) {
     const wchar_t* typed;
     std::wstring question;
   } cases[] = {
-      {L"\"quoted\" first", L"1" + kUncarriable},
-      {L"one\rtwo", L"1" + kUncarriable},
-      {L"one\ntwo", L"1" + kUncarriable},
-      {L"C:\\new folder", L"1" + kUncarriable},
+      {L"\"quoted\" first", L"1" + kUncarriable}, {L"one\rtwo", L"1" + kUncarriable},
+      {L"one\ntwo", L"1" + kUncarriable},         {L"C:\\new folder", L"1" + kUncarriable},
       {L"smile \U0001F600", L"1" + kLossy},
   };
   for (const auto& c : cases) {

@@ -73,7 +73,7 @@ std::vector<Text> generateMessages() {
 }
 
 std::string readAll(const Text& path) {
-  std::unique_ptr<InputFile> file = openInput(path);
+  std::unique_ptr<InputFile> file = systemFileOps().open(path);
   std::string bytes;
   char block[256 * 1024];
   for (std::size_t n; (n = file->read(block, sizeof(block))) > 0;) bytes.append(block, n);
@@ -83,9 +83,10 @@ std::string readAll(const Text& path) {
 void writeOnce(const Text& path, const std::string& bytes) {
   FileOps& ops = systemFileOps();
   Text temp;
-  FileOps::Handle h = ops.createTemp(path, temp);
-  ops.write(h, bytes.data(), bytes.size());
-  ops.close(h);
+  std::unique_ptr<OutputFile> file = ops.createTemp(path, temp);
+  if (!file) return;
+  file->write(bytes.data(), bytes.size());
+  file->close();
   ops.remove(temp);
 }
 
@@ -133,12 +134,12 @@ int badBytes(std::size_t megabytes) {
     // Written a block at a time, so that the file's bytes are not the peak.
     FileOps& ops = systemFileOps();
     Text temp;
-    FileOps::Handle h = ops.createTemp(path, temp);
+    std::unique_ptr<OutputFile> file = ops.createTemp(path, temp);
     std::string block;
     while (block.size() < (1u << 20)) block += "\x85\x40";  // a row the code page leaves empty
-    bool written = h != nullptr;
-    for (std::size_t i = 0; written && i < megabytes; ++i) written = ops.write(h, block.data(), block.size());
-    if (h) ops.close(h);
+    bool written = file != nullptr;
+    for (std::size_t i = 0; written && i < megabytes; ++i) written = file->write(block.data(), block.size());
+    if (file) written = file->close() && written;
     if (!written || !ops.move(temp, path)) {
       std::fprintf(stderr, "cannot write the benchmark file\n");
       return 1;

@@ -173,9 +173,15 @@ frmMente::SaveOutcome frmMente::dataSave(const Text& strFile, FileOps& ops) {
     while (const SavePlan::Question* question = plan.question()) plan.answer(ask(*question));
     if (plan.declined()) return outcome;
     // What another program (Notepad, a second tepo) wrote since the load
-    // would be overwritten without a word: asked last, right before the write.
-    result = mente_.write(strFile, ops, plan.output(), plan.readBack(),
-                          [this] { return forms::confirm(hwnd(), kAskChangedElsewhere); });
+    // would be overwritten without a word: asked last, right before the
+    // write, and again if it changes while the question is up.
+    FileVersion accepted;
+    for (const FileVersion* accept = nullptr;; accept = &accepted) {
+      result = mente_.write(strFile, ops, plan.output(), plan.readBack(), accept);
+      if (!result.changedElsewhere) break;
+      if (!forms::confirm(hwnd(), kAskChangedElsewhere)) return outcome;
+      accepted = result.onDisk;
+    }
   } catch (const RuntimeError&) {
     forms::report(hwnd(), kSaveFailed);
     return outcome;
@@ -183,7 +189,6 @@ frmMente::SaveOutcome frmMente::dataSave(const Text& strFile, FileOps& ops) {
     forms::report(hwnd(), kSaveFailed);
     return outcome;
   }
-  if (result.declined) return outcome;
   for (const Text& leftover : result.leftovers) outcome.note += u"\r\n" + Text(kNotRemoved) + leftover;
   if (!result) {
     // The old file is in its place unless both copies had to stay elsewhere;

@@ -130,12 +130,12 @@ void MenteTable::findSegments(bool overflowed, bool endsInsideCharacter) {
   if ((endsInsideCharacter || halfUnit) && !segments_.empty() && !overflowed) segments_.back().touched = true;
 }
 
-void MenteTable::load(const Text& path) {
+void MenteTable::load(const Text& path, FileOps& ops) {
   sourcePath_ = path;
   sourceVersion_ = FileVersion();
   std::unique_ptr<InputFile> file;
   try {
-    file = openInput(path);
+    file = ops.open(path);
   } catch (const RuntimeError& e) {
     reset();
     // Nothing was there to lose. A file that cannot be read may hold
@@ -388,10 +388,12 @@ int MenteTable::firstUncarriableRow() const {
   return -1;
 }
 
-SaveResult MenteTable::save(const Text& path, FileOps& ops, const std::function<bool()>& mayOverwrite) {
+SaveResult MenteTable::save(const Text& path, FileOps& ops) {
   try {
     const Output out = output(encoding_);
-    return write(path, ops, out, readBack(out.bytes), mayOverwrite);
+    const MenteTable back = readBack(out.bytes);
+    SaveResult result = write(path, ops, out, back);
+    return result.changedElsewhere ? write(path, ops, out, back, &result.onDisk) : result;
   } catch (const RuntimeError&) {
     return SaveResult();
   } catch (const std::bad_alloc&) {
@@ -400,19 +402,16 @@ SaveResult MenteTable::save(const Text& path, FileOps& ops, const std::function<
 }
 
 SaveResult MenteTable::write(const Text& path, FileOps& ops, const Output& out, const MenteTable& back,
-                             const std::function<bool()>& mayOverwrite) {
+                             const FileVersion* accepted) {
   // Last before the write, since a question may have stood for minutes: what
   // is on disk now against what this table read or wrote there. A file it
   // never read has nothing of it to compare.
-  if (mayOverwrite && path == sourcePath_) {
-    FileVersion accepted = sourceVersion_;
-    for (FileVersion now; currentVersion(ops, path, now) && now != accepted; accepted = now) {
-      if (!mayOverwrite()) {
-        SaveResult declined;
-        declined.declined = true;
-        return declined;
-      }
-    }
+  FileVersion now;
+  if (path == sourcePath_ && currentVersion(ops, path, now) && now != (accepted ? *accepted : sourceVersion_)) {
+    SaveResult changed;
+    changed.changedElsewhere = true;
+    changed.onDisk = now;
+    return changed;
   }
   SaveResult result = saveAtomically(ops, path, out.bytes);
   if (!result) return result;

@@ -5,11 +5,11 @@
 // until the next addition or load.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "files/files.h"
+#include "files/file_ops.h"
+#include "files/save.h"
 #include "messages/message_file.h"
 #include "messages/message_table.h"
 #include "runtime/runtime.h"
@@ -27,7 +27,7 @@ class MenteTable {
   // and the table keeps every message read before it (at most 32767). The
   // version of the bytes read tells a later save whether someone else has
   // written the file since.
-  void load(const Text& path);
+  void load(const Text& path, FileOps& ops = systemFileOps());
   void load(InputFile& file);
 
   // False after a load that ended before the end of an existing file: a save
@@ -127,15 +127,16 @@ class MenteTable {
 
   // Writes the output to path through a temporary file; on failure the old
   // file stays as it was. Last, right before the write, the file on disk is
-  // compared with what this table read or wrote there: if someone else
-  // changed it since, mayOverwrite is asked (again after every new change),
-  // and a false answer writes nothing and returns declined. The messages
-  // never change by saving; the table then knows the file as written, back
-  // being what it reads back as.
+  // compared with what this table read or wrote there, or with accepted
+  // when given: if someone else changed it since, nothing is written and
+  // the result says what is on disk now, which a second write may accept.
+  // The messages never change by saving; the table then knows the file as
+  // written, back being what it reads back as.
   SaveResult write(const Text& path, FileOps& ops, const Output& output, const MenteTable& back,
-                   const std::function<bool()>& mayOverwrite = nullptr);
-  // The output in the table's encoding, without questions.
-  SaveResult save(const Text& path, FileOps& ops, const std::function<bool()>& mayOverwrite = nullptr);
+                   const FileVersion* accepted = nullptr);
+  // The output in the table's encoding, without questions, over whatever
+  // is on disk.
+  SaveResult save(const Text& path, FileOps& ops);
 
   const FieldNote& note(int row) const { return notes_[static_cast<std::size_t>(row)]; }
 

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "encodings/utf8.h"
-#include "files/files.h"
+#include "files/file_ops.h"
+#include "files/paths.h"
+#include "files/save.h"
 
 namespace tepo {
 
@@ -37,26 +39,16 @@ class PosixInputFile : public InputFile {
   int fd_;
 };
 
-class PosixFileOps : public FileOps {
+class PosixOutputFile : public OutputFile {
  public:
-  Handle createTemp(const Text& target, Text& tempPath) override {
-    auto unique = static_cast<uint16_t>(::getpid() * 31 + ::time(nullptr));
-    for (int tries = 0; tries < 0x10000; ++tries, ++unique) {
-      Text name = siblingName(target, unique, u".tmp");
-      int fd = ::open(posixPath(name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-      if (fd >= 0) {
-        tempPath = name;
-        return reinterpret_cast<Handle>(static_cast<intptr_t>(fd) + 1);
-      }
-      if (errno != EEXIST) return nullptr;
-    }
-    return nullptr;
-  }
+  explicit PosixOutputFile(int fd) : fd_(fd) {}
+  ~PosixOutputFile() override { close(); }
+  PosixOutputFile(const PosixOutputFile&) = delete;
+  PosixOutputFile& operator=(const PosixOutputFile&) = delete;
 
-  bool write(Handle file, const char* data, std::size_t size) override {
-    int fd = fdOf(file);
+  bool write(const char* data, std::size_t size) override {
     while (size > 0) {
-      ssize_t n = ::write(fd, data, size);
+      ssize_t n = ::write(fd_, data, size);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return false;
       data += n;
@@ -64,9 +56,41 @@ class PosixFileOps : public FileOps {
     }
     return true;
   }
+  bool flush() override { return ::fsync(fd_) == 0; }
+  bool close() override {
+    if (fd_ < 0) return true;
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
 
-  bool flush(Handle file) override { return ::fsync(fdOf(file)) == 0; }
-  bool close(Handle file) override { return ::close(fdOf(file)) == 0; }
+ private:
+  int fd_;
+};
+
+class PosixFileOps : public FileOps {
+ public:
+  std::unique_ptr<InputFile> open(const Text& path) override {
+    if (path.empty()) raise(ErrorCode::FileNotFound);
+    int fd = ::open(posixPath(path).c_str(), O_RDONLY);
+    if (fd < 0) raise(errno == ENOENT ? ErrorCode::FileNotFound : ErrorCode::FileAccess);
+    return std::make_unique<PosixInputFile>(fd);
+  }
+
+  std::unique_ptr<OutputFile> createTemp(const Text& target, Text& tempPath) override {
+    auto unique = static_cast<uint16_t>(::getpid() * 31 + ::time(nullptr));
+    for (int tries = 0; tries < 0x10000; ++tries, ++unique) {
+      Text name = siblingName(target, unique, u".tmp");
+      int fd = ::open(posixPath(name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+      if (fd >= 0) {
+        tempPath = name;
+        return std::make_unique<PosixOutputFile>(fd);
+      }
+      if (errno != EEXIST) return nullptr;
+    }
+    return nullptr;
+  }
+
   bool exists(const Text& path) override { return ::access(posixPath(path).c_str(), F_OK) == 0; }
   // As the Windows call does: the old file stays under the backup name.
   bool replace(const Text& target, const Text& replacement, const Text& backup) override {
@@ -91,19 +115,9 @@ class PosixFileOps : public FileOps {
         static_cast<uint64_t>(info.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec);
     return stamp;
   }
-
- private:
-  static int fdOf(Handle file) { return static_cast<int>(reinterpret_cast<intptr_t>(file) - 1); }
 };
 
 }  // namespace
-
-std::unique_ptr<InputFile> openInput(const Text& path) {
-  if (path.empty()) raise(ErrorCode::FileNotFound);
-  int fd = ::open(posixPath(path).c_str(), O_RDONLY);
-  if (fd < 0) raise(errno == ENOENT ? ErrorCode::FileNotFound : ErrorCode::FileAccess);
-  return std::make_unique<PosixInputFile>(fd);
-}
 
 FileOps& systemFileOps() {
   static PosixFileOps ops;

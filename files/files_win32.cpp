@@ -2,7 +2,9 @@
 
 #include <vector>
 
-#include "files/files.h"
+#include "files/file_ops.h"
+#include "files/paths.h"
+#include "files/save.h"
 #include "platform/win32.h"
 
 namespace tepo {
@@ -30,6 +32,27 @@ class Win32InputFile : public InputFile {
   UniqueFile file_;
 };
 
+class Win32OutputFile : public OutputFile {
+ public:
+  explicit Win32OutputFile(UniqueFile file) : file_(std::move(file)) {}
+
+  bool write(const char* data, std::size_t size) override {
+    while (size > 0) {
+      DWORD chunk = size > (1u << 20) ? (1u << 20) : static_cast<DWORD>(size);
+      DWORD done = 0;
+      if (!WriteFile(file_.get(), data, chunk, &done, nullptr) || done != chunk) return false;
+      data += chunk;
+      size -= chunk;
+    }
+    return true;
+  }
+  bool flush() override { return FlushFileBuffers(file_.get()) != FALSE; }
+  bool close() override { return file_.close(); }
+
+ private:
+  UniqueFile file_;
+};
+
 // Whether an existing file can be replaced now: not read-only and not held
 // open without sharing.
 bool replaceable(const Text& path) {
@@ -41,38 +64,36 @@ bool replaceable(const Text& path) {
 
 class Win32FileOps : public FileOps {
  public:
+  std::unique_ptr<InputFile> open(const Text& path) override {
+    if (path.empty()) raise(ErrorCode::FileNotFound);
+    UniqueFile file(CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+      DWORD error = GetLastError();
+      raise(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ErrorCode::FileNotFound
+                                                                           : ErrorCode::FileAccess);
+    }
+    return std::make_unique<Win32InputFile>(std::move(file));
+  }
+
   // Not GetTempFileNameW, which refuses folders near MAX_PATH: the name is
   // made here and taken with CREATE_NEW, so two saves never share one.
-  Handle createTemp(const Text& target, Text& tempPath) override {
+  std::unique_ptr<OutputFile> createTemp(const Text& target, Text& tempPath) override {
     auto unique = static_cast<uint16_t>(GetTickCount() ^ (GetCurrentProcessId() << 4));
     for (int tries = 0; tries < 0x10000; ++tries, ++unique) {
       Text name = siblingName(target, unique, u".tmp");
-      HANDLE h =
-          CreateFileW(SystemPath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (h != INVALID_HANDLE_VALUE) {
+      UniqueFile file(
+          CreateFileW(SystemPath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (file) {
         tempPath = name;
-        return h;
+        return std::make_unique<Win32OutputFile>(std::move(file));
       }
       DWORD error = GetLastError();
       if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
     }
     return nullptr;
   }
-
-  bool write(Handle file, const char* data, std::size_t size) override {
-    while (size > 0) {
-      DWORD chunk = size > (1u << 20) ? (1u << 20) : static_cast<DWORD>(size);
-      DWORD done = 0;
-      if (!WriteFile(static_cast<HANDLE>(file), data, chunk, &done, nullptr) || done != chunk) return false;
-      data += chunk;
-      size -= chunk;
-    }
-    return true;
-  }
-
-  bool flush(Handle file) override { return FlushFileBuffers(static_cast<HANDLE>(file)) != FALSE; }
-
-  bool close(Handle file) override { return UniqueFile(static_cast<HANDLE>(file)).close(); }
 
   bool exists(const Text& path) override {
     return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -106,19 +127,6 @@ class Win32FileOps : public FileOps {
 };
 
 }  // namespace
-
-std::unique_ptr<InputFile> openInput(const Text& path) {
-  if (path.empty()) raise(ErrorCode::FileNotFound);
-  UniqueFile file(CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) {
-    DWORD error = GetLastError();
-    raise(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ErrorCode::FileNotFound
-                                                                         : ErrorCode::FileAccess);
-  }
-  return std::make_unique<Win32InputFile>(std::move(file));
-}
 
 FileOps& systemFileOps() {
   static Win32FileOps ops;

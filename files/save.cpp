@@ -1,4 +1,6 @@
-#include "files/files.h"
+#include "files/save.h"
+
+#include "files/paths.h"
 
 #include <memory>
 
@@ -61,7 +63,7 @@ void VersionOf::add(const char* bytes, std::size_t size) {
 FileVersion FileOps::version(const Text& path) {
   std::unique_ptr<InputFile> file;
   try {
-    file = openInput(path);
+    file = open(path);
   } catch (const RuntimeError& e) {
     if (e.code() == ErrorCode::FileNotFound) return FileVersion();
     throw;
@@ -80,11 +82,11 @@ void readToTheEnd(InputFile& file) {
 SaveResult saveAtomically(FileOps& ops, const Text& path, const std::string& bytes) {
   SaveResult result;
   Text tempPath;
-  FileOps::Handle file = ops.createTemp(path, tempPath);
+  std::unique_ptr<OutputFile> file = ops.createTemp(path, tempPath);
   if (!file) return result;
 
-  bool written = ops.write(file, bytes.data(), bytes.size()) && ops.flush(file);
-  bool closed = ops.close(file);
+  bool written = file->write(bytes.data(), bytes.size()) && file->flush();
+  bool closed = file->close();
   if (!written || !closed) {
     removeOrNote(ops, tempPath, result);
     return result;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "files/files.h"
+#include "files/input.h"
 #include "messages/fields.h"
 #include "runtime/runtime.h"
 
@@ -58,7 +58,6 @@ struct ReadFacts {
 // as soon as they are known. A failure to open or read the file raises after
 // the messages read before it are stored, and so does anything store
 // raises; the file is closed on every path.
-void readMessageFile(const Text& path, const MessageSink& store, ReadFacts* facts = nullptr);
 void readMessages(InputFile& file, const MessageSink& store, ReadFacts* facts = nullptr);
 
 // One message as the writer puts it on its line, without the line end: CR LF

@@ -315,9 +315,4 @@ void readMessages(InputFile& file, const MessageSink& store, ReadFacts* facts) {
   reader.finish(true);
 }
 
-void readMessageFile(const Text& path, const MessageSink& store, ReadFacts* facts) {
-  std::unique_ptr<InputFile> file = openInput(path);
-  readMessages(*file, store, facts);
-}
-
 }  // namespace tepo

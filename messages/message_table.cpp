@@ -39,7 +39,7 @@ MessageTable::Reading MessageTable::loadFrom(const Text& path, FileOps& ops) {
   source_.stamp = before;
   ReadFacts facts;
   try {
-    std::unique_ptr<InputFile> file = openInput(path);
+    std::unique_ptr<InputFile> file = ops.open(path);
     read(*file, &facts);
   } catch (const RuntimeError& e) {
     // No file is a state like any other, and so is a file of more messages

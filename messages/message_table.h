@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "files/files.h"
+#include "files/file_ops.h"
 #include "messages/message_file.h"
 #include "messages/text_arena.h"
 #include "runtime/runtime.h"

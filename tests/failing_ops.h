@@ -3,11 +3,12 @@
 // Windows call documents it for each of its errors.
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "files/files.h"
+#include "files/file_ops.h"
 
 namespace tepo::testing {
 
@@ -39,26 +40,13 @@ class FailingOps : public FileOps {
   // Another program wrote the file: its stamp is not the one seen at the load.
   bool writtenElsewhere = false;
 
-  Handle createTemp(const Text& target, Text& tempPath) override {
+  std::unique_ptr<InputFile> open(const Text& path) override { return real().open(path); }
+  std::unique_ptr<OutputFile> createTemp(const Text& target, Text& tempPath) override {
     calls.push_back("createTemp");
     if (failAt_ == FailAt::CreateTemp) return nullptr;
-    Handle h = real().createTemp(target, tempPath);
+    std::unique_ptr<OutputFile> file = real().createTemp(target, tempPath);
     temps.insert(tempPath);
-    return h;
-  }
-  bool write(Handle f, const char* d, std::size_t n) override {
-    calls.push_back("write");
-    if (failAt_ != FailAt::Write) return real().write(f, d, n);
-    real().write(f, d, n / 2);  // half of it reached the disk
-    return false;
-  }
-  bool flush(Handle f) override {
-    calls.push_back("flush");
-    return failAt_ != FailAt::Flush && real().flush(f);
-  }
-  bool close(Handle f) override {
-    calls.push_back("close");
-    return real().close(f) && failAt_ != FailAt::Close;
+    return file ? std::make_unique<Output>(std::move(file), *this) : nullptr;
   }
   bool exists(const Text& path) override { return real().exists(path); }
   bool replace(const Text& target, const Text& replacement, const Text& backup) override {
@@ -91,6 +79,30 @@ class FailingOps : public FileOps {
   std::vector<std::string> calls;
 
  private:
+  // The temporary file, its steps recorded and the chosen one failing.
+  class Output : public OutputFile {
+   public:
+    Output(std::unique_ptr<OutputFile> real, FailingOps& ops) : real_(std::move(real)), ops_(ops) {}
+    bool write(const char* d, std::size_t n) override {
+      ops_.calls.push_back("write");
+      if (ops_.failAt_ != FailAt::Write) return real_->write(d, n);
+      real_->write(d, n / 2);  // half of it reached the disk
+      return false;
+    }
+    bool flush() override {
+      ops_.calls.push_back("flush");
+      return ops_.failAt_ != FailAt::Flush && real_->flush();
+    }
+    bool close() override {
+      ops_.calls.push_back("close");
+      return real_->close() && ops_.failAt_ != FailAt::Close;
+    }
+
+   private:
+    std::unique_ptr<OutputFile> real_;
+    FailingOps& ops_;
+  };
+
   static FileOps& real() { return systemFileOps(); }
   FailAt failAt_;
   ReplaceLeaves leaves_;

@@ -8,23 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "encodings/file_encoding.h"
 #include "files/input.h"
 #include "messages/fields.h"
 #include "runtime/runtime.h"
 
 namespace tepo {
-
-enum class FileEncoding {
-  Ansi,     // the system's ANSI code page: every file tepo makes
-  Utf8,     // UTF-8 without a byte order mark
-  Utf8Bom,  // UTF-8 after the byte order mark EF BB BF
-  Utf16Le,  // UTF-16 little endian after FF FE: Notepad's "Unicode"
-  Utf16Be,  // UTF-16 big endian after FE FF: Notepad's "Unicode big endian"
-};
-
-inline bool isUtf8(FileEncoding encoding) {
-  return encoding == FileEncoding::Utf8 || encoding == FileEncoding::Utf8Bom;
-}
 
 // What the reader knows of one message beyond its text.
 struct FieldNote {

@@ -307,6 +307,81 @@ TEST(MenteSave, AValidFileIsSavedBackByteForByte) {
   }
 }
 
+// The questions of a save, in their order, each naming the first row it is
+// about; answered OK (or Yes) they all come, and then the bytes are settled.
+TEST(SavePlan, AsksInOrderNamingTheFirstRow) {
+  const Text kUncarriable = u"行目のメッセージは、\" で始まるか、\" と共に , か先頭の空白を含むか";
+  const Text kLossyOrUtf8 =
+      u"行目のメッセージには、ANSI で保存できない文字が含まれています。UTF-8（BOM 付き）で保存しますか？";
+  const Text kLossy = u"行目のメッセージにはファイルに保存できない文字が含まれています。";
+  const Text kMisread = u"行目のメッセージは、このまま ANSI で保存すると、次に開いたとき別の文字コードとして読まれ";
+  const Text kChanged = u"行目のメッセージは、ファイルに書かれていたとおりには読み込めていません";
+  const Text kOther =
+      u"行目のメッセージは、ファイルのほかの行と違う文字コード（ANSI）で書かれていました。保存すると、この行もほかの行"
+      u"と同じ文字コード（UTF-8）で書き換わります。";
+  const Text kIncomplete = u"ファイルを最後まで読み込めませんでした。";
+  struct Case {
+    const char* name;
+    std::string bytes;  // the file, if any
+    std::function<void(MenteTable&)> edit;
+    std::vector<Text> questions;  // the start of each text after the row's number
+    std::vector<int> rows;
+  };
+  const auto adding = [](std::vector<Text> messages) {
+    return [messages](MenteTable& t) {
+      for (const Text& m : messages) t.add(m);
+    };
+  };
+  const Case cases[] = {
+      {"a quote first", "", adding({u"\"quoted\" first"}), {kUncarriable}, {1}},
+      {"a lone CR", "", adding({u"ok", u"one\rtwo"}), {kUncarriable}, {2}},
+      {"a lone LF", "", adding({u"one\ntwo"}), {kUncarriable}, {1}},
+      {"a backslash before n", "", adding({u"C:\\new folder"}), {kUncarriable}, {1}},
+      {"an emoji in the code page", "", adding({u"smile \U0001F600"}), {kLossyOrUtf8}, {1}},
+      {"half a pair in UTF-8", "\xEF\xBB\xBFok\r\n", adding({u"half \xD83D"}), {kLossy}, {2}},
+      {"a misread line kept in the code page, then an emoji written in UTF-8, and a quote",
+       "",
+       adding({u"ok", u"荳。", u"\"q", u"\U0001F600"}),
+       {kMisread, kLossyOrUtf8, kUncarriable},
+       {2, 4, 3}},
+      {"an emoji before a quote, no is the code page's",
+       "",
+       adding({u"\"q", u"\U0001F600"}),
+       {kLossyOrUtf8, kUncarriable},
+       {2, 1}},
+      {"one piece of a Shift-JIS line split at a comma, in UTF-8",
+       u8"日本語\r\n\x82\xA0,\x82\xA2\r\n",
+       [](MenteTable& t) { t.remove(2); },
+       {kChanged, kOther},
+       {2, 2}},
+      {"a file that could not be read whole", "one\r\ntwo\r\nthr", adding({u"x"}), {kIncomplete}, {0}},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    MenteTable table;
+    if (c.name == std::string("a file that could not be read whole")) {
+      BrokenFile broken(c.bytes);
+      EXPECT_THROW(table.load(broken), RuntimeError);
+    } else if (!c.bytes.empty()) {
+      table = loadedFrom(dir, c.bytes);
+    }
+    c.edit(table);
+    SavePlan plan(table);
+    std::vector<Text> asked;
+    while (const SavePlan::Question* q = plan.question()) {
+      asked.push_back(q->text);
+      // Yes only where it would not write UTF-8 instead of what the case is about.
+      plan.answer(q->offersUtf8 && asked.size() > 1 ? SavePlan::Answer::Yes : SavePlan::Answer::No);
+    }
+    ASSERT_EQ(asked.size(), c.questions.size()) << c.name;
+    for (std::size_t k = 0; k < asked.size(); ++k) {
+      const Text number = c.rows[k] > 0 ? decimal(c.rows[k]) : Text();
+      EXPECT_EQ(asked[k].compare(0, number.size() + c.questions[k].size(), number + c.questions[k]), 0)
+          << c.name << " question " << k;
+    }
+  }
+}
+
 // Every kanji of the code page followed by 。, added and saved as the code
 // page's bytes, comes back as it was; where those bytes would pass for UTF-8
 // the save is told, and in UTF-8 with its mark they come back too.

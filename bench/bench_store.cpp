@@ -289,8 +289,17 @@ int reading(const std::string& folder) {
   }
   for (FileEncoding encoding : {FileEncoding::Utf8, FileEncoding::Ansi}) {
     const char* name = encoding == FileEncoding::Utf8 ? "UTF-8" : "Shift-JIS";
-    Tally one, few, many, kaomoji;
+    Tally one, few, many, kaomoji, shortOnes;
     for (const Text& line : japanese) one.count({line}, encoding);
+    // Short messages: each line's first 2 to 6 characters, where they are
+    // more than ASCII.
+    for (std::size_t i = 0; i < japanese.size(); ++i) {
+      Text start = japanese[i].substr(0, 2 + i % 5);
+      while (!start.empty() && (start.back() == u' ' || (start.back() >= 0xD800 && start.back() < 0xDC00)))
+        start.pop_back();
+      if (std::any_of(start.begin(), start.end(), [](char16_t c) { return c >= 0x80; }) && !formatCannotCarry(start))
+        shortOnes.count({start}, encoding);
+    }
     for (const char* k : kKaomoji) kaomoji.count({utf8::decode(k)}, encoding);
     // Files of 2 to 5 lines, then of 5 to 12, drawn in order from the lines.
     std::mt19937 random(7);
@@ -306,6 +315,7 @@ int reading(const std::string& folder) {
     }
     std::printf("%s:\n", name);
     one.print("  Japanese, one line");
+    shortOnes.print("  Japanese, 2 to 6 characters");
     kaomoji.print("  kaomoji, one line");
     few.print("  Japanese, 2 to 5 lines");
     many.print("  Japanese, 5 to 12 lines");

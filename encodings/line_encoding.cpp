@@ -13,7 +13,7 @@ namespace {
 
 using namespace reading;
 
-constexpr std::size_t kLanes = 8;
+static_assert(kLanguageGroups == kGroupCount, "the table's groups");
 
 // The groups other than Japanese start this much behind: tepo's users are
 // Japanese, and a text that fits Japanese about as well as another group is
@@ -88,9 +88,13 @@ static const ReadingPlane& plane() {
   return table;
 }
 
-TextCost::TextCost() : plane_(&plane()), previous_(kEdge) {
-  for (std::int32_t& cost : pairs_) cost = 0;
+std::int32_t GroupCosts::best() const {
+  std::int32_t least = cost[0] + kGroupPrior[0];
+  for (std::size_t g = 1; g < kGroupCount; ++g) least = std::min(least, cost[g] + kGroupPrior[g]);
+  return least;
 }
+
+TextCost::TextCost() : plane_(&plane()), previous_(kEdge) {}
 
 void TextCost::add(char32_t c) {
   Entry e;
@@ -103,24 +107,23 @@ void TextCost::add(char32_t c) {
   const bool ascii = c < 0x80;
   if (!(ascii && previousAscii_)) {
     const unsigned char* pair = plane_->pairs[previous_][e.klass];
-    for (std::size_t g = 0; g < kLanes; ++g) pairs_[g] += pair[g];
+    for (std::size_t g = 0; g < kLanes; ++g) pairs_.cost[g] += pair[g];
   }
   characters_ += e.cost;
   previous_ = e.klass;
   previousAscii_ = ascii;
 }
 
-std::int32_t TextCost::total() const {
-  std::int32_t best = 0;
-  for (std::size_t g = 0; g < kGroupCount; ++g) {
-    std::int32_t cost = pairs_[g] + kGroupPrior[g];
-    if (!previousAscii_) cost += kPairCost[previous_][kEdge][g];
-    if (g == 0 || cost < best) best = cost;
+GroupCosts TextCost::groups() const {
+  GroupCosts costs = pairs_;
+  for (std::size_t g = 0; g < kLanes; ++g) {
+    costs.cost[g] += characters_;
+    if (!previousAscii_) costs.cost[g] += plane_->pairs[previous_][kEdge][g];
   }
-  return characters_ + best;
+  return costs;
 }
 
-std::int32_t textCost(const char16_t* text, std::size_t length) {
+GroupCosts textCost(const char16_t* text, std::size_t length) {
   TextCost cost;
   for (std::size_t i = 0; i < length; ++i) {
     char32_t c = text[i];
@@ -130,7 +133,7 @@ std::int32_t textCost(const char16_t* text, std::size_t length) {
     }
     cost.add(c);
   }
-  return cost.total();
+  return cost.groups();
 }
 
 LineReadings examineLine(const char* bytes, std::size_t length) {
@@ -169,7 +172,10 @@ LineReadings examineLine(const char* bytes, std::size_t length) {
     i += c.length;
   }
   // Only where the reading is weighed.
-  if (line.utf8 || line.utf8Cut) line.utf8Cost = cost.total();
+  if (line.utf8 || line.utf8Cut) {
+    line.utf8Costs = cost.groups();
+    line.utf8Cost = line.utf8Costs.best();
+  }
   return line;
 }
 
@@ -179,7 +185,8 @@ void readAnsi(LineReadings& line, const char* bytes, std::size_t length) {
   ansi::decodeInto(bytes, length, text, &bad);
   line.ansiKnown = true;
   line.ansi = bad.empty();
-  line.ansiCost = textCost(text.data(), text.size());
+  line.ansiCosts = textCost(text.data(), text.size());
+  line.ansiCost = line.ansiCosts.best();
 }
 
 std::int32_t utf8Evidence(const LineReadings& line) {
@@ -188,6 +195,18 @@ std::int32_t utf8Evidence(const LineReadings& line) {
   if (!line.ansi) return kDecisive;
   return line.ansiCost - line.utf8Cost;
 }
+
+void FileEvidence::add(const LineReadings& line) {
+  if (line.ascii) return;
+  if ((!line.utf8 && !line.utf8Cut) || !line.ansi) {
+    decided_ += utf8Evidence(line);
+    return;
+  }
+  utf8_.add(line.utf8Costs);
+  ansi_.add(line.ansiCosts);
+}
+
+std::int32_t FileEvidence::utf8() const { return decided_ + ansi_.best() - utf8_.best(); }
 
 bool plainlyUtf8(const LineReadings& line) {
   // The code page reads UTF-8's bytes as rare kanji and half-width kana,

@@ -15,37 +15,54 @@
 
 namespace tepo {
 
-// The cost of a text as real writing, in quarter bits (-log2 of how likely
-// it is), fed a character at a time. ASCII beside ASCII costs nothing: it
-// reads the same in both encodings.
+// Japanese, Chinese, Korean, Latin, Greek, Cyrillic, other scripts; a
+// lane more, unused, so that a character adds to all in one go.
+constexpr std::size_t kLanguageGroups = 7;
+constexpr std::size_t kLanes = 8;
+
+// The cost of a text as real writing in each language group, in quarter
+// bits (-log2 of how likely it is).
+struct GroupCosts {
+  std::int32_t cost[kLanes] = {};
+  void add(const GroupCosts& other) {
+    for (std::size_t g = 0; g < kLanes; ++g) cost[g] += other.cost[g];
+  }
+  // The cost in the group that fits best, Japanese being the likeliest.
+  std::int32_t best() const;
+};
+
+// A text's costs, fed a character at a time. ASCII beside ASCII costs
+// nothing: it reads the same in both encodings.
 class TextCost {
  public:
   TextCost();
   void add(char32_t c);
-  // The cost so far, the line ending here.
-  std::int32_t total() const;
+  // The costs so far, the line ending here.
+  GroupCosts groups() const;
 
  private:
   const struct ReadingPlane* plane_;
   std::int32_t characters_ = 0;
-  std::int32_t pairs_[8];  // a lane for each language group
+  GroupCosts pairs_;
   unsigned char previous_;
   bool previousAscii_ = true;
 };
 
-// The cost of a whole decoded line.
-std::int32_t textCost(const char16_t* text, std::size_t length);
+// The costs of a whole decoded line.
+GroupCosts textCost(const char16_t* text, std::size_t length);
 
 // How one line's bytes read in each of the two encodings.
 struct LineReadings {
   bool ascii = true;              // the same in both
   bool utf8 = true;               // well-formed UTF-8
   bool utf8Cut = false;           // not, only because the bytes end inside a character
-  std::int32_t utf8Cost = 0;      // of the UTF-8 reading, up to a cut
+  GroupCosts utf8Costs;           // of the UTF-8 reading, up to a cut
+  std::int32_t utf8Cost = 0;      // the best of them
   std::size_t nonAsciiBytes = 0;  // up to where the UTF-8 reading stopped
   // Of the code page's reading, asked only where it decides something.
   bool ansiKnown = false;
   bool ansi = false;  // no byte that is no character
+  GroupCosts ansiCosts;
   std::int32_t ansiCost = 0;
 };
 
@@ -64,6 +81,22 @@ constexpr std::int32_t kDecisive = 40 * 4;
 // How much more the line reads as UTF-8 than in the code page (negative:
 // less). Needs readAnsi for a non-ASCII line that is UTF-8 or cut.
 std::int32_t utf8Evidence(const LineReadings& line);
+
+// What a file's lines say of its encoding. The lines that both read are
+// weighed together, in one language group for all, so that lines that each
+// fit some language (з, ŵ, μ) lose to a reading that fits one (ﾐｷ, ﾅｵ, ﾎｼ).
+class FileEvidence {
+ public:
+  // Needs readAnsi as utf8Evidence does.
+  void add(const LineReadings& line);
+  // How much more the lines so far read as UTF-8.
+  std::int32_t utf8() const;
+
+ private:
+  std::int32_t decided_ = 0;  // from lines only one reading takes
+  GroupCosts utf8_;
+  GroupCosts ansi_;
+};
 
 // Whether the UTF-8 reading is plainly text, so that no reading in the code
 // page could be strong against it: such a line of a UTF-8 file is taken

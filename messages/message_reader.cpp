@@ -96,7 +96,8 @@ class MessageReader {
   // The file's lines so far had too little evidence to settle it: it goes
   // the way they lean, UTF-8 on a tie of lines beyond ASCII.
   void settleByEvidence() {
-    settle(evidence_ > 0 || (evidence_ == 0 && sawNonAscii_) ? FileEncoding::Utf8 : FileEncoding::Ansi);
+    const std::int32_t evidence = evidence_.utf8();
+    settle(evidence > 0 || (evidence == 0 && sawNonAscii_) ? FileEncoding::Utf8 : FileEncoding::Ansi);
   }
 
   void settle(FileEncoding encoding) {
@@ -158,12 +159,12 @@ class MessageReader {
       if (!readings.ascii) {
         if (readings.utf8 || readings.utf8Cut) readAnsi(readings, at(begin), end - begin);
         sawNonAscii_ = true;
-        // A line counts for the file up to what settles it alone.
-        evidence_ += std::max(-kDecisive, std::min(kDecisive, utf8Evidence(readings)));
+        evidence_.add(readings);
       }
-      if (evidence_ >= kDecisive) {
+      const std::int32_t evidence = evidence_.utf8();
+      if (evidence >= kDecisive) {
         settle(FileEncoding::Utf8);
-      } else if (evidence_ <= -kDecisive) {
+      } else if (evidence <= -kDecisive) {
         settle(FileEncoding::Ansi);
       } else {
         waiting_.push_back({end, readings});
@@ -272,8 +273,8 @@ class MessageReader {
   Form form_ = Form::Unknown;
   FileEncoding main_ = FileEncoding::Ansi;
   bool mainKnown_ = false;
-  // What the lines before the file settled say of it: above 0 UTF-8.
-  std::int32_t evidence_ = 0;
+  // What the lines before the file settled say of it.
+  FileEvidence evidence_;
   bool sawNonAscii_ = false;
   std::vector<Waiting> waiting_;
   // The bytes from base_ (a file offset) on; offsets below are the file's.

@@ -165,6 +165,7 @@ LineReadings examineLine(const char* bytes, std::size_t length) {
     if (c.length == 0) {
       line.utf8 = false;
       line.utf8Cut = c.cut;
+      line.cutAt = i;
       break;
     }
     cost.add(c.code);
@@ -180,6 +181,8 @@ LineReadings examineLine(const char* bytes, std::size_t length) {
 }
 
 void readAnsi(LineReadings& line, const char* bytes, std::size_t length) {
+  // A cut character weighs in neither reading.
+  if (line.utf8Cut) length = line.cutAt;
   Text text;
   std::vector<std::size_t> bad;
   ansi::decodeInto(bytes, length, text, &bad);

@@ -56,6 +56,7 @@ struct LineReadings {
   bool ascii = true;              // the same in both
   bool utf8 = true;               // well-formed UTF-8
   bool utf8Cut = false;           // not, only because the bytes end inside a character
+  std::size_t cutAt = 0;          // where that character starts
   GroupCosts utf8Costs;           // of the UTF-8 reading, up to a cut
   std::int32_t utf8Cost = 0;      // the best of them
   std::size_t nonAsciiBytes = 0;  // up to where the UTF-8 reading stopped
@@ -67,7 +68,8 @@ struct LineReadings {
 };
 
 // The UTF-8 side of the line at once; the code page's side is filled in by
-// readAnsi, which costs a decoding.
+// readAnsi, which costs a decoding. Of a line cut inside a UTF-8 character,
+// both weigh only what comes before it.
 LineReadings examineLine(const char* bytes, std::size_t length);
 void readAnsi(LineReadings& line, const char* bytes, std::size_t length);
 

@@ -311,6 +311,7 @@ TEST(Encoding, EveryLineReadsAsItWasWritten) {
        {u"よろしく", u"大丈夫", u"\uFFFD"},
        {},
        true},
+      {"a last Shift-JIS line that could be UTF-8 cut off", "\x82\xA0\r\n\xE6\x97", FileEncoding::Ansi, {u"あ", u"譌"}},
       {"half-width kana pairs that pass for UTF-8",
        "\xD0\xB7\r\n\xC5\xB5\r\n\xCE\xBC\r\n",
        FileEncoding::Ansi,

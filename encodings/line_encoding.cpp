@@ -1,95 +1,221 @@
 #include "encodings/line_encoding.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "encodings/ansi.h"
+#include "encodings/reading_table.h"
 #include "encodings/utf8.h"
 
 namespace tepo {
 
 namespace {
 
-struct Range {
-  char32_t first;
-  char32_t last;
+using namespace reading;
+
+static_assert(kLanguageGroups == kGroupCount, "the table's groups");
+
+// The groups other than Japanese start this much behind: tepo's users are
+// Japanese, and a text that fits Japanese about as well as another group is
+// Japanese.
+constexpr std::int32_t kGroupPrior[kGroupCount] = {0, 24, 24, 24, 24, 24, 24};
+
+struct Entry {
+  unsigned char klass;
+  unsigned char cost;
 };
 
-// What Japanese users type beyond ASCII, whether the code page has it or not.
-constexpr Range kTyped[] = {
-    {0x00A0, 0x017F},    // Latin-1 and Latin Extended-A: café, Tōkyō, ©, °
-    {0x200B, 0x200D},    // zero width space and joiners, as in emoji sequences
-    {0x2010, 0x2027},    // dashes, quotes, bullets, ellipsis
-    {0x2030, 0x203E},    // per mille, primes, reference mark
-    {0x2047, 0x2049},    // ⁇ ⁈ ⁉
-    {0x20A0, 0x20BF},    // currency signs
-    {0x2100, 0x23FF},    // letterlike symbols, number forms, arrows, mathematics, ⌚
-    {0x2460, 0x27BF},    // enclosed numbers, box drawing, shapes, symbols, dingbats
-    {0x2934, 0x2935},    // ⤴ ⤵
-    {0x2B05, 0x2B55},    // ⬅ ⬆ ⬛ ⭐ ⭕
-    {0x3000, 0x30FF},    // ideographic punctuation, hiragana, katakana
-    {0x31F0, 0x33FF},    // small katakana, enclosed and squared CJK: ㈱ ㍻ ㋿
-    {0x4E00, 0x9FFF},    // ideographs
-    {0xF900, 0xFAFF},    // compatibility ideographs
-    {0xFE00, 0xFE0F},    // variation selectors
-    {0xFE30, 0xFE4F},    // vertical forms
-    {0xFF00, 0xFFEF},    // full-width and half-width forms
-    {0x10000, 0xEFFFF},  // emoji and ideographs beyond the first plane
-};
+// The class of a code point by its range, as the generator has it.
+unsigned char classByRange(char32_t c) {
+  if (c < 0x80) {
+    if (c == ' ' || c == '\t') return kSpace;
+    if (c == '\r' || c == '\n') return kEdge;
+    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') return kAlpha;
+    if (c >= '0' && c <= '9') return kDigit;
+    return kAPunct;
+  }
+  if (c < 0xA0) return kC1;
+  if (c < 0xC0 || c == 0xD7 || c == 0xF7) return kLatin1Symbol;
+  if (c < 0x100) return kLatin1;
+  if (c < 0x250 || (c >= 0x1E00 && c <= 0x1EFF)) return kLatinExtended;
+  if (c < 0x370) return kModifier;
+  if (c < 0x400 || (c >= 0x1F00 && c <= 0x1FFF)) return kGreek;
+  if (c < 0x530) return kCyrillic;
+  if (c >= 0x900 && c <= 0x97F) return kDevanagari;
+  if (c >= 0xE00 && c <= 0xE7F) return kThai;
+  if ((c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F) || (c >= 0xAC00 && c <= 0xD7AF)) return kHangul;
+  if ((c >= 0x2000 && c <= 0x2BFF) || (c >= 0xFE00 && c <= 0xFE0F)) return kSymbol;
+  if (c >= 0x3041 && c <= 0x309F) return kHiragana;
+  if ((c >= 0x30A0 && c <= 0x30FF) || (c >= 0x31F0 && c <= 0x31FF)) return kKatakana;
+  if ((c >= 0x3000 && c <= 0x303F) || (c >= 0x3200 && c <= 0x33FF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+      (c >= 0xFF01 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFEF))
+    return kCjkPunct;
+  if (c >= 0xFF61 && c <= 0xFF9F) return kHalfKatakana;
+  if ((c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+      (c >= 0x20000 && c <= 0x3FFFF))
+    return kKanji0;
+  if ((c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000) return kPrivateUse;
+  if (c >= 0x1F000 && c <= 0x1FAFF) return kEmoji;
+  return kOther;
+}
 
 }  // namespace
 
-bool nobodyTypes(char32_t c) {
-  // Kana and kanji first: most of a Japanese line.
-  if ((c >= 0x3000 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF) || c < 0x80) return false;
-  if (c < 0xA0) return true;
-  if ((c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000) return true;
-  for (const Range& r : kTyped) {
-    if (c >= r.first && c <= r.last) return false;
+// Class and cost of every character of the first plane, laid out once from
+// the compact table, and the pairs' costs with a group of padding, so that
+// a character adds to every group in one go.
+static_assert(kGroupCount <= kLanes, "the groups fit the lanes");
+
+struct ReadingPlane {
+  Entry entries[0x10000];
+  unsigned char pairs[kClassCount][kClassCount][kLanes];
+  ReadingPlane() {
+    for (std::size_t a = 0; a < kClassCount; ++a) {
+      for (std::size_t b = 0; b < kClassCount; ++b) {
+        for (std::size_t g = 0; g < kLanes; ++g) pairs[a][b][g] = g < kGroupCount ? kPairCost[a][b][g] : 0;
+      }
+    }
+    for (char32_t c = 0; c < 0x10000; ++c) {
+      const unsigned char k = classByRange(c);
+      entries[c] = {k, c < 0x80 ? static_cast<unsigned char>(0) : kUnlistedCost[k]};
+    }
+    for (std::size_t i = 0; i < kCharacterCount; ++i) entries[kCharacters[i]] = {kCharacterClass[i], kCharacterCost[i]};
   }
-  // Greek and Cyrillic letters and the like, where the code page has them.
-  return c > 0xFFFF || !ansi::hasCharacter(static_cast<char16_t>(c));
+};
+
+static const ReadingPlane& plane() {
+  static const ReadingPlane table;
+  return table;
+}
+
+std::int32_t GroupCosts::best() const {
+  std::int32_t least = cost[0] + kGroupPrior[0];
+  for (std::size_t g = 1; g < kGroupCount; ++g) least = std::min(least, cost[g] + kGroupPrior[g]);
+  return least;
+}
+
+TextCost::TextCost() : plane_(&plane()), previous_(kEdge) {}
+
+void TextCost::add(char32_t c) {
+  Entry e;
+  if (c < 0x10000) {
+    e = plane_->entries[c];
+  } else {
+    e.klass = classByRange(c);
+    e.cost = kUnlistedCost[e.klass];
+  }
+  const bool ascii = c < 0x80;
+  if (!(ascii && previousAscii_)) {
+    const unsigned char* pair = plane_->pairs[previous_][e.klass];
+    for (std::size_t g = 0; g < kLanes; ++g) pairs_.cost[g] += pair[g];
+  }
+  characters_ += e.cost;
+  previous_ = e.klass;
+  previousAscii_ = ascii;
+}
+
+GroupCosts TextCost::groups() const {
+  GroupCosts costs = pairs_;
+  for (std::size_t g = 0; g < kLanes; ++g) {
+    costs.cost[g] += characters_;
+    if (!previousAscii_) costs.cost[g] += plane_->pairs[previous_][kEdge][g];
+  }
+  return costs;
+}
+
+GroupCosts textCost(const char16_t* text, std::size_t length) {
+  TextCost cost;
+  for (std::size_t i = 0; i < length; ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    }
+    cost.add(c);
+  }
+  return cost.groups();
 }
 
 LineReadings examineLine(const char* bytes, std::size_t length) {
   LineReadings line;
+  TextCost cost;
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
   for (std::size_t i = 0; i < length;) {
     if (p[i] < 0x80) {
-      ++i;
+      // Only the ASCII beside other characters costs anything.
+      const std::size_t start = i;
+      while (i < length && p[i] < 0x80) ++i;
+      if (start > 0) cost.add(p[start]);
+      if (i < length && !(start > 0 && i - 1 == start)) cost.add(p[i - 1]);
       continue;
     }
     line.ascii = false;
+    // Kana and kanji take three bytes: those checked here, the rest by
+    // utf8::characterAt.
+    if (i + 2 < length && (p[i] & 0xF0) == 0xE0 && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+      const char32_t code = (char32_t(p[i] & 0x0F) << 12) | (char32_t(p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F);
+      if (code >= 0x800 && (code < 0xD800 || code > 0xDFFF)) {
+        cost.add(code);
+        line.nonAsciiBytes += 3;
+        i += 3;
+        continue;
+      }
+    }
     const utf8::Character c = utf8::characterAt(p + i, length - i);
     if (c.length == 0) {
       line.utf8 = false;
       line.utf8Cut = c.cut;
-      return line;
+      line.cutAt = i;
+      break;
     }
-    if (nobodyTypes(c.code)) ++line.utf8Unlikely;
+    cost.add(c.code);
+    line.nonAsciiBytes += c.length;
     i += c.length;
+  }
+  // Only where the reading is weighed.
+  if (line.utf8 || line.utf8Cut) {
+    line.utf8Costs = cost.groups();
+    line.utf8Cost = line.utf8Costs.best();
   }
   return line;
 }
 
 void readAnsi(LineReadings& line, const char* bytes, std::size_t length) {
+  // A cut character weighs in neither reading.
+  if (line.utf8Cut) length = line.cutAt;
   Text text;
   std::vector<std::size_t> bad;
   ansi::decodeInto(bytes, length, text, &bad);
   line.ansiKnown = true;
   line.ansi = bad.empty();
-  line.ansiUnlikely = 0;
-  for (char16_t c : text) {
-    if (nobodyTypes(c)) ++line.ansiUnlikely;
-  }
+  line.ansiCosts = textCost(text.data(), text.size());
+  line.ansiCost = line.ansiCosts.best();
 }
 
-LineVerdict verdictOf(const LineReadings& line) {
-  if (line.ascii) return LineVerdict::Same;
-  if (!line.utf8) return LineVerdict::Ansi;
-  if (!line.ansi) return LineVerdict::Utf8;
-  if (line.utf8Unlikely > line.ansiUnlikely) return LineVerdict::LeansAnsi;
-  if (line.ansiUnlikely > line.utf8Unlikely) return LineVerdict::LeansUtf8;
-  return LineVerdict::Either;
+std::int32_t utf8Evidence(const LineReadings& line) {
+  if (line.ascii) return 0;
+  if (!line.utf8 && !line.utf8Cut) return -kDecisive;
+  if (!line.ansi) return kDecisive;
+  return line.ansiCost - line.utf8Cost;
+}
+
+void FileEvidence::add(const LineReadings& line) {
+  if (line.ascii) return;
+  if ((!line.utf8 && !line.utf8Cut) || !line.ansi) {
+    decided_ += utf8Evidence(line);
+    return;
+  }
+  utf8_.add(line.utf8Costs);
+  ansi_.add(line.ansiCosts);
+}
+
+std::int32_t FileEvidence::utf8() const { return decided_ + ansi_.best() - utf8_.best(); }
+
+bool plainlyUtf8(const LineReadings& line) {
+  // The code page reads UTF-8's bytes as rare kanji and half-width kana,
+  // which cost more than 6 bits a byte; text that costs at most 4 is no
+  // match for that.
+  return line.utf8 && line.utf8Cost <= static_cast<std::int32_t>(line.nonAsciiBytes) * 16;
 }
 
 }  // namespace tepo

@@ -40,10 +40,12 @@ struct ReadFacts {
 // Reads every field of the file and hands each, with "\n" expanded to CR LF,
 // to store in file order. The byte order marks of UTF-8 and UTF-16 say what
 // the file is. Without one, each line is read in the code page or as UTF-8,
-// whichever reads it (a line that both read goes to the reading that holds
-// fewer characters nobody types); the file's own encoding is the one of its
-// first line that only one of them reads, else UTF-8 if some line beyond
-// ASCII reads as both, else the code page. facts, when given, are filled in
+// whichever reads it. Where both do, each reading is weighed as real text
+// (how often its characters and their neighbours occur in real writing):
+// the file's lines add up as evidence for its own encoding, which settles as
+// soon as they say enough (a line only one reading takes does alone), else
+// at the end as they lean; a line whose readings differ much goes its own
+// way, the others go with the file. facts, when given, are filled in
 // as soon as they are known. A failure to open or read the file raises after
 // the messages read before it are stored, and so does anything store
 // raises; the file is closed on every path.

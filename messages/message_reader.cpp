@@ -20,10 +20,14 @@ constexpr std::size_t kBlockSize = 256 * 1024;
 
 // Turns the file's bytes, as they are read, into fields for store. A byte
 // order mark settles the encoding at once. Without one each line is read on
-// its own; the file's encoding is settled by its first line that only one
-// reading takes, and lines before it that either could be wait for it. A
-// Shift-JIS file settles at its first line with kana, a UTF-8 file at its
-// first line that the code page cannot read, so both stream.
+// its own: a line only one of the code page and UTF-8 reads, or whose two
+// readings differ much as real text, goes its own way; the others go with
+// the file. The file's encoding is settled as soon as its lines' evidence
+// adds up to enough, and lines before that wait for it. A line only one
+// reading takes is enough alone: a Shift-JIS file settles at its first line
+// with kana, a UTF-8 file at its first line that the code page cannot read
+// or after a few that read much better as UTF-8, so both stream; what waits
+// is bounded, and decided by the evidence so far when it grows too long.
 class MessageReader {
  public:
   MessageReader(const MessageSink& store, ReadFacts& facts) : store_(store), facts_(facts) {}
@@ -53,7 +57,7 @@ class MessageReader {
       readUtf16(complete);
     } else {
       if (complete) readLines(true);
-      if (!mainKnown_) settle(firstLean_ ? leanEncoding_ : sawEither_ ? FileEncoding::Utf8 : FileEncoding::Ansi);
+      if (!mainKnown_) settleByEvidence();
       flushRun();
     }
     if (complete) takeFields(true);
@@ -87,6 +91,13 @@ class MessageReader {
       settle(FileEncoding::Utf8Bom);
     }
     return true;
+  }
+
+  // The file's lines so far had too little evidence to settle it: it goes
+  // the way they lean, UTF-8 on a tie of lines beyond ASCII.
+  void settleByEvidence() {
+    const std::int32_t evidence = evidence_.utf8();
+    settle(evidence > 0 || (evidence == 0 && sawNonAscii_) ? FileEncoding::Utf8 : FileEncoding::Ansi);
   }
 
   void settle(FileEncoding encoding) {
@@ -145,27 +156,21 @@ class MessageReader {
         append(begin, end, FileEncoding::Ansi, false, last);
         return;
       }
-      if (readings.utf8 && !readings.ascii) readAnsi(readings, at(begin), end - begin);
-      const LineVerdict verdict = verdictOf(readings);
-      switch (verdict) {
-        case LineVerdict::Ansi:
-          settle(FileEncoding::Ansi);
-          break;
-        case LineVerdict::Utf8:
-          settle(FileEncoding::Utf8);
-          break;
-        case LineVerdict::LeansAnsi:
-        case LineVerdict::LeansUtf8:
-          if (!firstLean_) {
-            firstLean_ = true;
-            leanEncoding_ = verdict == LineVerdict::LeansAnsi ? FileEncoding::Ansi : FileEncoding::Utf8;
-          }
-          waiting_.push_back({end, readings});
-          return;
-        default:
-          sawEither_ = sawEither_ || !readings.ascii;
-          waiting_.push_back({end, readings});
-          return;
+      if (!readings.ascii) {
+        if (readings.utf8 || readings.utf8Cut) readAnsi(readings, at(begin), end - begin);
+        sawNonAscii_ = true;
+        evidence_.add(readings);
+      }
+      const std::int32_t evidence = evidence_.utf8();
+      if (evidence >= kDecisive) {
+        settle(FileEncoding::Utf8);
+      } else if (evidence <= -kDecisive) {
+        settle(FileEncoding::Ansi);
+      } else {
+        waiting_.push_back({end, readings});
+        // What waits stays bounded in a file that never says much.
+        if (end - runEnd_ > kBlockSize) settleByEvidence();
+        return;
       }
     }
     place(begin, end, readings, last);
@@ -177,33 +182,24 @@ class MessageReader {
     bool utf8;
     if (readings.ascii) {
       utf8 = mainUtf8;
-    } else if (!readings.utf8) {
-      if (!mainUtf8) {
-        utf8 = false;
-      } else if (last && readings.utf8Cut) {
-        // A character cut off at the end of a UTF-8 file: a writer at work.
-        utf8 = true;
-      } else {
+    } else if (!readings.utf8 && !(last && readings.utf8Cut)) {
+      utf8 = false;
+      if (mainUtf8) {
+        // No UTF-8: the code page, unless that reads it no better.
         if (!readings.ansiKnown) readAnsi(readings, at(begin), end - begin);
         utf8 = !readings.ansi;
       }
-    } else if (main_ == FileEncoding::Utf8Bom || (main_ == FileEncoding::Utf8 && readings.utf8Unlikely == 0)) {
-      // The mark said UTF-8, or nothing in the line speaks against it.
+    } else if (main_ == FileEncoding::Utf8Bom && readings.utf8) {
+      // The mark said UTF-8.
+      utf8 = true;
+    } else if (mainUtf8 && plainlyUtf8(readings)) {
       utf8 = true;
     } else {
+      // A character cut off at the end after UTF-8 is a writer at work; it
+      // weighs like any other line.
       if (!readings.ansiKnown) readAnsi(readings, at(begin), end - begin);
-      switch (verdictOf(readings)) {
-        case LineVerdict::Utf8:
-        case LineVerdict::LeansUtf8:
-          utf8 = true;
-          break;
-        case LineVerdict::LeansAnsi:
-          utf8 = false;
-          break;
-        default:
-          utf8 = mainUtf8;
-          break;
-      }
+      const std::int32_t evidence = utf8Evidence(readings);
+      utf8 = evidence >= kStrongLine || (evidence > -kStrongLine && mainUtf8);
     }
     append(begin, end, utf8 ? FileEncoding::Utf8 : FileEncoding::Ansi, utf8 != mainUtf8, last);
   }
@@ -277,9 +273,9 @@ class MessageReader {
   Form form_ = Form::Unknown;
   FileEncoding main_ = FileEncoding::Ansi;
   bool mainKnown_ = false;
-  bool firstLean_ = false;
-  FileEncoding leanEncoding_ = FileEncoding::Ansi;
-  bool sawEither_ = false;
+  // What the lines before the file settled say of it.
+  FileEvidence evidence_;
+  bool sawNonAscii_ = false;
   std::vector<Waiting> waiting_;
   // The bytes from base_ (a file offset) on; offsets below are the file's.
   std::string bytes_;

@@ -7,7 +7,7 @@ classes of neighbouring characters, occur in real text.
   reading_model.py table FOLDER OUT.cpp   the model as C++ source
 
 The table learns from the lines whose number (from 0, per file) is not a
-multiple of 10; those that are stay out for the measurement (bench_store
+multiple of 10; those that are stay out for the measurement (bench_messages
 reading). Standard library only. scripts/corpus.sh runs the first step.
 """
 

@@ -72,7 +72,10 @@ bool Button::create(Window& parent, const wchar_t* caption, const Placement& at,
   return Control::create(parent, L"BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON, at, font);
 }
 
-void Button::notify(WORD code) {
+// A button's click and a notifying label's click are the same notification.
+static_assert(BN_CLICKED == STN_CLICKED, "one click code for buttons and labels");
+
+void Clickable::notify(WORD code) {
   if (code == BN_CLICKED && onClick) onClick();
 }
 
@@ -127,10 +130,6 @@ void ListBox::fill(const std::vector<TextView>& rows) const {
 
 bool Label::create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font) {
   return Control::create(parent, L"STATIC", caption, SS_LEFT | SS_NOTIFY | SS_NOPREFIX, at, font);
-}
-
-void Label::notify(WORD code) {
-  if (code == STN_CLICKED && onClick) onClick();
 }
 
 namespace {

@@ -62,13 +62,18 @@ class Control {
   HWND hwnd_ = nullptr;
 };
 
-class Button : public Control {
+// A control that tells its window when it is clicked.
+class Clickable : public Control {
  public:
   std::function<void()> onClick;
-  bool create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font = defaultFont());
 
  private:
   void notify(WORD code) override;
+};
+
+class Button : public Clickable {
+ public:
+  bool create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font = defaultFont());
 };
 
 // A frame (a group box) goes beneath the controls drawn in it, which it would
@@ -108,14 +113,10 @@ class ListBox : public Control {
   void notify(WORD code) override;
 };
 
-// A label that tells its window when it is clicked.
-class Label : public Control {
+// A label that reports its clicks.
+class Label : public Clickable {
  public:
-  std::function<void()> onClick;
   bool create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font = defaultFont());
-
- private:
-  void notify(WORD code) override;
 };
 
 }  // namespace tepo::forms

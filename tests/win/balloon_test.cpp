@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <memory>
-
 #include "app/form1.h"
 #include "balloon/frm_msg.h"
+#include "form1_suite.h"
 #include "harness.h"
 #include "messages/message_table.h"
 
@@ -17,18 +16,10 @@ using tepo::frmMsg;
 
 using tepo::testing::TempFolder;
 
-// The suite's own Form1, which opens the balloon as in the program.
-class BalloonTest : public ::testing::Test {
+// The balloon of the suite's own Form1, as in the program.
+class BalloonTest : public tepo::testing::Form1Suite {
  protected:
-  static void SetUpTestSuite() {
-    form1_ = std::make_unique<Form1>();
-    ASSERT_TRUE(form1_->load());
-  }
-  static void TearDownTestSuite() { form1_.reset(); }
-
-  static Form1& form1() { return *form1_; }
-  static frmMsg& balloon() { return form1_->frmMsg(); }
-  static inline std::unique_ptr<Form1> form1_;
+  static frmMsg& balloon() { return form1().frmMsg(); }
 
   void useMessages(const std::wstring& lines) {
     tepo::testing::writeFileBytes(folder_.file(L"tepo.dat"), tepo::testing::shiftJis(lines));

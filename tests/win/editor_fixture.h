@@ -6,31 +6,23 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
 #include "editor/frm_mente.h"
+#include "form1_suite.h"
 #include "harness.h"
 
 namespace tepo::testing {
 
 inline Text toText(const std::wstring& s) { return Text(reinterpret_cast<const char16_t*>(s.c_str()), s.size()); }
 
-// The suite's own Form1, which owns the maintenance window, as in the program.
-class MenteFixture : public ::testing::Test {
+// The maintenance window of the suite's own Form1, as in the program.
+class MenteFixture : public Form1Suite {
  protected:
-  static void SetUpTestSuite() {
-    form1_ = std::make_unique<Form1>();
-    ASSERT_TRUE(form1_->load());
-  }
-  static void TearDownTestSuite() { form1_.reset(); }
-
   void TearDown() override { form().destroy(); }
 
-  static Form1& form1() { return *form1_; }
-  frmMente& form() { return form1_->frmMente(); }
+  frmMente& form() { return form1().frmMente(); }
   HWND hwnd() { return form().hwnd(); }
   // The controls as the user finds them: by class and caption.
   HWND List1() { return findControl(hwnd(), L"ListBox"); }
@@ -87,9 +79,6 @@ class MenteFixture : public ::testing::Test {
 
   TempFolder folder_;
   std::wstring file_ = folder_.file(L"tepo.dat");
-
- private:
-  static inline std::unique_ptr<Form1> form1_;
 };
 
 // The captions of frmMente's buttons and menu items, as the user reads them.

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <memory>
-
 #include <atomic>
 #include <thread>
 #include <vector>
 
 #include "app/form1.h"
 #include "balloon/frm_msg.h"
+#include "form1_suite.h"
 #include "harness.h"
 #include "messages/message_table.h"
 
@@ -47,16 +46,9 @@ std::thread workMenu(MenuSeen* seen, std::vector<WPARAM> keys) {
 }
 
 // The suite's own Form1, whose icon the tests click.
-class TrayMenu : public ::testing::Test {
+class TrayMenu : public tepo::testing::Form1Suite {
  protected:
-  static void SetUpTestSuite() {
-    form1_ = std::make_unique<Form1>();
-    ASSERT_TRUE(form1_->load());
-  }
-  static void TearDownTestSuite() { form1_.reset(); }
-  static Form1& form1() { return *form1_; }
-  static frmMsg& balloon() { return form1_->frmMsg(); }
-  static inline std::unique_ptr<Form1> form1_;
+  static frmMsg& balloon() { return form1().frmMsg(); }
 
   void rightClick(MenuSeen* seen, std::vector<WPARAM> keys) {
     std::thread worker = workMenu(seen, std::move(keys));

@@ -12,10 +12,11 @@ namespace tepo::forms {
 namespace {
 
 // Ids stay inside the forms layer: controls count up from kFirstControl,
-// menu items from kFirstMenuItem. None is IDOK or IDCANCEL, which Enter and
-// Escape send, nor 0, which a dismissed popup menu returns.
+// menu items from kFirstMenuItem, the numbers Form1's menu always had (the GUI
+// benchmark still posts 1002, データメンテナンス). None is IDOK or IDCANCEL,
+// which Enter and Escape send, nor 0, which a dismissed popup menu returns.
 constexpr int kFirstControl = 100;
-constexpr UINT kFirstMenuItem = 1000;
+constexpr UINT kFirstMenuItem = 1001;
 
 std::vector<HWND>& navigated() {
   static std::vector<HWND> windows;

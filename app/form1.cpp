@@ -4,12 +4,9 @@
 
 #include <new>
 
-#include "app/module1.h"
-#include "balloon/frm_msg.h"
-#include "editor/frm_mente.h"
+#include "app/resource.h"
 #include "files/files.h"
 #include "forms/screen.h"
-#include "search/frm_search.h"
 
 namespace tepo {
 
@@ -19,29 +16,36 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTenSeconds = 10000;
 constexpr char16_t kComplaint[] = u"なんだか調子悪いみたい...";
 
+UniqueIcon loadAppIcon(int metric) {
+  const int size = GetSystemMetrics(metric);
+  return UniqueIcon(static_cast<HICON>(
+      LoadImageW(forms::moduleHandle(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
 }  // namespace
 
-Form1& Form1::instance() {
-  static Form1 form;
-  return form;
+Form1::~Form1() {
+  // Its windows close and its icon goes before the window itself.
+  Form_Unload();
 }
 
 bool Form1::load() {
-  icons_ = forms::loadAppIcons();
+  bigIcon_ = loadAppIcon(SM_CXICON);
+  smallIcon_ = loadAppIcon(SM_CXSMICON);
   forms::WindowDesign design;
   design.className = L"tepoForm1";
   design.caption = L"Form1";
   design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   design.clientWidth = 200;
   design.clientHeight = 100;
-  design.bigIcon = icons_.big.get();
-  design.smallIcon = icons_.small.get();
+  design.bigIcon = bigIcon_.get();
+  design.smallIcon = smallIcon_.get();
   if (!create(design)) return false;
   menu0_.reset(CreatePopupMenu());
-  addMenuItem(menu0_.get(), kMnuFind, L"検索", [this] { mnuFind_Click(); });
-  addMenuItem(menu0_.get(), kMnuMente, L"データメンテナンス", [this] { mnuMente_Click(); });
-  addMenuItem(menu0_.get(), kMnuTenmin, L"10秒モード", [this] { mnuTenmin_Click(); });
-  addMenuItem(menu0_.get(), kQuit, L"Quit", [this] { quit_Click(); });
+  addMenuItem(menu0_.get(), L"検索", [this] { mnuFind_Click(); });
+  addMenuItem(menu0_.get(), L"データメンテナンス", [this] { mnuMente_Click(); });
+  mnuTenmin_ = addMenuItem(menu0_.get(), L"10秒モード", [this] { mnuTenmin_Click(); });
+  addMenuItem(menu0_.get(), L"Quit", [this] { quit_Click(); });
   Form_Load();
   return true;
 }
@@ -53,18 +57,18 @@ void Form1::Form_Load() {
   random_.seedFromClock();
   ShowWindow(hwnd(), SW_HIDE);
 
-  trayIcon_ = makeTrayIcon(hwnd(), icons_.small ? icons_.small.get() : icons_.big.get());
-  notifyTray(NIM_ADD, trayIcon_);
-  // Explorer announces a new taskbar with this message; the icon must be added again then.
-  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-  Module1::subclassWindow(hwnd());
+  trayIcon_ = std::make_unique<TrayIcon>(hwnd(), smallIcon_ ? smallIcon_.get() : bigIcon_.get());
+  module1_ = std::make_unique<Module1::Subclass>(hwnd());
 }
 
 void Form1::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
-  Module1::unsubclassWindow(hwnd());
-  notifyTray(NIM_DELETE, trayIcon_);
+  module1_.reset();
+  trayIcon_.reset();
+  frmMsg_.destroy();
+  frmSearch_.destroy();
+  frmMente_.destroy();
 }
 
 void Form1::dataRead(const Text& strFile) {
@@ -85,8 +89,9 @@ std::shared_ptr<const MessageTable> Form1::currentMessages() {
 }
 
 void Form1::quit_Click() {
-  if (!frmMente::instance().queryUnload()) return;
-  notifyTray(NIM_DELETE, trayIcon_);
+  if (!frmMente_.queryUnload()) return;
+  // No destructor runs after this: the icon goes first.
+  if (trayIcon_) trayIcon_->remove();
   ExitProcess(0);
 }
 
@@ -98,7 +103,7 @@ void Form1::Form_MouseMove(int x) {
       break;
     case WM_RBUTTONDOWN:
       readCursor();
-      frmMsg::instance().windowClose();
+      frmMsg_.windowClose();
       Popmenu();
       break;
     default:
@@ -121,7 +126,7 @@ void Form1::showMessage() {
   try {
     std::shared_ptr<const MessageTable> messages = currentMessages();
     int16_t index = pickIndex(random_.next(), messages->count());
-    frmMsg::instance().showMessage(Text(messages->at(index)), mx);
+    frmMsg_.showMessage(Text(messages->at(index)), mx);
     return;
   } catch (const RuntimeError& e) {
     cause = e.description();
@@ -131,7 +136,7 @@ void Form1::showMessage() {
     // Whatever else went wrong, the user is told rather than left with nothing.
     cause = describe(ErrorCode::Internal);
   }
-  frmMsg::instance().showMessage(kComplaint + cause, mx);
+  frmMsg_.showMessage(kComplaint + cause, mx);
 }
 
 void Form1::Popmenu() {
@@ -153,12 +158,12 @@ void Form1::Popmenu() {
       TrackPopupMenu(menu0_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, hwnd(), nullptr));
   // Without this the menu would not close when the user clicks elsewhere.
   PostMessageW(hwnd(), WM_NULL, 0, 0);
-  runCommand(static_cast<int>(id), 0);
+  runMenuCommand(id);
 }
 
 void Form1::mnuTenmin_Click() {
-  const bool nowChecked = (GetMenuState(menu0_.get(), kMnuTenmin, MF_BYCOMMAND) & MF_CHECKED) == 0;
-  CheckMenuItem(menu0_.get(), kMnuTenmin, MF_BYCOMMAND | (nowChecked ? MF_CHECKED : MF_UNCHECKED));
+  const bool nowChecked = (GetMenuState(menu0_.get(), mnuTenmin_, MF_BYCOMMAND) & MF_CHECKED) == 0;
+  CheckMenuItem(menu0_.get(), mnuTenmin_, MF_BYCOMMAND | (nowChecked ? MF_CHECKED : MF_UNCHECKED));
   // Timer1's Enabled follows the check mark, then its Interval is set: both at every click.
   timer1Enabled_ = nowChecked;
   timer1Interval_ = kTenSeconds;
@@ -178,25 +183,16 @@ void Form1::Timer1_Timer() { showMessage(); }
 
 void Form1::mnuFind_Click() {
   // Modeless and unowned; an open dialog keeps what it shows.
-  frmSearch::instance().show([this] { return currentMessages(); });
+  frmSearch_.show([this] { return currentMessages(); });
 }
 
 void Form1::mnuMente_Click() {
   // A save there changes the file: the icon's messages follow it at once.
-  frmMente::instance().show(hwnd(), messageFile_, [this](const Text& savedFile) { dataRead(savedFile); });
-}
-
-void Form1::onTaskbarCreated() {
-  if (unloaded_) return;
-  // After a DPI change the icon may still be there: then modifying it is what works.
-  if (!notifyTray(NIM_ADD, trayIcon_)) notifyTray(NIM_MODIFY, trayIcon_);
+  frmMente_.show(hwnd(), messageFile_, [this](const Text& savedFile) { dataRead(savedFile); });
 }
 
 LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (taskbarCreated_ != 0 && message == taskbarCreated_) {
-    onTaskbarCreated();
-    return 0;
-  }
+  if (trayIcon_ && trayIcon_->handle(message)) return 0;
   // A failure that escapes a handler ends only that message: the window
   // procedure of every window traps it.
   switch (message) {
@@ -208,7 +204,7 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       // Unloading Form1 ends the program: not before unsaved edits are asked about.
-      if (!frmMente::instance().queryUnload()) return 0;
+      if (!frmMente_.queryUnload()) return 0;
       Form_Unload();
       DestroyWindow(hwnd());
       return 0;

@@ -1,32 +1,29 @@
 // Form1: the hidden main window. It loads the messages, owns the notification
-// icon and turns the icon's mouse events into the program's actions. It owns
-// the message table and the cursor, and hands each window what it needs.
+// icon and the program's other windows, and turns the icon's mouse events into
+// the program's actions. It owns the message table and the cursor, and hands
+// each window what it needs; its windows and its icon go when it goes.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
+#include "app/module1.h"
 #include "app/pick.h"
 #include "app/tray_icon.h"
+#include "balloon/frm_msg.h"
+#include "editor/frm_mente.h"
 #include "forms/window.h"
 #include "messages/message_table.h"
 #include "platform/win32.h"
 #include "runtime/runtime.h"
+#include "search/frm_search.h"
 
 namespace tepo {
 
 class Form1 : public forms::Window {
  public:
-  // The one Form1 of the program.
-  static Form1& instance();
-
-  // Command ids of menu0's items; mnuTenmin is the ten-second mode.
-  enum : int {
-    kMnuFind = 1001,
-    kMnuMente,
-    kMnuTenmin,
-    kQuit,
-  };
+  Form1() = default;
+  ~Form1() override;
 
   // Cursor at the last click on the icon, in twips. 32 bits wide so that
   // screens past 2184 pixels work.
@@ -56,7 +53,18 @@ class Form1 : public forms::Window {
   // first; unsaved edits in the maintenance window are asked about before.
   void quit_Click();
 
-  const TrayIconRecord& trayIcon() const { return trayIcon_; }
+  // The icon, while the program is loaded.
+  const TrayIcon* trayIcon() const { return trayIcon_.get(); }
+
+  // The windows Form1 opens.
+  tepo::frmMsg& frmMsg() { return frmMsg_; }
+  tepo::frmSearch& frmSearch() { return frmSearch_; }
+  tepo::frmMente& frmMente() { return frmMente_; }
+
+  // Popup-menu commands.
+  void mnuFind_Click();
+  void mnuMente_Click();
+  void mnuTenmin_Click();
 
   // The ten-second timer's state.
   bool timerEnabled() const { return timer1Enabled_; }
@@ -66,7 +74,6 @@ class Form1 : public forms::Window {
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Form_Load();
   void Form_Unload();
-  void onTaskbarCreated();
 
   // The icon's mouse events arrive as mouse moves whose x is the mouse message.
   void Form_MouseMove(int x);
@@ -76,21 +83,23 @@ class Form1 : public forms::Window {
   void Timer1_Timer();
   void applyTimer1();
 
-  // Popup-menu commands.
-  void mnuFind_Click();
-  void mnuMente_Click();
-  void mnuTenmin_Click();
-
   Text messageFile_;
   std::shared_ptr<MessageTable> table_ = std::make_shared<MessageTable>();
-  forms::AppIcons icons_;
-  TrayIconRecord trayIcon_;
+  // The program's icon at the system's large and small sizes; the other
+  // windows show it too, so it outlives them.
+  UniqueIcon bigIcon_;
+  UniqueIcon smallIcon_;
   RandomSource random_;
   UniqueMenu menu0_;
+  UINT mnuTenmin_ = 0;
   bool timer1Enabled_ = false;
   UINT timer1Interval_ = 0;
-  UINT taskbarCreated_ = 0;
   bool unloaded_ = false;
+  tepo::frmMsg frmMsg_;
+  tepo::frmSearch frmSearch_;
+  tepo::frmMente frmMente_;
+  std::unique_ptr<TrayIcon> trayIcon_;
+  std::unique_ptr<Module1::Subclass> module1_;
 };
 
 }  // namespace tepo

@@ -9,7 +9,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The manifest asks for version 6 controls; this makes sure comctl32 is loaded.
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-  if (!tepo::Form1::instance().load()) return 1;
+  tepo::Form1 form1;
+  if (!form1.load()) return 1;
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (tepo::forms::translateDialogMessage(msg)) continue;

@@ -5,11 +5,20 @@
 
 namespace tepo::Module1 {
 
-// The procedure the window had before WindowProc; 0 until subclassWindow ran.
-extern LONG_PTR prevWndProc;
+// Puts WindowProc on a window for as long as it lives, then puts the
+// window's previous procedure back.
+class Subclass {
+ public:
+  explicit Subclass(HWND hWnd);
+  ~Subclass();
+  Subclass(const Subclass&) = delete;
+  Subclass& operator=(const Subclass&) = delete;
 
-void subclassWindow(HWND hWnd);
-void unsubclassWindow(HWND hWnd);
+ private:
+  HWND hWnd_;
+  LONG_PTR prevWndProc_;
+};
+
 LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 }  // namespace tepo::Module1

@@ -13,6 +13,8 @@ namespace tepo {
 static_assert(sizeof(void*) != 4 || sizeof(NotifyIconDataV1A) == kTrayRecordSize,
               "the first NOTIFYICONDATA form is 88 bytes");
 
+namespace {
+
 TrayIconRecord makeTrayIcon(HWND form, HICON icon) {
   TrayIconRecord r;
   r.cbSize = kTrayRecordSize;
@@ -52,6 +54,31 @@ bool notifyTray(DWORD message, TrayIconRecord& record) {
   back.resize(64, u' ');
   std::copy(back.begin(), back.begin() + 64, record.szTip);
   return ok;
+}
+
+}  // namespace
+
+TrayIcon::TrayIcon(HWND owner, HICON icon)
+    : record_(makeTrayIcon(owner, icon)), taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
+  add();
+}
+
+void TrayIcon::add() {
+  // After a DPI change the icon may still be there: then modifying it is what works.
+  added_ = notifyTray(NIM_ADD, record_) || notifyTray(NIM_MODIFY, record_);
+  if (!added_) OutputDebugStringW(L"tepo: the notification icon could not be added; it comes with the next taskbar\n");
+}
+
+bool TrayIcon::handle(UINT message) {
+  if (taskbarCreated_ == 0 || message != taskbarCreated_) return false;
+  if (!removed_) add();
+  return true;
+}
+
+void TrayIcon::remove() {
+  if (removed_) return;
+  removed_ = true;
+  notifyTray(NIM_DELETE, record_);
 }
 
 }  // namespace tepo

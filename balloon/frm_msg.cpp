@@ -20,11 +20,6 @@ HFONT balloonFont() {
 
 }  // namespace
 
-frmMsg& frmMsg::instance() {
-  static frmMsg form;
-  return form;
-}
-
 void frmMsg::windowClose() { destroy(); }
 
 void frmMsg::showMessage(const Text& text, int32_t mx) {
@@ -57,9 +52,10 @@ void frmMsg::load(int32_t mx) {
   design.y = 0;
   design.background = kPaleYellow;
   if (!create(design)) raise(ErrorCode::OutOfMemory);
-  lblDescription_ = forms::createControl(hwnd(), L"STATIC", L"Description", SS_LEFT | SS_NOTIFY | SS_NOPREFIX,
-                                         kLblDescription, {120, 120, 990, 165}, balloonFont());
-  onCommand(kLblDescription, STN_CLICKED, [this] { lblDescription_Click(); });
+  if (!lblDescription_.create(*this, L"Description", {120, 120, 990, 165}, balloonFont())) {
+    raise(ErrorCode::OutOfMemory);
+  }
+  lblDescription_.onClick = [this] { lblDescription_Click(); };
   Form_Load(mx);
 }
 
@@ -90,11 +86,11 @@ void frmMsg::Form_Load(int32_t mx) {
 }
 
 void frmMsg::setCaption(const Text& text) {
-  forms::setWindowText(lblDescription_, text);
+  lblDescription_.setText(text);
   // The label follows its caption, as many lines as it has.
   RECT r{0, 0, 0, 0};
   {
-    WindowDC dc(lblDescription_);
+    WindowDC dc(lblDescription_.hwnd());
     SelectedObject font(dc.get(), balloonFont());
     if (text.empty()) {
       DrawTextW(dc.get(), L" ", 1, &r, DT_CALCRECT | DT_NOPREFIX);
@@ -103,7 +99,7 @@ void frmMsg::setCaption(const Text& text) {
       DrawTextW(dc.get(), wide(text), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
     }
   }
-  SetWindowPos(lblDescription_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+  SetWindowPos(lblDescription_.hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

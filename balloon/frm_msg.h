@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "forms/controls.h"
 #include "forms/window.h"
 #include "runtime/runtime.h"
 
@@ -11,11 +12,6 @@ namespace tepo {
 
 class frmMsg : public forms::Window {
  public:
-  // The one balloon of the program.
-  static frmMsg& instance();
-
-  enum : int { kLblDescription = 100 };
-
   // Measures of the message shown last: the bytes of its widest line and
   // its number of lines.
   int16_t lineCnt = 0;
@@ -31,11 +27,8 @@ class frmMsg : public forms::Window {
   // Closes the balloon if it is open; does nothing otherwise.
   void windowClose();
 
-  HWND lblDescription() const { return lblDescription_; }
-
  private:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void onDestroyed() override { lblDescription_ = nullptr; }
   // Creates the window and its label, then sizes, places and shapes it.
   void load(int32_t mx);
   void Form_Load(int32_t mx);
@@ -43,7 +36,7 @@ class frmMsg : public forms::Window {
   void Form_Click();
   void lblDescription_Click();
 
-  HWND lblDescription_ = nullptr;
+  forms::Label lblDescription_;
 };
 
 }  // namespace tepo

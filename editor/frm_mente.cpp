@@ -48,16 +48,10 @@ constexpr forms::Placement kFrame2At{120, 5160, 1215, 735};
 
 }  // namespace
 
-frmMente& frmMente::instance() {
-  static frmMente form;
-  return form;
-}
-
 void frmMente::show(HWND owner, const Text& messageFile, SavedHandler saved) {
   saved_ = std::move(saved);
   if (!isOpen()) {
     messageFile_ = messageFile;
-    if (!icons_.big) icons_ = forms::loadAppIcons();
     forms::WindowDesign design;
     design.className = kClassName;
     design.caption = kCaption;
@@ -68,8 +62,9 @@ void frmMente::show(HWND owner, const Text& messageFile, SavedHandler saved) {
     design.exStyle = WS_EX_DLGMODALFRAME;
     design.clientWidth = forms::twipsToPixelsX(kClientWidth);
     design.clientHeight = forms::twipsToPixelsY(kClientHeight);
-    design.bigIcon = icons_.big.get();
-    design.smallIcon = icons_.small.get();
+    // The program's icon, which the owner has and keeps while this window is open.
+    design.bigIcon = reinterpret_cast<HICON>(SendMessageW(owner, WM_GETICON, ICON_BIG, 0));
+    design.smallIcon = reinterpret_cast<HICON>(SendMessageW(owner, WM_GETICON, ICON_SMALL, 0));
     // Owned by the hidden main window: that keeps it off the taskbar while it
     // still has the caption and frame of a dialog.
     design.owner = owner;
@@ -91,9 +86,9 @@ UniqueMenu frmMente::createMenuBar() {
   UniqueMenu bar(CreateMenu());
   UniqueMenu file(CreatePopupMenu());
   if (!bar || !file) return UniqueMenu();
-  addMenuItem(file.get(), kMnuOpen, L"開く(&O)", [this] { mnuOpen_Click(); });
-  addMenuItem(file.get(), kMnuSave, L"保存(&S)", [this] { mnuSave_Click(); });
-  addMenuItem(file.get(), kMnuQuit, L"終了(&Q)", [this] { mnuQuit_Click(); });
+  addMenuItem(file.get(), L"開く(&O)", [this] { mnuOpen_Click(); });
+  addMenuItem(file.get(), L"保存(&S)", [this] { mnuSave_Click(); });
+  addMenuItem(file.get(), L"終了(&Q)", [this] { mnuQuit_Click(); });
   // The bar owns the popup from here on and destroys it with itself.
   if (!AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"FILE(&F)")) return UniqueMenu();
   file.release();
@@ -101,44 +96,28 @@ UniqueMenu frmMente::createMenuBar() {
 }
 
 bool frmMente::createControls() {
-  HWND form = hwnd();
-  HFONT font = forms::defaultFont();
   text1Font_ = forms::gothicFont(9);
-  const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
-
   // Created in tab order, since the dialog manager tabs through the controls in
   // the order of the windows. Controls drawn in a frame are its siblings.
-  List1_ = forms::createControl(form, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                                kList1, kList1At, font, WS_EX_CLIENTEDGE);
-  onCommand(kList1, LBN_SELCHANGE, [this] { List1_Click(); });
-  Frame1_ = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame1, kFrame1At, font);
-  btnAdd_ = forms::createControl(form, L"BUTTON", L"追加", button, kBtnAdd,
-                                 forms::inFrame(kFrame1At, {120, 240, 975, 375}), font);
-  onCommand(kBtnAdd, BN_CLICKED, [this] { btnAdd_Click(); });
-  btnUpdate_ = forms::createControl(form, L"BUTTON", L"修正", button, kBtnUpdate,
-                                    forms::inFrame(kFrame1At, {1200, 240, 975, 375}), font);
-  onCommand(kBtnUpdate, BN_CLICKED, [this] { btnUpdate_Click(); });
-  btnDelete_ = forms::createControl(form, L"BUTTON", L"削除", button, kBtnDelete,
-                                    forms::inFrame(kFrame1At, {2280, 240, 975, 375}), font);
-  onCommand(kBtnDelete, BN_CLICKED, [this] { btnDelete_Click(); });
-  text1_ =
-      forms::createControl(form, L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
-                           kText1, kText1At, text1Font_.get(), WS_EX_CLIENTEDGE);
-  Frame2_ = forms::createControl(form, L"BUTTON", L"", BS_GROUPBOX, kFrame2, kFrame2At, font);
-  Command1_ = forms::createControl(form, L"BUTTON", L"終了", button, kCommand1,
-                                   forms::inFrame(kFrame2At, {120, 240, 975, 375}), font);
-  onCommand(kCommand1, BN_CLICKED, [this] { Command1_Click(); });
-  if (!List1_ || !Frame1_ || !btnAdd_ || !btnUpdate_ || !btnDelete_ || !text1_ || !Frame2_ || !Command1_) {
+  if (!List1_.create(*this, kList1At) || !Frame1_.create(*this, L"", kFrame1At) ||
+      !btnAdd_.create(*this, L"追加", forms::inFrame(kFrame1At, {120, 240, 975, 375})) ||
+      !btnUpdate_.create(*this, L"修正", forms::inFrame(kFrame1At, {1200, 240, 975, 375})) ||
+      !btnDelete_.create(*this, L"削除", forms::inFrame(kFrame1At, {2280, 240, 975, 375})) ||
+      !text1_.create(*this, WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, kText1At, text1Font_.get()) ||
+      !Frame2_.create(*this, kFrame2At)) {
     return false;
   }
+  List1_.onSelectionChanged = [this] { List1_Click(); };
+  btnAdd_.onClick = [this] { btnAdd_Click(); };
+  btnUpdate_.onClick = [this] { btnUpdate_Click(); };
+  btnDelete_.onClick = [this] { btnDelete_Click(); };
+  Frame2_.Command1.onClick = [this] { Command1_Click(); };
 
-  forms::sendToBack(Frame1_);
-  forms::sendToBack(Frame2_);
-  keepFocus(List1_);
+  Frame1_.sendToBack();
+  Frame2_.frame.sendToBack();
+  keepFocus(List1_.hwnd());
   // No limit of its own: a long message from the file can be edited whole.
-  SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);
-  // Tab walks on to the next control as everywhere else; Ctrl+Tab types a tab.
-  forms::tabLeavesEdit(text1_);
+  SendMessageW(text1_.hwnd(), EM_SETLIMITTEXT, 0, 0);
   return true;
 }
 
@@ -157,11 +136,11 @@ void frmMente::dataRead(const Text& strFile) {
 }
 
 void frmMente::setList() {
-  if (!List1_) return;
+  if (!List1_.hwnd()) return;
   // One row per slot 0 .. U - 1: the spare slot at U is not shown.
   const std::vector<Text>& slots = mente_.list();
   std::vector<TextView> rows(slots.begin(), slots.begin() + mente_.upperBound());
-  forms::listFill(List1_, rows);
+  List1_.fill(rows);
 }
 
 frmMente::SaveOutcome frmMente::dataSave(const Text& strFile, FileOps& ops) {
@@ -260,7 +239,7 @@ LRESULT frmMente::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmMente::selectRow(int row) {
-  forms::listSelect(List1_, row);
+  List1_.select(row);
   List1_Click();
 }
 
@@ -271,9 +250,9 @@ bool frmMente::checkMessageRow(int row) {
 }
 
 void frmMente::List1_Click() {
-  int row = forms::listSelection(List1_);
+  int row = List1_.selection();
   if (row < 0 || static_cast<std::size_t>(row) >= mente_.list().size()) return;
-  forms::setWindowText(text1_, mente_.list()[static_cast<std::size_t>(row)]);
+  text1_.setText(mente_.list()[static_cast<std::size_t>(row)]);
 }
 
 void frmMente::btnAdd_Click() {
@@ -285,7 +264,7 @@ void frmMente::btnAdd_Click() {
   if (!forms::confirm(hwnd(), kAskAdd)) return;
   int row;
   try {
-    row = mente_.add(forms::windowText(text1_));
+    row = mente_.add(text1_.text());
   } catch (const RuntimeError&) {
     forms::report(hwnd(), kFull);
     return;
@@ -296,17 +275,17 @@ void frmMente::btnAdd_Click() {
 }
 
 void frmMente::btnUpdate_Click() {
-  int row = forms::listSelection(List1_);
+  int row = List1_.selection();
   if (!checkMessageRow(row)) return;
   if (!forms::confirm(hwnd(), kAskUpdate)) return;
-  mente_.update(row, forms::windowText(text1_));
+  mente_.update(row, text1_.text());
   setList();
   selectRow(row);
   forms::report(hwnd(), kUpdated);
 }
 
 void frmMente::btnDelete_Click() {
-  int row = forms::listSelection(List1_);
+  int row = List1_.selection();
   if (!checkMessageRow(row)) return;
   if (!forms::confirm(hwnd(), kAskDelete)) return;
   int next = mente_.remove(row);
@@ -335,7 +314,6 @@ void frmMente::mnuQuit_Click() {
 void frmMente::onDestroyed() {
   // Unloaded: the next opening reads the file again.
   mente_.reset();
-  List1_ = Frame1_ = btnAdd_ = btnUpdate_ = btnDelete_ = text1_ = Frame2_ = Command1_ = nullptr;
   text1Font_.reset();
 }
 

@@ -10,6 +10,7 @@
 #include "editor/mente_table.h"
 #include "editor/save_plan.h"
 #include "files/files.h"
+#include "forms/controls.h"
 #include "forms/window.h"
 #include "platform/win32.h"
 #include "runtime/runtime.h"
@@ -18,30 +19,12 @@ namespace tepo {
 
 class frmMente : public forms::Window {
  public:
-  // The one maintenance window of the program.
-  static frmMente& instance();
-
-  // Control and menu ids; none is IDOK or IDCANCEL, which Enter and Escape send.
-  enum : int {
-    kList1 = 101,
-    kFrame1,
-    kBtnAdd,
-    kBtnUpdate,
-    kBtnDelete,
-    kText1,
-    kFrame2,
-    kCommand1,
-    kMnuOpen = 201,
-    kMnuSave,
-    kMnuQuit,
-  };
-
   // What the window tells its owner after a save: the file it wrote.
   using SavedHandler = std::function<void(const Text& strFile)>;
 
   // Creates the window on the message file unless it is open, owned by
-  // owner, then shows and activates it; an open window is not loaded again.
-  // saved is called after every successful save.
+  // owner and with its icons, then shows and activates it; an open window is
+  // not loaded again. saved is called after every successful save.
   void show(HWND owner, const Text& messageFile, SavedHandler saved);
 
   // Loads the file into the editor table; a failure is reported to the user and
@@ -72,16 +55,8 @@ class frmMente : public forms::Window {
 
   const MenteTable& table() const { return mente_; }
 
-  HWND List1() const { return List1_; }
-  HWND Frame1() const { return Frame1_; }
-  HWND btnAdd() const { return btnAdd_; }
-  HWND btnUpdate() const { return btnUpdate_; }
-  HWND btnDelete() const { return btnDelete_; }
-  HWND text1() const { return text1_; }
-  HWND Frame2() const { return Frame2_; }
-  HWND Command1() const { return Command1_; }
-
-  // Event procedures, also reachable for the menu and tests.
+ private:
+  // Event procedures.
   void List1_Click();
   void btnAdd_Click();
   void btnUpdate_Click();
@@ -91,7 +66,6 @@ class frmMente : public forms::Window {
   void mnuSave_Click();
   void mnuQuit_Click();
 
- private:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onDestroyed() override;
   UniqueMenu createMenuBar();
@@ -111,16 +85,14 @@ class frmMente : public forms::Window {
   // A sign-out was held up and its question is on its way.
   bool sessionEndAsked_ = false;
   SavedHandler saved_;
-  HWND List1_ = nullptr;
-  HWND Frame1_ = nullptr;
-  HWND btnAdd_ = nullptr;
-  HWND btnUpdate_ = nullptr;
-  HWND btnDelete_ = nullptr;
-  HWND text1_ = nullptr;
-  HWND Frame2_ = nullptr;
-  HWND Command1_ = nullptr;
+  forms::ListBox List1_;
+  forms::Frame Frame1_;
+  forms::Button btnAdd_;
+  forms::Button btnUpdate_;
+  forms::Button btnDelete_;
+  forms::Edit text1_;
+  forms::QuitFrame Frame2_;
   UniqueFont text1Font_;
-  forms::AppIcons icons_;
 };
 
 }  // namespace tepo

@@ -1,5 +1,6 @@
 #include "forms/controls.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "forms/screen.h"
@@ -11,17 +12,21 @@ Placement inFrame(const Placement& frame, const Placement& at) {
   return Placement{frame.left + at.left, frame.top + at.top, at.width, at.height};
 }
 
-void sendToBack(HWND frame) { SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+namespace {
 
-HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, const Placement& at,
-                   HFONT font, DWORD exStyle) {
+HWND createWindow(HWND parent, int id, const wchar_t* className, const wchar_t* text, DWORD style, const Placement& at,
+                  HFONT font, DWORD exStyle) {
   RECT r = twipsRect(at.left, at.top, at.width, at.height);
   HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left,
                                  r.top, r.right - r.left, r.bottom - r.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), moduleHandle(), nullptr);
   if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
 }
+
+void tabLeavesEdit(HWND edit);
+
+}  // namespace
 
 UniqueFont createFont(const wchar_t* face, double points, int weight, BYTE charset) {
   LOGFONTW lf{};
@@ -51,17 +56,64 @@ Text windowText(HWND hwnd) {
 
 void setWindowText(HWND hwnd, const Text& text) { SetWindowTextW(hwnd, wide(text)); }
 
-void listClear(HWND list) { SendMessageW(list, LB_RESETCONTENT, 0, 0); }
+Control::~Control() {
+  if (parent_) parent_->forget(this);
+}
 
-void listAdd(HWND list, const Text& text) { SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text))); }
+bool Control::create(Window& parent, const wchar_t* className, const wchar_t* text, DWORD style, const Placement& at,
+                     HFONT font, DWORD exStyle) {
+  if (hwnd_) return true;
+  parent_ = &parent;
+  hwnd_ = createWindow(parent.hwnd(), parent.adopt(this), className, text, style, at, font, exStyle);
+  return hwnd_ != nullptr;
+}
 
-int listSelection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
+bool Button::create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font) {
+  return Control::create(parent, L"BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON, at, font);
+}
 
-void listSelect(HWND list, int row) { SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
+// A button's click and a notifying label's click are the same notification.
+static_assert(BN_CLICKED == STN_CLICKED, "one click code for buttons and labels");
 
-void listFill(HWND list, const std::vector<TextView>& rows) {
+void Clickable::notify(WORD code) {
+  if (code == BN_CLICKED && onClick) onClick();
+}
+
+bool Frame::create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font) {
+  return Control::create(parent, L"BUTTON", caption, BS_GROUPBOX, at, font);
+}
+
+void Frame::sendToBack() const {
+  SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool QuitFrame::create(Window& parent, const Placement& at) {
+  return frame.create(parent, L"", at) && Command1.create(parent, L"終了", inFrame(at, {120, 240, 975, 375}));
+}
+
+bool Edit::create(Window& parent, DWORD style, const Placement& at, HFONT font) {
+  if (!Control::create(parent, L"EDIT", L"", WS_TABSTOP | style, at, font, WS_EX_CLIENTEDGE)) return false;
+  if (style & ES_MULTILINE) tabLeavesEdit(hwnd());
+  return true;
+}
+
+bool ListBox::create(Window& parent, const Placement& at, HFONT font) {
+  return Control::create(parent, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, at, font,
+                         WS_EX_CLIENTEDGE);
+}
+
+void ListBox::notify(WORD code) {
+  if (code == LBN_SELCHANGE && onSelectionChanged) onSelectionChanged();
+}
+
+int ListBox::selection() const { return static_cast<int>(SendMessageW(hwnd(), LB_GETCURSEL, 0, 0)); }
+
+void ListBox::select(int row) const { SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
+
+void ListBox::fill(const std::vector<TextView>& rows) const {
+  HWND list = hwnd();
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  listClear(list);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
   std::size_t characters = 0;
   for (TextView row : rows) characters += row.size() + 1;
   SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(rows.size()),
@@ -70,10 +122,14 @@ void listFill(HWND list, const std::vector<TextView>& rows) {
   Text row;
   for (TextView view : rows) {
     row.assign(view);
-    listAdd(list, row);
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(row)));
   }
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
+}
+
+bool Label::create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font) {
+  return Control::create(parent, L"STATIC", caption, SS_LEFT | SS_NOTIFY | SS_NOPREFIX, at, font);
 }
 
 namespace {
@@ -107,13 +163,13 @@ LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
   return result;
 }
 
-}  // namespace
-
 void tabLeavesEdit(HWND edit) {
   if (!edit || GetPropW(edit, kEditProc)) return;
   auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
   if (!previous || !SetPropW(edit, kEditProc, reinterpret_cast<HANDLE>(previous))) return;
   SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tabLeavesProc));
 }
+
+}  // namespace
 
 }  // namespace tepo::forms

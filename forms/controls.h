@@ -1,8 +1,10 @@
-// The standard controls the windows are built from, placed in twips.
+// The standard controls the windows are built from, placed in twips. Each is
+// made from its design and owns its events; its window destroys it with itself.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,8 @@
 
 namespace tepo::forms {
 
+class Window;
+
 struct Placement {
   double left, top, width, height;  // twips, relative to the window's client area
 };
@@ -18,13 +22,6 @@ struct Placement {
 // A control drawn in a frame is the frame's sibling: its place in the frame,
 // in twips from the frame's corner, becomes a place in the window.
 Placement inFrame(const Placement& frame, const Placement& at);
-
-// Frames go beneath the controls drawn in them, which they would hide
-// otherwise; they take no tab stop, so the tab order stays as created.
-void sendToBack(HWND frame);
-
-HWND createControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, const Placement& at,
-                   HFONT font, DWORD exStyle = 0);
 
 // A font by name and points; charset 128 is Shift-JIS.
 UniqueFont createFont(const wchar_t* face, double points, int weight = FW_NORMAL, BYTE charset = SHIFTJIS_CHARSET);
@@ -38,17 +35,88 @@ HFONT defaultFont();
 Text windowText(HWND hwnd);
 void setWindowText(HWND hwnd, const Text& text);
 
-// List boxes.
-void listClear(HWND list);
-void listAdd(HWND list, const Text& text);
-int listSelection(HWND list);  // -1 when none
-void listSelect(HWND list, int row);
-// Replaces every row, drawing once at the end: many rows fill quickly.
-void listFill(HWND list, const std::vector<TextView>& rows);
+// One standard control of a window. Its window routes the control's
+// notifications to it; the object lives as long as the window's object.
+class Control {
+ public:
+  Control() = default;
+  virtual ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
 
-// A multi-line edit takes Tab for itself; in a window with dialog navigation
-// this makes Tab and Shift+Tab move to the next or previous control instead,
-// and Ctrl+Tab type a tab.
-void tabLeavesEdit(HWND edit);
+  HWND hwnd() const { return hwnd_; }
+  Text text() const { return windowText(hwnd_); }
+  void setText(const Text& text) const { setWindowText(hwnd_, text); }
+
+ protected:
+  // Creates the control in its place; false if the system refused.
+  bool create(Window& parent, const wchar_t* className, const wchar_t* text, DWORD style, const Placement& at,
+              HFONT font, DWORD exStyle = 0);
+
+ private:
+  friend class Window;
+  // A notification from the control (BN_CLICKED, LBN_SELCHANGE, ...).
+  virtual void notify(WORD) {}
+
+  Window* parent_ = nullptr;
+  HWND hwnd_ = nullptr;
+};
+
+// A control that tells its window when it is clicked.
+class Clickable : public Control {
+ public:
+  std::function<void()> onClick;
+
+ private:
+  void notify(WORD code) override;
+};
+
+class Button : public Clickable {
+ public:
+  bool create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font = defaultFont());
+};
+
+// A frame (a group box) goes beneath the controls drawn in it, which it would
+// hide otherwise; it takes no tab stop, so the tab order stays as created.
+class Frame : public Control {
+ public:
+  bool create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font = defaultFont());
+  // Once the controls drawn in it exist.
+  void sendToBack() const;
+};
+
+// The frame with 終了 that the dialogs draw at their bottom left.
+class QuitFrame {
+ public:
+  Frame frame;
+  Button Command1;
+  bool create(Window& parent, const Placement& at);
+};
+
+class Edit : public Control {
+ public:
+  // A multi-line edit lets Tab and Shift+Tab walk on to the next or previous
+  // control, as everywhere else in the window, and Ctrl+Tab types a tab.
+  bool create(Window& parent, DWORD style, const Placement& at, HFONT font = defaultFont());
+};
+
+class ListBox : public Control {
+ public:
+  std::function<void()> onSelectionChanged;
+  bool create(Window& parent, const Placement& at, HFONT font = defaultFont());
+  // Replaces every row, drawing once at the end: many rows fill quickly.
+  void fill(const std::vector<TextView>& rows) const;
+  int selection() const;  // -1 when none
+  void select(int row) const;
+
+ private:
+  void notify(WORD code) override;
+};
+
+// A label that reports its clicks.
+class Label : public Clickable {
+ public:
+  bool create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font = defaultFont());
+};
 
 }  // namespace tepo::forms

@@ -1,6 +1,6 @@
 #include "forms/window.h"
 
-#include "forms/resource.h"
+#include "forms/controls.h"
 #include "platform/win32.h"
 
 #include <algorithm>
@@ -10,6 +10,13 @@
 namespace tepo::forms {
 
 namespace {
+
+// Ids stay inside the forms layer: controls count up from kFirstControl,
+// menu items from kFirstMenuItem, the numbers Form1's menu always had (the GUI
+// benchmark still posts 1002, データメンテナンス). None is IDOK or IDCANCEL,
+// which Enter and Escape send, nor 0, which a dismissed popup menu returns.
+constexpr int kFirstControl = 100;
+constexpr UINT kFirstMenuItem = 1001;
 
 std::vector<HWND>& navigated() {
   static std::vector<HWND> windows;
@@ -28,15 +35,7 @@ HBRUSH brushFor(COLORREF colour) {
 
 }  // namespace
 
-HINSTANCE instance() { return GetModuleHandleW(nullptr); }
-
-AppIcons loadAppIcons() {
-  auto load = [](int size) {
-    return UniqueIcon(
-        static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-  };
-  return AppIcons{load(GetSystemMetrics(SM_CXICON)), load(GetSystemMetrics(SM_CXSMICON))};
-}
+HINSTANCE moduleHandle() { return GetModuleHandleW(nullptr); }
 
 Window::~Window() { destroy(); }
 
@@ -50,11 +49,11 @@ bool Window::create(const WindowDesign& design, UniqueMenu menu) {
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  if (!GetClassInfoExW(instance(), design.className, &wc)) {
+  if (!GetClassInfoExW(moduleHandle(), design.className, &wc)) {
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = staticProc;
-    wc.hInstance = instance();
+    wc.hInstance = moduleHandle();
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background_;
     wc.lpszClassName = design.className;
@@ -63,9 +62,9 @@ bool Window::create(const WindowDesign& design, UniqueMenu menu) {
 
   RECT frame{0, 0, design.clientWidth, design.clientHeight};
   AdjustWindowRectEx(&frame, design.style, menu ? TRUE : FALSE, design.exStyle);
-  HWND created =
-      CreateWindowExW(design.exStyle, design.className, design.caption, design.style, design.x, design.y,
-                      frame.right - frame.left, frame.bottom - frame.top, design.owner, menu.get(), instance(), this);
+  HWND created = CreateWindowExW(design.exStyle, design.className, design.caption, design.style, design.x, design.y,
+                                 frame.right - frame.left, frame.bottom - frame.top, design.owner, menu.get(),
+                                 moduleHandle(), this);
   if (!created) return false;
   // The window owns its menu bar from here on.
   menu.release();
@@ -77,9 +76,7 @@ bool Window::create(const WindowDesign& design, UniqueMenu menu) {
 LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      // Commands without a handler (IDOK and IDCANCEL from Enter and Escape
-      // among them) do nothing.
-      runCommand(LOWORD(wParam), HIWORD(wParam));
+      command(wParam, lParam);
       return 0;
     case WM_ACTIVATE:
       if (!focusFirst_) break;
@@ -98,20 +95,44 @@ LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return defaultProc(message, wParam, lParam);
 }
 
-void Window::onCommand(int id, WORD code, std::function<void()> handler) { commands_[{id, code}] = std::move(handler); }
-
-void Window::addMenuItem(HMENU menu, int id, const wchar_t* caption, std::function<void()> handler) {
-  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), caption);
-  onCommand(id, 0, std::move(handler));
+int Window::adopt(Control* control) {
+  controls_.push_back(control);
+  return kFirstControl + static_cast<int>(controls_.size()) - 1;
 }
 
-bool Window::runCommand(int id, WORD code) {
-  auto found = commands_.find({id, code});
-  if (found == commands_.end()) return false;
+void Window::forget(Control* control) {
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+}
+
+UINT Window::addMenuItem(HMENU menu, const wchar_t* caption, std::function<void()> handler) {
+  const UINT id = kFirstMenuItem + static_cast<UINT>(menuCommands_.size());
+  AppendMenuW(menu, MF_STRING, id, caption);
+  menuCommands_.push_back(std::move(handler));
+  return id;
+}
+
+bool Window::runMenuCommand(UINT id) {
+  if (id < kFirstMenuItem || id - kFirstMenuItem >= menuCommands_.size()) return false;
   // A copy: the handler may destroy the window, and the table with it.
-  std::function<void()> handler = found->second;
-  handler();
+  std::function<void()> handler = menuCommands_[id - kFirstMenuItem];
+  if (handler) handler();
   return true;
+}
+
+void Window::command(WPARAM wParam, LPARAM lParam) {
+  const auto from = reinterpret_cast<HWND>(lParam);
+  // Commands of no control of this window (IDOK and IDCANCEL from Enter and
+  // Escape among them) do nothing.
+  if (!from) {
+    if (HIWORD(wParam) == 0) runMenuCommand(LOWORD(wParam));
+    return;
+  }
+  for (Control* control : controls_) {
+    if (control->hwnd_ == from) {
+      control->notify(HIWORD(wParam));
+      return;
+    }
+  }
 }
 
 void Window::keepFocus(HWND first) {
@@ -152,7 +173,9 @@ LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     removeDialogNavigation(hwnd);
     self->hwnd_ = nullptr;
-    self->commands_.clear();
+    for (Control* control : self->controls_) control->hwnd_ = nullptr;
+    self->controls_.clear();
+    self->menuCommands_.clear();
     self->focusFirst_ = self->focus_ = nullptr;
     self->onDestroyed();
   }

@@ -5,13 +5,14 @@
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <string>
-#include <utility>
+#include <vector>
 
 #include "platform/win32.h"
 
 namespace tepo::forms {
+
+class Control;
 
 struct WindowDesign {
   const wchar_t* className = L"tepoWindow";
@@ -54,14 +55,12 @@ class Window {
   // is kept, everything else goes to the system.
   virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-  // The handler of a command, by the id of its control or menu item and the
-  // notification (BN_CLICKED, LBN_SELCHANGE, STN_CLICKED; 0 for a menu item).
-  // Set where the control is made; dropped when the window is destroyed.
-  void onCommand(int id, WORD code, std::function<void()> handler);
-  // Runs the handler of a command; false if it has none.
-  bool runCommand(int id, WORD code);
-  // Adds an item to a menu of this window, with the handler of its command.
-  void addMenuItem(HMENU menu, int id, const wchar_t* caption, std::function<void()> handler);
+  // Adds an item to a menu of this window, with the handler of its command;
+  // the item's command id, for the menu calls that want one. Dropped when
+  // the window is destroyed.
+  UINT addMenuItem(HMENU menu, const wchar_t* caption, std::function<void()> handler);
+  // Runs the handler of a menu item's command; false if it has none.
+  bool runMenuCommand(UINT id);
 
   // As in a dialog: when the window is activated again the focus goes back
   // to the control that had it, the first time to first.
@@ -76,11 +75,17 @@ class Window {
   HBRUSH backgroundBrush() const { return background_; }
 
  private:
+  friend class Control;
   static LRESULT CALLBACK staticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Takes a control in; the id its WM_COMMAND comes with.
+  int adopt(Control* control);
+  void forget(Control* control);
+  void command(WPARAM wParam, LPARAM lParam);
 
   HWND hwnd_ = nullptr;
   HBRUSH background_ = nullptr;
-  std::map<std::pair<int, WORD>, std::function<void()>> commands_;
+  std::vector<Control*> controls_;
+  std::vector<std::function<void()>> menuCommands_;
   HWND focusFirst_ = nullptr;
   HWND focus_ = nullptr;
 };
@@ -92,13 +97,6 @@ void removeDialogNavigation(HWND hwnd);
 bool translateDialogMessage(MSG& msg);
 
 // The program's module handle.
-HINSTANCE instance();
-
-// The program's icon at the system's large and small sizes.
-struct AppIcons {
-  UniqueIcon big;
-  UniqueIcon small;
-};
-AppIcons loadAppIcons();
+HINSTANCE moduleHandle();
 
 }  // namespace tepo::forms

@@ -20,11 +20,6 @@ constexpr forms::Placement kFrame4At{120, 6120, 1215, 735};
 
 }  // namespace
 
-frmSearch& frmSearch::instance() {
-  static frmSearch form;
-  return form;
-}
-
 bool frmSearch::show(Messages messages) {
   messages_ = std::move(messages);
   if (!isOpen() && !createWindow()) return false;
@@ -57,40 +52,30 @@ bool frmSearch::createControls() {
   listBrush_.reset(CreateSolidBrush(kListBackground));
   text2Font_ = forms::gothicFont(9);
   if (!listBrush_ || !text2Font_) return false;
-  HFONT font = forms::defaultFont();
-  HWND w = hwnd();
 
   // Created in tab order, which is also the order Tab walks.
-  Frame1_ = forms::createControl(w, L"BUTTON", L"何をお探しですか？", BS_GROUPBOX, kFrame1, kFrame1At, font);
-  text1_ = forms::createControl(w, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, kText1,
-                                forms::inFrame(kFrame1At, {120, 360, 6495, 375}), font, WS_EX_CLIENTEDGE);
-  cmdSearch_ = forms::createControl(w, L"BUTTON", L"を検索！", BS_PUSHBUTTON | WS_TABSTOP, kCmdSearch,
-                                    forms::inFrame(kFrame1At, {6720, 360, 975, 375}), font);
-  onCommand(kCmdSearch, BN_CLICKED, [this] { cmdSearch_Click(); });
-  Frame4_ = forms::createControl(w, L"BUTTON", L"", BS_GROUPBOX, kFrame4, kFrame4At, font);
-  Command1_ = forms::createControl(w, L"BUTTON", L"終了", BS_PUSHBUTTON | WS_TABSTOP, kCommand1,
-                                   forms::inFrame(kFrame4At, {120, 240, 975, 375}), font);
-  onCommand(kCommand1, BN_CLICKED, [this] { Command1_Click(); });
-  List1_ = forms::createControl(w, L"LISTBOX", L"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, kList1,
-                                {0, 1080, 7815, 1500}, font, WS_EX_CLIENTEDGE);
-  onCommand(kList1, LBN_SELCHANGE, [this] { List1_Click(); });
-  Text2_ =
-      forms::createControl(w, L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
-                           kText2, {0, 2640, 7815, 3135}, text2Font_.get(), WS_EX_CLIENTEDGE);
-  if (!Frame1_ || !text1_ || !cmdSearch_ || !Frame4_ || !Command1_ || !List1_ || !Text2_) return false;
+  if (!Frame1_.create(*this, L"何をお探しですか？", kFrame1At) ||
+      !text1_.create(*this, ES_AUTOHSCROLL, forms::inFrame(kFrame1At, {120, 360, 6495, 375})) ||
+      !cmdSearch_.create(*this, L"を検索！", forms::inFrame(kFrame1At, {6720, 360, 975, 375})) ||
+      !Frame4_.create(*this, kFrame4At) || !List1_.create(*this, {0, 1080, 7815, 1500}) ||
+      !Text2_.create(*this, ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL, {0, 2640, 7815, 3135},
+                     text2Font_.get())) {
+    return false;
+  }
+  cmdSearch_.onClick = [this] { cmdSearch_Click(); };
+  Frame4_.Command1.onClick = [this] { Command1_Click(); };
+  List1_.onSelectionChanged = [this] { List1_Click(); };
 
-  // Tab leaves the detail box as it leaves every other control.
-  forms::tabLeavesEdit(Text2_);
-  forms::sendToBack(Frame1_);
-  forms::sendToBack(Frame4_);
-  keepFocus(text1_);
+  Frame1_.sendToBack();
+  Frame4_.frame.sendToBack();
+  keepFocus(text1_.hwnd());
   return true;
 }
 
 LRESULT frmSearch::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CTLCOLORLISTBOX:
-      if (reinterpret_cast<HWND>(lParam) == List1_ && listBrush_) {
+      if (reinterpret_cast<HWND>(lParam) == List1_.hwnd() && listBrush_) {
         SetBkColor(reinterpret_cast<HDC>(wParam), kListBackground);
         return reinterpret_cast<LRESULT>(listBrush_.get());
       }
@@ -100,7 +85,6 @@ LRESULT frmSearch::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmSearch::onDestroyed() {
-  Frame1_ = text1_ = cmdSearch_ = List1_ = Text2_ = Frame4_ = Command1_ = nullptr;
   listBrush_.reset();
   text2Font_.reset();
   hits_ = SearchHits();
@@ -108,7 +92,7 @@ void frmSearch::onDestroyed() {
 }
 
 void frmSearch::cmdSearch_Click() {
-  const Text searchText = forms::windowText(text1_);
+  const Text searchText = text1_.text();
   msgList_ = messages_();
   const std::vector<TextView>& msgList = msgList_->list();
   hits_ = findHits(msgList, searchText);
@@ -117,15 +101,15 @@ void frmSearch::cmdSearch_Click() {
   std::vector<TextView> rows;
   rows.reserve(static_cast<std::size_t>(hits_.hitCount));
   for (int k = 0; k < hits_.hitCount; ++k) rows.push_back(msgList[static_cast<std::size_t>(hits_.hitList[k])]);
-  forms::listFill(List1_, rows);
+  List1_.fill(rows);
 
   forms::report(hwnd(), hitReport(hits_.hitCount));
 }
 
 void frmSearch::List1_Click() {
-  const int row = forms::listSelection(List1_);
+  const int row = List1_.selection();
   if (row < 0 || !msgList_) return;
-  forms::setWindowText(Text2_, hitDetail(hits_, row, msgList_->list()));
+  Text2_.setText(hitDetail(hits_, row, msgList_->list()));
 }
 
 void frmSearch::Command1_Click() { destroy(); }

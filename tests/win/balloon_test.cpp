@@ -5,6 +5,7 @@
 
 #include "app/form1.h"
 #include "balloon/frm_msg.h"
+#include "form1_suite.h"
 #include "harness.h"
 #include "messages/message_table.h"
 
@@ -15,29 +16,29 @@ using tepo::frmMsg;
 
 using tepo::testing::TempFolder;
 
-class BalloonTest : public ::testing::Test {
+// The balloon of the suite's own Form1, as in the program.
+class BalloonTest : public tepo::testing::Form1Suite {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(Form1::instance().load()); }
+  static frmMsg& balloon() { return form1().frmMsg(); }
 
   void useMessages(const std::wstring& lines) {
     tepo::testing::writeFileBytes(folder_.file(L"tepo.dat"), tepo::testing::shiftJis(lines));
-    Form1::instance().dataRead(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
+    form1().dataRead(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
   }
 
   // What the shell sends for a mouse message on the icon, with the cursor at (x, y).
   void clickIcon(UINT mouseMessage, int x = 500, int y = 300) {
     SetCursorPos(x, y);
-    SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
+    SendMessageW(form1().hwnd(), WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
   }
 
-  HWND shown() const {
-    return frmMsg::instance().isOpen() && IsWindowVisible(frmMsg::instance().hwnd()) ? frmMsg::instance().hwnd()
-                                                                                     : nullptr;
-  }
+  HWND shown() const { return balloon().isOpen() && IsWindowVisible(balloon().hwnd()) ? balloon().hwnd() : nullptr; }
 
-  std::wstring labelText() const { return tepo::testing::windowText(frmMsg::instance().lblDescription()); }
+  // The label with the message, as the user and screen readers find it.
+  static HWND label() { return tepo::testing::findControl(balloon().hwnd(), L"Static"); }
+  std::wstring labelText() const { return tepo::testing::windowText(label()); }
 
-  void TearDown() override { frmMsg::instance().windowClose(); }
+  void TearDown() override { balloon().windowClose(); }
 
   TempFolder folder_;
 };
@@ -48,10 +49,10 @@ TEST_F(BalloonTest, LeftButtonReleaseShowsTheMessageSizedAndPlaced) {
   HWND b = shown();
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(labelText(), L"こんにちは");
-  EXPECT_EQ(frmMsg::instance().lineCnt, 10);
-  EXPECT_EQ(frmMsg::instance().crCnt, 1);
-  EXPECT_EQ(Form1::instance().mx, 7500);
-  EXPECT_EQ(Form1::instance().my, 4500);
+  EXPECT_EQ(balloon().lineCnt, 10);
+  EXPECT_EQ(balloon().crCnt, 1);
+  EXPECT_EQ(form1().mx, 7500);
+  EXPECT_EQ(form1().my, 4500);
 
   RECT r;
   GetWindowRect(b, &r);
@@ -78,13 +79,13 @@ TEST_F(BalloonTest, DesignedAsATopmostBorderlessToolWindow) {
   EXPECT_EQ(SendMessageW(b, WM_GETICON, ICON_BIG, 0), 0);
 
   // The label at 120, 120 twips, in the Japanese gothic font.
-  RECT label;
-  GetWindowRect(frmMsg::instance().lblDescription(), &label);
-  POINT origin{label.left, label.top};
+  RECT at;
+  GetWindowRect(label(), &at);
+  POINT origin{at.left, at.top};
   ScreenToClient(b, &origin);
   EXPECT_EQ(origin.x, 8);
   EXPECT_EQ(origin.y, 8);
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(frmMsg::instance().lblDescription(), WM_GETFONT, 0, 0));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(label(), WM_GETFONT, 0, 0));
   LOGFONTW lf{};
   ASSERT_TRUE(GetObjectW(font, sizeof(lf), &lf));
   EXPECT_STREQ(lf.lfFaceName, L"ＭＳ ゴシック");
@@ -156,18 +157,19 @@ TEST_F(BalloonTest, ClicksCloseIt) {
   useMessages(L"abc\r\n");
   clickIcon(WM_LBUTTONUP);
   ASSERT_NE(shown(), nullptr);
-  SendMessageW(frmMsg::instance().hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, 12));  // the margin
-  EXPECT_FALSE(frmMsg::instance().isOpen());
+  SendMessageW(balloon().hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, 12));  // the margin
+  EXPECT_FALSE(balloon().isOpen());
 
   clickIcon(WM_LBUTTONUP);
   ASSERT_NE(shown(), nullptr);
-  SendMessageW(frmMsg::instance().hwnd(), WM_COMMAND, MAKEWPARAM(100, STN_CLICKED),
-               reinterpret_cast<LPARAM>(frmMsg::instance().lblDescription()));  // the text
-  EXPECT_FALSE(frmMsg::instance().isOpen());
+  HWND text = label();
+  SendMessageW(text, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));  // the text
+  if (IsWindow(text)) SendMessageW(text, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_FALSE(balloon().isOpen());
 
   // closing when nothing is open does nothing
-  frmMsg::instance().windowClose();
-  EXPECT_FALSE(frmMsg::instance().isOpen());
+  balloon().windowClose();
+  EXPECT_FALSE(balloon().isOpen());
 }
 
 TEST_F(BalloonTest, ARealClickOnTheTailClosesIt) {
@@ -185,7 +187,7 @@ TEST_F(BalloonTest, ARealClickOnTheTailClosesIt) {
   input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, input, sizeof(INPUT));
-  EXPECT_TRUE(tepo::testing::waitFor([] { return !frmMsg::instance().isOpen(); }, 3000));
+  EXPECT_TRUE(tepo::testing::waitFor([] { return !balloon().isOpen(); }, 3000));
 }
 
 TEST_F(BalloonTest, ShowingTheBalloonLeavesTheForegroundWindowAlone) {
@@ -213,7 +215,7 @@ TEST_F(BalloonTest, CursorBeyond32767TwipsIsPlacedCorrectly) {
   clickIcon(WM_LBUTTONUP, 3000, 300);
   HWND b = shown();
   ASSERT_NE(b, nullptr);
-  EXPECT_EQ(Form1::instance().mx, 45000);
+  EXPECT_EQ(form1().mx, 45000);
   RECT r;
   GetWindowRect(b, &r);
   EXPECT_EQ(r.left, 3000 - 14);
@@ -232,7 +234,7 @@ TEST_F(BalloonTest, FlushWithTheRightEdgeNearIt) {
 
 TEST_F(BalloonTest, EmptyTableShowsAnEmptyBalloonOrTheComplaint) {
   useMessages(L"");
-  ASSERT_EQ(Form1::instance().messages().count(), 0);
+  ASSERT_EQ(form1().messages().count(), 0);
   int empty = 0, complaints = 0;
   for (int i = 0; i < 60; ++i) {
     clickIcon(WM_LBUTTONUP);
@@ -240,12 +242,12 @@ TEST_F(BalloonTest, EmptyTableShowsAnEmptyBalloonOrTheComplaint) {
     std::wstring text = labelText();
     if (text.empty()) {
       ++empty;
-      EXPECT_EQ(frmMsg::instance().lineCnt, 0);
+      EXPECT_EQ(balloon().lineCnt, 0);
     } else {
       ++complaints;
       EXPECT_EQ(text, L"なんだか調子悪いみたい...インデックスが有効範囲にありません。");
     }
-    EXPECT_EQ(frmMsg::instance().crCnt, 1);
+    EXPECT_EQ(balloon().crCnt, 1);
   }
   EXPECT_GT(empty, 0);
   EXPECT_GT(complaints, 0);
@@ -260,8 +262,8 @@ TEST_F(BalloonTest, AFileThatCouldNotBeReadIsReadAgainAtTheNextClick) {
   {
     tepo::UniqueFile held(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
-    Form1::instance().dataRead(reinterpret_cast<const char16_t*>(file.c_str()));
-    ASSERT_EQ(Form1::instance().messages().count(), 0);
+    form1().dataRead(reinterpret_cast<const char16_t*>(file.c_str()));
+    ASSERT_EQ(form1().messages().count(), 0);
     clickIcon(WM_LBUTTONUP);
     EXPECT_NE(labelText(), L"読めた");
   }
@@ -274,8 +276,8 @@ TEST_F(BalloonTest, OverflowingMessageShowsTheComplaint) {
   clickIcon(WM_LBUTTONUP);
   ASSERT_NE(shown(), nullptr);
   EXPECT_EQ(labelText(), L"なんだか調子悪いみたい...オーバーフローしました。");
-  EXPECT_EQ(frmMsg::instance().crCnt, 1);
-  EXPECT_EQ(frmMsg::instance().lineCnt, 49);
+  EXPECT_EQ(balloon().crCnt, 1);
+  EXPECT_EQ(balloon().lineCnt, 49);
 }
 
 TEST_F(BalloonTest, TheScreenShowsEveryLineOfTheTextOnThePaleYellow) {
@@ -334,7 +336,7 @@ TEST_F(BalloonTest, ThousandBalloonsLeakNoHandles) {
   if (user != 0) {
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user);
   }
-  frmMsg::instance().windowClose();
+  balloon().windowClose();
   EXPECT_EQ(balloonWindows(), 0);
 }
 

@@ -41,21 +41,21 @@ const std::size_t kLong = 20000;
 const std::size_t kLimit = 30000;
 
 TEST(Complaint, MemoryRunningOutWhilePickingShowsTheComplaintBalloon) {
-  ASSERT_TRUE(Form1::instance().isOpen() || Form1::instance().load());
+  Form1 form1;
+  ASSERT_TRUE(form1.load());
   TempFolder folder;
   writeFileBytes(folder.file(L"tepo.dat"), shiftJis(std::wstring(kLong, L'あ')));
-  Form1::instance().dataRead(toText(folder.file(L"tepo.dat")));
-  SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
-  ASSERT_TRUE(frmMsg::instance().isOpen());
+  form1.dataRead(toText(folder.file(L"tepo.dat")));
+  SendMessageW(form1.hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
+  ASSERT_TRUE(form1.frmMsg().isOpen());
   {
     MemoryRunsOut out(kLimit);
-    SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
+    SendMessageW(form1.hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
   }
-  ASSERT_TRUE(frmMsg::instance().isOpen()) << "the old balloon closed and nothing took its place";
-  EXPECT_TRUE(IsWindowVisible(frmMsg::instance().hwnd()));
-  EXPECT_EQ(windowText(frmMsg::instance().lblDescription()), L"なんだか調子悪いみたい...メモリが不足しています。");
-  frmMsg::instance().windowClose();
-  Form1::instance().dataRead(Text());
+  HWND balloon = form1.frmMsg().hwnd();
+  ASSERT_TRUE(balloon) << "the old balloon closed and nothing took its place";
+  EXPECT_TRUE(IsWindowVisible(balloon));
+  EXPECT_EQ(windowText(findControl(balloon, L"Static")), L"なんだか調子悪いみたい...メモリが不足しています。");
 }
 
 using ComplaintEditor = MenteFixture;
@@ -66,7 +66,7 @@ TEST_F(ComplaintEditor, MemoryRunningOutInTheChecksBeforeASaveIsReported) {
   std::wstring seen;
   {
     MemoryRunsOut out(kLimit);
-    seen = menu(frmMente::kMnuSave);
+    seen = menu(kMnuSave);
   }
   EXPECT_EQ(seen, L"ファイル保存に失敗しました");
   EXPECT_EQ(fileBytes(), bytes);

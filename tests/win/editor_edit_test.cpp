@@ -56,7 +56,7 @@ TEST_F(MenteEditing, QuestionsHaveOkAndCancelWithOkDefaultAndNoIcon) {
       for (int i = 0; i < 1000 && IsWindow(box); ++i) Sleep(5);
     }
   });
-  SendMessageW(control(frmMente::kBtnAdd), BM_CLICK, 0, 0);
+  SendMessageW(button(kBtnAdd), BM_CLICK, 0, 0);
   inspector.join();
   EXPECT_EQ(question.caption, L"tepo");
   EXPECT_EQ(question.text, kAskAdd);
@@ -75,7 +75,7 @@ TEST_F(MenteEditing, AddPutsTheTextLastAndSelectsIt) {
   open(&kABCD);
   pick(1);
   typeText(L"two\r\nlines");
-  EXPECT_EQ(click(frmMente::kBtnAdd), kAskAdd + L"|最終行に追加しました");
+  EXPECT_EQ(click(kBtnAdd), kAskAdd + L"|最終行に追加しました");
   EXPECT_EQ(rows(), (Rows{L"A", L"B", L"C", L"D", L"two\r\nlines"}));
   EXPECT_EQ(selected(), 4);
   EXPECT_EQ(text1(), L"two\r\nlines");
@@ -83,9 +83,9 @@ TEST_F(MenteEditing, AddPutsTheTextLastAndSelectsIt) {
   EXPECT_EQ(form().table().upperBound(), 5);
   // An empty text and a duplicate are added as they are.
   typeText(L"");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   pick(0);
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   EXPECT_EQ(rows(), (Rows{L"A", L"B", L"C", L"D", L"two\r\nlines", L"", L"A"}));
   EXPECT_EQ(selected(), 6);
 }
@@ -93,7 +93,7 @@ TEST_F(MenteEditing, AddPutsTheTextLastAndSelectsIt) {
 TEST_F(MenteEditing, AddToAnEmptyListNeedsNoSelection) {
   EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
   typeText(L"first");
-  EXPECT_EQ(click(frmMente::kBtnAdd), kAskAdd + L"|最終行に追加しました");
+  EXPECT_EQ(click(kBtnAdd), kAskAdd + L"|最終行に追加しました");
   EXPECT_EQ(rows(), (Rows{L"first"}));
   EXPECT_EQ(selected(), 0);
 }
@@ -103,7 +103,7 @@ TEST_F(MenteEditing, UpdateReplacesTheSelectedRowAndSelectsItAgain) {
   pick(2);
   EXPECT_EQ(text1(), L"C");
   typeText(L"see");
-  EXPECT_EQ(click(frmMente::kBtnUpdate), kAskUpdate + L"|更新しました");
+  EXPECT_EQ(click(kBtnUpdate), kAskUpdate + L"|更新しました");
   EXPECT_EQ(rows(), (Rows{L"A", L"B", L"see", L"D"}));
   EXPECT_EQ(selected(), 2);
   EXPECT_EQ(text1(), L"see");
@@ -124,7 +124,7 @@ class DeleteFromABCD : public MenteEditing, public ::testing::WithParamInterface
 TEST_P(DeleteFromABCD, ClosesTheGapLeavesABlankRowAndSelects) {
   open(&kABCD);
   pick(GetParam().row);
-  EXPECT_EQ(click(frmMente::kBtnDelete), kAskDelete + L"|削除しました");
+  EXPECT_EQ(click(kBtnDelete), kAskDelete + L"|削除しました");
   EXPECT_EQ(rows(), GetParam().rowsAfter);
   EXPECT_EQ(selected(), GetParam().selected);
   EXPECT_EQ(text1(), GetParam().text);
@@ -141,12 +141,12 @@ INSTANTIATE_TEST_SUITE_P(WorkedExample, DeleteFromABCD,
 TEST_F(MenteEditing, TwoDeletionsLeaveTwoBlankRowsUntilTheNextAdd) {
   open(&kABCD);
   pick(3);
-  click(frmMente::kBtnDelete);
+  click(kBtnDelete);
   pick(0);
-  click(frmMente::kBtnDelete);
+  click(kBtnDelete);
   EXPECT_EQ(rows(), (Rows{L"B", L"C", L"", L""}));
   typeText(L"new");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   EXPECT_EQ(rows(), (Rows{L"B", L"C", L"new"}));
   EXPECT_EQ(selected(), 2);
   EXPECT_EQ(form().table().upperBound(), 3);
@@ -156,7 +156,7 @@ TEST_F(MenteEditing, DeletingTheOnlyMessageLeavesOneBlankRowSelected) {
   const std::string one = "only\r\n";
   open(&one);
   pick(0);
-  click(frmMente::kBtnDelete);
+  click(kBtnDelete);
   EXPECT_EQ(rows(), (Rows{L""}));
   EXPECT_EQ(selected(), 0);
   EXPECT_EQ(text1(), L"");
@@ -169,11 +169,11 @@ TEST_F(MenteEditing, CancelChangesNothing) {
   pick(1);
   typeText(L"typed");
   const State before = state();
-  EXPECT_EQ(click(frmMente::kBtnAdd, cancelOn(kAskAdd)), kAskAdd);
+  EXPECT_EQ(click(kBtnAdd, cancelOn(kAskAdd)), kAskAdd);
   EXPECT_TRUE(state() == before);
-  EXPECT_EQ(click(frmMente::kBtnUpdate, cancelOn(kAskUpdate)), kAskUpdate);
+  EXPECT_EQ(click(kBtnUpdate, cancelOn(kAskUpdate)), kAskUpdate);
   EXPECT_TRUE(state() == before);
-  EXPECT_EQ(click(frmMente::kBtnDelete, cancelOn(kAskDelete)), kAskDelete);
+  EXPECT_EQ(click(kBtnDelete, cancelOn(kAskDelete)), kAskDelete);
   EXPECT_TRUE(state() == before);
   EXPECT_EQ(selected(), 1);
   EXPECT_EQ(text1(), L"typed");
@@ -186,22 +186,22 @@ TEST_F(MenteEditing, UpdateAndDeleteWithoutAMessageRowAreRefused) {
   typeText(L"typed");
   State before = state();
   ASSERT_EQ(before.selected, -1);
-  EXPECT_EQ(click(frmMente::kBtnUpdate), L"行が選択されていません");
-  EXPECT_EQ(click(frmMente::kBtnDelete), L"行が選択されていません");
+  EXPECT_EQ(click(kBtnUpdate), L"行が選択されていません");
+  EXPECT_EQ(click(kBtnDelete), L"行が選択されていません");
   EXPECT_TRUE(state() == before);
 
   pick(3);
-  click(frmMente::kBtnDelete);  // row 3 is now a blank row
+  click(kBtnDelete);  // row 3 is now a blank row
   pick(3);
   typeText(L"typed");
   before = state();
-  EXPECT_EQ(click(frmMente::kBtnUpdate), L"この行にはメッセージがありません");
-  EXPECT_EQ(click(frmMente::kBtnDelete), L"この行にはメッセージがありません");
+  EXPECT_EQ(click(kBtnUpdate), L"この行にはメッセージがありません");
+  EXPECT_EQ(click(kBtnDelete), L"この行にはメッセージがありません");
   EXPECT_TRUE(state() == before);
   EXPECT_EQ(form().table().count(), 3);
 
   // A save still writes exactly the three messages.
-  EXPECT_EQ(menu(frmMente::kMnuSave), L"データを保存しました!");
+  EXPECT_EQ(menu(kMnuSave), L"データを保存しました!");
   EXPECT_EQ(fileBytes(), "A\r\nB\r\nC\r\n");
 }
 
@@ -212,13 +212,13 @@ TEST_F(MenteEditing, AddingToAFullTableIsRefusedWithoutAQuestion) {
   pick(5);
   typeText(L"one too many");
   const State before = state();
-  EXPECT_EQ(click(frmMente::kBtnAdd), L"これ以上追加できません（最大32767件）");
+  EXPECT_EQ(click(kBtnAdd), L"これ以上追加できません（最大32767件）");
   EXPECT_TRUE(state() == before);
 
   // After a deletion there is room for one again.
-  click(frmMente::kBtnDelete);
+  click(kBtnDelete);
   typeText(L"fits");
-  EXPECT_EQ(click(frmMente::kBtnAdd), kAskAdd + L"|最終行に追加しました");
+  EXPECT_EQ(click(kBtnAdd), kAskAdd + L"|最終行に追加しました");
   EXPECT_EQ(form().table().count(), kMaxMessages);
   EXPECT_EQ(selected(), kMaxMessages - 1);
   EXPECT_EQ(text1(), L"fits");
@@ -229,9 +229,9 @@ TEST_F(MenteEditing, EditsStayInTheWindowUntilSaved) {
   mainTableFrom(toText(file_));
   pick(0);
   typeText(L"changed");
-  click(frmMente::kBtnUpdate);
+  click(kBtnUpdate);
   pick(3);
-  click(frmMente::kBtnDelete);
+  click(kBtnDelete);
   EXPECT_EQ(fileBytes(), kABCD);
   EXPECT_EQ(mainTable().count(), 4);
   EXPECT_EQ(mainTable().at(0), u"A");

@@ -9,31 +9,28 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
 #include "editor/frm_mente.h"
+#include "form1_suite.h"
 #include "harness.h"
 
 namespace tepo::testing {
 
 inline Text toText(const std::wstring& s) { return Text(reinterpret_cast<const char16_t*>(s.c_str()), s.size()); }
 
-class MenteFixture : public ::testing::Test {
+// The maintenance window of the suite's own Form1, as in the program.
+class MenteFixture : public Form1Suite {
  protected:
-  // The owner of the window must exist, as it does in the program.
-  static void SetUpTestSuite() {
-    if (!Form1::instance().isOpen()) {
-      ASSERT_TRUE(Form1::instance().load());
-    }
-  }
+  void TearDown() override { form().destroy(); }
 
-  void TearDown() override { frmMente::instance().destroy(); }
-
-  frmMente& form() { return frmMente::instance(); }
-  HWND hwnd() { return frmMente::instance().hwnd(); }
-  HWND control(int id) { return GetDlgItem(frmMente::instance().hwnd(), id); }
-  std::vector<std::wstring> rows() { return listRows(frmMente::instance().List1()); }
-  std::wstring text1() { return windowText(frmMente::instance().text1()); }
-  int selected() { return static_cast<int>(SendMessageW(frmMente::instance().List1(), LB_GETCURSEL, 0, 0)); }
+  frmMente& form() { return form1().frmMente(); }
+  HWND hwnd() { return form().hwnd(); }
+  // The controls as the user finds them: by class and caption.
+  HWND List1() { return findControl(hwnd(), L"ListBox"); }
+  HWND text1Edit() { return findControl(hwnd(), L"Edit"); }
+  HWND button(const wchar_t* caption) { return findControl(hwnd(), L"Button", caption); }
+  std::vector<std::wstring> rows() { return listRows(List1()); }
+  std::wstring text1() { return windowText(text1Edit()); }
+  int selected() { return static_cast<int>(SendMessageW(List1(), LB_GETCURSEL, 0, 0)); }
 
   void writeFile(const std::string& bytes) { writeFileBytes(file_, bytes); }
   std::string fileBytes() { return readFileBytes(file_); }
@@ -51,34 +48,47 @@ class MenteFixture : public ::testing::Test {
   // by Form1's menu item, as the program does: a save reaches Form1's table.
   std::wstring open(const std::string* bytes) {
     if (bytes) writeFile(*bytes);
-    Form1::instance().setMessageFile(toText(file_));
-    return answering([] { SendMessageW(Form1::instance().hwnd(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0); });
+    form1().setMessageFile(toText(file_));
+    return answering([] { form1().mnuMente_Click(); });
   }
 
   // The messages the icon draws from, which a save makes Form1 read again.
-  const MessageTable& mainTable() { return Form1::instance().messages(); }
-  void mainTableFrom(const Text& path) { Form1::instance().dataRead(path); }
+  const MessageTable& mainTable() { return form1().messages(); }
+  void mainTableFrom(const Text& path) { form1().dataRead(path); }
 
-  std::wstring click(int id, std::function<int(const std::wstring&)> answer = answerOk) {
-    return answering([&] { SendMessageW(control(id), BM_CLICK, 0, 0); }, std::move(answer));
+  // Clicks the button with this caption.
+  std::wstring click(const wchar_t* caption, std::function<int(const std::wstring&)> answer = answerOk) {
+    return answering([&] { SendMessageW(button(caption), BM_CLICK, 0, 0); }, std::move(answer));
   }
 
-  std::wstring menu(int id, std::function<int(const std::wstring&)> answer = answerOk) {
+  // Chooses the item with this caption in the menu bar.
+  std::wstring menu(const wchar_t* caption, std::function<int(const std::wstring&)> answer = answerOk) {
+    const UINT id = menuCommand(GetMenu(hwnd()), caption);
+    EXPECT_NE(id, 0u) << "no menu item " << std::string(caption, caption + wcslen(caption));
     return answering([&] { SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }, std::move(answer));
   }
 
   // Selects a row as the list box does for the user: the selection, then its notification.
   void pick(int row) {
-    HWND list = frmMente::instance().List1();
+    HWND list = List1();
     SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-    SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(frmMente::kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   }
 
-  void typeText(const std::wstring& text) { SetWindowTextW(frmMente::instance().text1(), text.c_str()); }
+  void typeText(const std::wstring& text) { SetWindowTextW(text1Edit(), text.c_str()); }
 
   TempFolder folder_;
   std::wstring file_ = folder_.file(L"tepo.dat");
 };
+
+// The captions of frmMente's buttons and menu items, as the user reads them.
+constexpr wchar_t kBtnAdd[] = L"追加";
+constexpr wchar_t kBtnUpdate[] = L"修正";
+constexpr wchar_t kBtnDelete[] = L"削除";
+constexpr wchar_t kCommand1[] = L"終了";
+constexpr wchar_t kMnuOpen[] = L"開く(&O)";
+constexpr wchar_t kMnuSave[] = L"保存(&S)";
+constexpr wchar_t kMnuQuit[] = L"終了(&Q)";
 
 // The questions before another program's change is overwritten, and before
 // unsaved edits are left.

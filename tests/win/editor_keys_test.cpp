@@ -6,11 +6,8 @@
 #include <cmath>
 #include <memory>
 
-#include "app/form1.h"
-#include "editor/frm_mente.h"
 #include "forms/screen.h"
 #include "harness.h"
-#include "search/frm_search.h"
 
 namespace tepo::testing {
 namespace {
@@ -21,7 +18,7 @@ class EditorInProgram : public ::testing::Test {
     const std::string messages = "one\r\ntwo\r\n";
     tepo_ = std::make_unique<TepoProcess>(&messages);
     ASSERT_TRUE(tepo_->started());
-    PostMessageW(tepo_->form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
+    ASSERT_TRUE(tepo_->choose(L"データメンテナンス"));
     ASSERT_TRUE(waitFor([&] {
       w_ = findWindow(tepo_->pid(), L"tepoFrmMente", nullptr);
       return w_ && IsWindowVisible(w_);
@@ -30,16 +27,14 @@ class EditorInProgram : public ::testing::Test {
     ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == w_; }));
   }
 
-  HWND item(int id) const { return GetDlgItem(w_, id); }
-
   // A real click in the control, which takes the focus. Each lands elsewhere,
   // so that two in a row are not a double click.
-  void clickInto(int id) {
+  void clickInto(HWND control) {
     RECT r;
-    GetWindowRect(item(id), &r);
+    GetWindowRect(control, &r);
     clicks_ = (clicks_ + 1) % 8;
     clickAt(POINT{r.left + 8 + clicks_ * 12, (r.top + r.bottom) / 2});
-    ASSERT_TRUE(waitFor([&] { return focusOf(w_) == item(id); }));
+    ASSERT_TRUE(waitFor([&] { return focusOf(w_) == control; }));
   }
 
   std::unique_ptr<TepoProcess> tepo_;
@@ -69,16 +64,16 @@ TEST_F(EditorInProgram, FramesShowTheWindowBackgroundBehindTheButtons) {
 }
 
 TEST_F(EditorInProgram, TabAndShiftTabLeaveTheEditBoxAndCtrlTabTypesATab) {
-  HWND text1 = item(frmMente::kText1);
-  clickInto(frmMente::kText1);
+  HWND text1 = findControl(w_, L"Edit");
+  clickInto(text1);
   pressKeys({VK_TAB});
-  EXPECT_TRUE(waitFor([&] { return focusOf(w_) == item(frmMente::kCommand1); }));
+  EXPECT_TRUE(waitFor([&] { return focusOf(w_) == findControl(w_, L"Button", L"終了"); }));
 
-  clickInto(frmMente::kText1);
+  clickInto(text1);
   pressKeys({VK_SHIFT, VK_TAB});
-  EXPECT_TRUE(waitFor([&] { return focusOf(w_) == item(frmMente::kBtnDelete); }));
+  EXPECT_TRUE(waitFor([&] { return focusOf(w_) == findControl(w_, L"Button", L"削除"); }));
 
-  clickInto(frmMente::kText1);
+  clickInto(text1);
   SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"ab"));
   pressKeys({VK_CONTROL, VK_END});
   pressKeys({VK_CONTROL, VK_TAB});
@@ -87,8 +82,8 @@ TEST_F(EditorInProgram, TabAndShiftTabLeaveTheEditBoxAndCtrlTabTypesATab) {
 }
 
 TEST_F(EditorInProgram, TypingGoesOnPastTheEditBoxDefaultLimit) {
-  HWND text1 = item(frmMente::kText1);
-  clickInto(frmMente::kText1);
+  HWND text1 = findControl(w_, L"Edit");
+  clickInto(text1);
   const std::wstring full(32767, L'a');
   SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(full.c_str()));
   pressKeys({VK_CONTROL, VK_END});
@@ -102,7 +97,7 @@ TEST_F(EditorInProgram, TypingGoesOnPastTheEditBoxDefaultLimit) {
 // Escape throws nothing away: in no control of the editor or the search
 // dialog does it close the window or change what was typed.
 TEST_F(EditorInProgram, EscapeClosesNeitherWindowFromAnyControl) {
-  PostMessageW(tepo_->form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuFind, 0), 0);
+  ASSERT_TRUE(tepo_->choose(L"検索"));
   HWND search = nullptr;
   ASSERT_TRUE(
       waitFor([&] { return (search = findWindow(tepo_->pid(), L"tepoSearch", nullptr)) && IsWindowVisible(search); }));
@@ -110,32 +105,35 @@ TEST_F(EditorInProgram, EscapeClosesNeitherWindowFromAnyControl) {
   RECT r;
   GetWindowRect(w_, &r);
   SetWindowPos(search, nullptr, r.right + 20, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The controls by class and caption: the first or second edit box.
+  const HWND editorText1 = findControl(w_, L"Edit");
+  const HWND searchText1 = findControl(search, L"Edit");
   struct Case {
     const char* what;
     HWND window;
-    int clickId;  // the control clicked into
-    int tabs;     // then Tab pressed this often, to reach a button without pressing it
-    int focusId;
+    HWND clicked;  // the control clicked into
+    int tabs;      // then Tab pressed this often, to reach a button without pressing it
+    HWND focus;
   };
   const Case cases[] = {
-      {"editor text1", w_, frmMente::kText1, 0, frmMente::kText1},
-      {"editor List1", w_, frmMente::kList1, 0, frmMente::kList1},
-      {"editor 終了", w_, frmMente::kText1, 1, frmMente::kCommand1},
-      {"search text1", search, frmSearch::kText1, 0, frmSearch::kText1},
-      {"search Text2", search, frmSearch::kText2, 0, frmSearch::kText2},
-      {"search List1", search, frmSearch::kList1, 0, frmSearch::kList1},
-      {"search を検索！", search, frmSearch::kText1, 1, frmSearch::kCmdSearch},
+      {"editor text1", w_, editorText1, 0, editorText1},
+      {"editor List1", w_, findControl(w_, L"ListBox"), 0, findControl(w_, L"ListBox")},
+      {"editor 終了", w_, editorText1, 1, findControl(w_, L"Button", L"終了")},
+      {"search text1", search, searchText1, 0, searchText1},
+      {"search Text2", search, findControl(search, L"Edit", nullptr, 1), 0, findControl(search, L"Edit", nullptr, 1)},
+      {"search List1", search, findControl(search, L"ListBox"), 0, findControl(search, L"ListBox")},
+      {"search を検索！", search, searchText1, 1, findControl(search, L"Button", L"を検索！")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     w_ = c.window;
     SetForegroundWindow(w_);
     ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == w_; }));
-    HWND typed = item(c.clickId);
+    HWND typed = c.clicked;
     if (className(typed) == L"Edit") SendMessageW(typed, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"half written"));
-    clickInto(c.clickId);
+    clickInto(c.clicked);
     for (int i = 0; i < c.tabs; ++i) pressKeys({VK_TAB});
-    ASSERT_TRUE(waitFor([&] { return focusOf(w_) == item(c.focusId); }));
+    ASSERT_TRUE(waitFor([&] { return focusOf(w_) == c.focus; }));
     pressKeys({VK_ESCAPE});
     waitFor([] { return false; }, 300);
     EXPECT_TRUE(IsWindow(w_) && IsWindowVisible(w_));
@@ -162,20 +160,20 @@ struct EditorRun {
 
 EditorRun addAndSave(const TepoProcess& tepo, const wchar_t* text) {
   EditorRun run;
-  PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
+  if (!tepo.choose(L"データメンテナンス")) return run;
   HWND w = nullptr;
   if (!waitFor([&] { return (w = findWindow(tepo.pid(), L"tepoFrmMente", nullptr)) && IsWindowVisible(w); })) {
     return run;
   }
-  run.rowsAtOpening = listRows(GetDlgItem(w, frmMente::kList1));
-  SendMessageW(GetDlgItem(w, frmMente::kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  run.rowsAtOpening = listRows(findControl(w, L"ListBox"));
+  SendMessageW(findControl(w, L"Edit"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
   {
     MessageBoxAnswerer answerer(tepo.pid(), answerOk);
-    PostMessageW(GetDlgItem(w, frmMente::kBtnAdd), BM_CLICK, 0, 0);
+    PostMessageW(findControl(w, L"Button", L"追加"), BM_CLICK, 0, 0);
     if (!waitFor([&] { return answerer.count() == 2; })) return run;
   }
   MessageBoxAnswerer answerer(tepo.pid(), answerOk);
-  PostMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuSave, 0), 0);
+  if (!chooseFromMenuBar(w, 'F', 'S')) return run;
   waitFor([&] { return answerer.count() == 1; });
   run.saveReport = answerer.texts();
   return run;

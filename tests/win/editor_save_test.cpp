@@ -53,21 +53,21 @@ TEST_F(MenteSaving, WritesShiftJisLinesAndTheMainTableFollows) {
   open(&kABCD);
   pick(1);
   typeText(L"ソ表\r\n二行目");
-  click(frmMente::kBtnUpdate);
+  click(kBtnUpdate);
   pick(3);
-  click(frmMente::kBtnDelete);
+  click(kBtnDelete);
   typeText(L"a,b");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   typeText(L"  lead");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
 
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
   EXPECT_EQ(fileBytes(), "A\r\n\x83\x5C\x95\x5C\\n\x93\xF1\x8D\x73\x96\xDA\r\nC\r\n\"a,b\"\r\n\"  lead\"\r\n");
   EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
   EXPECT_EQ(mainMessages(), (std::vector<Text>{u"A", u"ソ表\r\n二行目", u"C", u"a,b", u"  lead"}));
 
   // The file reads back as the editor held it, commas and blanks included.
-  EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
+  EXPECT_EQ(menu(kMnuOpen), L"");
   EXPECT_EQ(editorMessages(), mainMessages());
 }
 
@@ -75,8 +75,8 @@ TEST_F(MenteSaving, EmptyTableWritesZeroBytes) {
   const std::string one = "only\r\n";
   open(&one);
   pick(0);
-  click(frmMente::kBtnDelete);
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  click(kBtnDelete);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
   EXPECT_EQ(fileBytes(), "");
   EXPECT_EQ(mainTable().count(), 0);
   // The blank row stays until the next load or addition.
@@ -85,11 +85,11 @@ TEST_F(MenteSaving, EmptyTableWritesZeroBytes) {
 
 TEST_F(MenteSaving, MissingFileIsCreatedByTheFirstSave) {
   EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
   EXPECT_EQ(fileBytes(), "");
   typeText(L"hello");
-  click(frmMente::kBtnAdd);
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  click(kBtnAdd);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
   EXPECT_EQ(fileBytes(), "hello\r\n");
   EXPECT_EQ(mainMessages(), std::vector<Text>{u"hello"});
 }
@@ -100,17 +100,17 @@ TEST_F(MenteSaving, LockedFileFailsKeepsEverythingAndTheNextTrySucceeds) {
   open(&kABCD);
   mainTableFrom(toText(file_));
   typeText(L"E");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   UniqueFile lock(CreateFileW(file_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(lock);
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaveFailed);
+  EXPECT_EQ(menu(kMnuSave), kSaveFailed);
   lock.reset();
   EXPECT_EQ(fileBytes(), kABCD);
   EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"}) << "a temporary file was left";
   EXPECT_EQ(mainTable().count(), 4);
   EXPECT_EQ(rows().size(), 5u);
 
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
   EXPECT_EQ(fileBytes(), kABCD + "E\r\n");
   EXPECT_EQ(mainTable().count(), 5);
 }
@@ -119,14 +119,14 @@ TEST_F(MenteSaving, LockedFileFailsKeepsEverythingAndTheNextTrySucceeds) {
 TEST_F(MenteSaving, ReadOnlyFileFailsAndTheNextTrySucceeds) {
   open(&kABCD);
   typeText(L"E");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   ASSERT_TRUE(SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaveFailed);
+  EXPECT_EQ(menu(kMnuSave), kSaveFailed);
   SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(fileBytes(), kABCD);
   EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
   EXPECT_EQ(mainTable().count(), 0);
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
   EXPECT_EQ(fileBytes(), kABCD + "E\r\n");
 }
 
@@ -134,7 +134,7 @@ TEST_F(MenteSaving, AFailureAtAnyStepReportsAndLeavesTheOldFile) {
   open(&kABCD);
   mainTableFrom(toText(file_));
   typeText(L"E");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   for (FailAt step : {FailAt::CreateTemp, FailAt::Write, FailAt::Flush, FailAt::Close, FailAt::Replace}) {
     SCOPED_TRACE(static_cast<int>(step));
     FailingOps ops(step);
@@ -153,17 +153,17 @@ TEST_F(MenteSaving, AFailureAtAnyStepReportsAndLeavesTheOldFile) {
 TEST_F(MenteSaving, UnwritableCharactersOfferUtf8) {
   open(&kABCD);
   typeText(L"smile \U0001F600");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   const std::wstring question = L"5" + kLossy;
 
-  EXPECT_EQ(menu(frmMente::kMnuSave, answerCancel), question);
+  EXPECT_EQ(menu(kMnuSave, answerCancel), question);
   EXPECT_EQ(fileBytes(), kABCD);
   EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
   EXPECT_EQ(mainTable().count(), 0);
   EXPECT_EQ(form().table().list()[4], u"smile \U0001F600");
 
   // No: the character is written as '?'.
-  EXPECT_EQ(menu(frmMente::kMnuSave, [&](const std::wstring& text) { return text == question ? IDNO : IDOK; }),
+  EXPECT_EQ(menu(kMnuSave, [&](const std::wstring& text) { return text == question ? IDNO : IDOK; }),
             question + L"|" + kSaved);
   std::string bytes = fileBytes();
   ASSERT_EQ(bytes.substr(0, kABCD.size() + 6), kABCD + "smile ");
@@ -171,25 +171,25 @@ TEST_F(MenteSaving, UnwritableCharactersOfferUtf8) {
   EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
 
   // Yes: UTF-8 with its mark, which the icon reads as typed.
-  EXPECT_EQ(menu(frmMente::kMnuSave), question + L"|" + kSaved);
+  EXPECT_EQ(menu(kMnuSave), question + L"|" + kSaved);
   EXPECT_EQ(fileBytes(), "\xEF\xBB\xBF" + kABCD + u8"smile 😀\r\n");
   EXPECT_EQ(mainMessages().back(), u"smile \U0001F600");
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
 }
 
 TEST_F(MenteSaving, MessagesTheFileCannotCarryAreAskedAboutByRow) {
   open(&kABCD);
   // Read back, this would run on through the messages after it.
   typeText(L"\"unclosed quote");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   const std::wstring question = L"5" + kUncarriable;
 
-  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(question)), question);
+  EXPECT_EQ(menu(kMnuSave, cancelOn(question)), question);
   EXPECT_EQ(fileBytes(), kABCD);
   EXPECT_EQ(form().table().count(), 5);
 
   // OK writes the line as it is, as the format always has.
-  EXPECT_EQ(menu(frmMente::kMnuSave), question + L"|" + kSaved);
+  EXPECT_EQ(menu(kMnuSave), question + L"|" + kSaved);
   EXPECT_EQ(fileBytes(), kABCD + "\"unclosed quote\r\n");
 }
 
@@ -209,9 +209,9 @@ TEST_F(MenteSaving, TheFirstMessageAndLoneLineEndsAreAskedAbout) {
     SCOPED_TRACE(c.question);
     pick(0);
     typeText(c.typed);
-    click(frmMente::kBtnUpdate);
+    click(kBtnUpdate);
     ASSERT_EQ(form().table().list()[0], toText(c.typed));
-    EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(c.question)), c.question);
+    EXPECT_EQ(menu(kMnuSave, cancelOn(c.question)), c.question);
     EXPECT_EQ(fileBytes(), kABCD);
   }
 }
@@ -222,14 +222,14 @@ TEST_F(MenteSaving, AFileAnotherProgramChangedIsNotOverwrittenUnasked) {
   open(&kABCD);
   const std::string notepad = kABCD + "added in Notepad\r\n";
   writeFile(notepad);
-  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(kChangedElsewhere)), kChangedElsewhere);
+  EXPECT_EQ(menu(kMnuSave, cancelOn(kChangedElsewhere)), kChangedElsewhere);
   EXPECT_EQ(fileBytes(), notepad);
   EXPECT_EQ(mainTable().count(), 0);
 
-  EXPECT_EQ(menu(frmMente::kMnuSave), kChangedElsewhere + L"|" + kSaved);
+  EXPECT_EQ(menu(kMnuSave), kChangedElsewhere + L"|" + kSaved);
   EXPECT_EQ(fileBytes(), kABCD);
   // Its own save changed nothing behind its back.
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
 
   // A one-letter fix that keeps the size and, on FAT, the write time.
   FILETIME written{};
@@ -243,7 +243,7 @@ TEST_F(MenteSaving, AFileAnotherProgramChangedIsNotOverwrittenUnasked) {
         CreateFileW(file_.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     SetFileTime(f.get(), nullptr, nullptr, &written);
   }
-  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(kChangedElsewhere)), kChangedElsewhere);
+  EXPECT_EQ(menu(kMnuSave, cancelOn(kChangedElsewhere)), kChangedElsewhere);
   EXPECT_EQ(fileBytes(), "A\r\nb\r\nC\r\nD\r\n");
 
   // The file layer's version is what tells.
@@ -254,11 +254,11 @@ TEST_F(MenteSaving, AFileAnotherProgramChangedIsNotOverwrittenUnasked) {
   EXPECT_TRUE(elsewhere.calls.empty());
 
   // Notepad saves while another question of the save is up: asked last.
-  ASSERT_EQ(menu(frmMente::kMnuOpen), L"");
+  ASSERT_EQ(menu(kMnuOpen), L"");
   typeText(L"\"quoted\" first");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   const std::string meanwhile = kABCD + "saved while the question was up\r\n";
-  EXPECT_EQ(menu(frmMente::kMnuSave,
+  EXPECT_EQ(menu(kMnuSave,
                  [&](const std::wstring& text) {
                    if (text == L"5" + kUncarriable) writeFile(meanwhile);
                    return text == kChangedElsewhere ? IDCANCEL : IDOK;
@@ -296,8 +296,8 @@ TEST_F(MenteSaving, HandWrittenLinesAreSavedBackAsTheyWere) {
     SCOPED_TRACE(c.bytes);
     ASSERT_EQ(open(&c.bytes), L"");
     typeText(L"追加");
-    click(frmMente::kBtnAdd);
-    EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+    click(kBtnAdd);
+    EXPECT_EQ(menu(kMnuSave), kSaved);
     EXPECT_EQ(fileBytes(), c.bytes + c.added);
     form().destroy();
   }
@@ -307,10 +307,10 @@ TEST_F(MenteSaving, HandWrittenLinesAreSavedBackAsTheyWere) {
   const std::string split = u8"日本語\r\n\x82\xA0,\x82\xA2\r\n";
   ASSERT_EQ(open(&split), L"");
   pick(2);
-  click(frmMente::kBtnDelete);
-  EXPECT_EQ(menu(frmMente::kMnuSave, answerCancel), L"2" + kChangedOnLoad);
+  click(kBtnDelete);
+  EXPECT_EQ(menu(kMnuSave, answerCancel), L"2" + kChangedOnLoad);
   EXPECT_EQ(fileBytes(), split);
-  EXPECT_EQ(menu(frmMente::kMnuSave), L"2" + kChangedOnLoad + L"|2" + kOtherEncoding + L"|" + kSaved);
+  EXPECT_EQ(menu(kMnuSave), L"2" + kChangedOnLoad + L"|2" + kOtherEncoding + L"|" + kSaved);
   EXPECT_EQ(fileBytes(), u8"日本語\r\nあ\r\n");
 }
 
@@ -324,23 +324,23 @@ TEST_F(MenteSaving, WhatTepoSavesReadsBackAsTheUserWroteIt) {
       L"なります。UTF-8（BOM 付き）で保存しますか？\r\n「いいえ」を選ぶと ANSI のまま保存します。";
   open(nullptr);
   typeText(L"凜。");
-  click(frmMente::kBtnAdd);
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  click(kBtnAdd);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
   EXPECT_EQ(fileBytes(), "\xEA\xA3\x81\x42\r\n");
   EXPECT_EQ(mainMessages(), std::vector<Text>{u"凜。"});
 
   pick(0);
   typeText(L"荳。");
-  click(frmMente::kBtnUpdate);
-  EXPECT_EQ(menu(frmMente::kMnuSave, answerCancel), misread);
+  click(kBtnUpdate);
+  EXPECT_EQ(menu(kMnuSave, answerCancel), misread);
   EXPECT_EQ(fileBytes(), "\xEA\xA3\x81\x42\r\n");
-  EXPECT_EQ(menu(frmMente::kMnuSave), misread + L"|" + kSaved);
+  EXPECT_EQ(menu(kMnuSave), misread + L"|" + kSaved);
   EXPECT_EQ(fileBytes(),
             "\xEF\xBB\xBF"
             u8"荳。\r\n");
   EXPECT_EQ(mainMessages(), std::vector<Text>{u"荳。"});
   // The file says what it is now: nothing more to ask.
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
 }
 
 // More messages than the window holds: a save keeps the rest behind them as
@@ -353,16 +353,16 @@ TEST_F(MenteSaving, TheMessagesPastTheLastOneShownAreKept) {
   EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
   ASSERT_EQ(form().table().count(), kMaxMessages);
   pick(0);
-  click(frmMente::kBtnDelete);
-  EXPECT_EQ(menu(frmMente::kMnuSave), kSaved);
+  click(kBtnDelete);
+  EXPECT_EQ(menu(kMnuSave), kSaved);
   EXPECT_EQ(fileBytes(), bytes.substr(3));
 
   {
     UniqueFile lock(CreateFileW(file_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
-    EXPECT_EQ(menu(frmMente::kMnuOpen), L"ファイル読み込みに失敗しました");
+    EXPECT_EQ(menu(kMnuOpen), L"ファイル読み込みに失敗しました");
   }
-  EXPECT_EQ(menu(frmMente::kMnuSave, cancelOn(kIncomplete)), kIncomplete);
+  EXPECT_EQ(menu(kMnuSave, cancelOn(kIncomplete)), kIncomplete);
   EXPECT_EQ(fileBytes(), bytes.substr(3));
   EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
 }
@@ -402,7 +402,7 @@ TEST_F(MenteSaving, LargestTableSavesAndTheMainTableHoldsIt) {
   ASSERT_EQ(form().table().count(), kMaxMessages);
   writeFile("");  // emptied behind the window's back, so the save must write it all again
   DWORD start = GetTickCount();
-  EXPECT_EQ(menu(frmMente::kMnuSave), kChangedElsewhere + L"|" + kSaved);
+  EXPECT_EQ(menu(kMnuSave), kChangedElsewhere + L"|" + kSaved);
   std::printf("32767 messages: save and reload of the main table %lu ms (message box included)\n",
               static_cast<unsigned long>(GetTickCount() - start));
   EXPECT_EQ(fileBytes(), bytes);

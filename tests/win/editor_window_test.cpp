@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <map>
 #include <thread>
 
 #include "editor_fixture.h"
@@ -27,9 +28,9 @@ TEST_F(MenteWindow, FixedDialogFrameOwnedByTheHiddenMainWindow) {
   LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
   EXPECT_TRUE(ex & WS_EX_DLGMODALFRAME);
   // What decides the taskbar button: an owned window without WS_EX_APPWINDOW has none.
-  EXPECT_EQ(GetWindow(w, GW_OWNER), Form1::instance().hwnd());
+  EXPECT_EQ(GetWindow(w, GW_OWNER), form1().hwnd());
   EXPECT_FALSE(ex & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW));
-  EXPECT_FALSE(IsWindowVisible(Form1::instance().hwnd()));
+  EXPECT_FALSE(IsWindowVisible(form1().hwnd()));
 
   RECT client;
   GetClientRect(w, &client);
@@ -69,16 +70,17 @@ TEST_F(MenteWindow, MenuBarHasTheFileMenuWithOpenSaveQuit) {
   ASSERT_NE(file, nullptr);
   ASSERT_EQ(GetMenuItemCount(file), 3);
   const wchar_t* texts[] = {L"開く(&O)", L"保存(&S)", L"終了(&Q)"};
-  const UINT ids[] = {frmMente::kMnuOpen, frmMente::kMnuSave, frmMente::kMnuQuit};
   for (UINT i = 0; i < 3; ++i) {
     EXPECT_EQ(menuText(file, i), texts[i]);
-    EXPECT_EQ(GetMenuItemID(file, static_cast<int>(i)), ids[i]);
+    // No item sends what Enter and Escape send through the dialog manager.
+    EXPECT_NE(GetMenuItemID(file, static_cast<int>(i)), static_cast<UINT>(IDOK));
+    EXPECT_NE(GetMenuItemID(file, static_cast<int>(i)), static_cast<UINT>(IDCANCEL));
     EXPECT_EQ(GetMenuState(file, i, MF_BYPOSITION) & (MF_CHECKED | MF_GRAYED | MF_DISABLED), 0u);
   }
 }
 
 struct ControlCase {
-  int id;
+  const wchar_t* name;
   const wchar_t* cls;
   const wchar_t* text;
   double left, top, width, height;  // twips in the window
@@ -87,26 +89,24 @@ struct ControlCase {
 TEST_F(MenteWindow, ControlsStandWhereTheDesignPutsThem) {
   open(&kABCD);
   const ControlCase cases[] = {
-      {frmMente::kList1, L"ListBox", L"", 0, 0, 7815, 2580},
-      {frmMente::kFrame1, L"Button", L"", 4440, 5160, 3375, 735},
-      {frmMente::kBtnAdd, L"Button", L"追加", 4440 + 120, 5160 + 240, 975, 375},
-      {frmMente::kBtnUpdate, L"Button", L"修正", 4440 + 1200, 5160 + 240, 975, 375},
-      {frmMente::kBtnDelete, L"Button", L"削除", 4440 + 2280, 5160 + 240, 975, 375},
-      {frmMente::kText1, L"Edit", L"", 0, 2640, 7815, 2415},
-      {frmMente::kFrame2, L"Button", L"", 120, 5160, 1215, 735},
-      {frmMente::kCommand1, L"Button", L"終了", 120 + 120, 5160 + 240, 975, 375},
+      {L"List1", L"ListBox", L"", 0, 0, 7815, 2580},
+      {L"追加", L"Button", L"追加", 4440 + 120, 5160 + 240, 975, 375},
+      {L"修正", L"Button", L"修正", 4440 + 1200, 5160 + 240, 975, 375},
+      {L"削除", L"Button", L"削除", 4440 + 2280, 5160 + 240, 975, 375},
+      {L"text1", L"Edit", L"", 0, 2640, 7815, 2415},
+      {L"終了", L"Button", L"終了", 120 + 120, 5160 + 240, 975, 375},
+      {L"Frame1", L"Button", L"", 4440, 5160, 3375, 735},
+      {L"Frame2", L"Button", L"", 120, 5160, 1215, 735},
   };
+  // Found as the user and assistive tools find them, in the order Tab walks
+  // them, the frames beneath the rest: the nth control of its class.
+  std::map<std::wstring, int> seen;
   for (const ControlCase& c : cases) {
-    SCOPED_TRACE(c.id);
-    HWND h = control(c.id);
+    SCOPED_TRACE(std::string(c.name, c.name + wcslen(c.name)));
+    HWND h = findControl(hwnd(), c.cls, nullptr, seen[c.cls]++);
     ASSERT_NE(h, nullptr);
-    EXPECT_NE(c.id, IDOK);
-    EXPECT_NE(c.id, IDCANCEL);
     EXPECT_EQ(GetParent(h), hwnd());
-    EXPECT_EQ(_wcsicmp(className(h).c_str(), c.cls), 0) << className(h).c_str();
-    if (c.id != frmMente::kList1) {
-      EXPECT_EQ(windowText(h), c.text);
-    }
+    EXPECT_EQ(windowText(h), c.text);
     EXPECT_TRUE(IsWindowVisible(h));
     RECT r;
     GetWindowRect(h, &r);
@@ -120,23 +120,23 @@ TEST_F(MenteWindow, ControlsStandWhereTheDesignPutsThem) {
 
 TEST_F(MenteWindow, ControlStylesAndTheEditBoxFont) {
   open(&kABCD);
-  LONG_PTR list = GetWindowLongPtrW(control(frmMente::kList1), GWL_STYLE);
+  LONG_PTR list = GetWindowLongPtrW(List1(), GWL_STYLE);
   EXPECT_TRUE(list & LBS_NOTIFY);
   EXPECT_TRUE(list & LBS_NOINTEGRALHEIGHT);
   EXPECT_FALSE(list & (LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL));
-  LONG_PTR edit = GetWindowLongPtrW(control(frmMente::kText1), GWL_STYLE);
+  LONG_PTR edit = GetWindowLongPtrW(text1Edit(), GWL_STYLE);
   EXPECT_TRUE(edit & ES_MULTILINE);
   EXPECT_TRUE(edit & ES_WANTRETURN);
   EXPECT_TRUE(edit & WS_VSCROLL);
-  EXPECT_EQ(windowText(control(frmMente::kText1)), L"");
-  for (int frame : {frmMente::kFrame1, frmMente::kFrame2}) {
-    EXPECT_EQ(GetWindowLongPtrW(control(frame), GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
+  EXPECT_EQ(text1(), L"");
+  for (int frame : {0, 1}) {
+    EXPECT_EQ(GetWindowLongPtrW(findControl(hwnd(), L"Button", L"", frame), GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
   }
-  for (int button : {frmMente::kBtnAdd, frmMente::kBtnUpdate, frmMente::kBtnDelete, frmMente::kCommand1}) {
-    EXPECT_EQ(GetWindowLongPtrW(control(button), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+  for (const wchar_t* caption : {kBtnAdd, kBtnUpdate, kBtnDelete, kCommand1}) {
+    EXPECT_EQ(GetWindowLongPtrW(button(caption), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
   }
 
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(control(frmMente::kText1), WM_GETFONT, 0, 0));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(text1Edit(), WM_GETFONT, 0, 0));
   ASSERT_NE(font, nullptr);
   LOGFONTW lf{};
   ASSERT_NE(GetObjectW(font, sizeof(lf), &lf), 0);
@@ -148,23 +148,26 @@ TEST_F(MenteWindow, ControlStylesAndTheEditBoxFont) {
 
 TEST_F(MenteWindow, TabGoesThroughTheControlsInTheDesignedOrder) {
   open(&kABCD);
-  const int order[] = {frmMente::kList1, frmMente::kBtnAdd,   frmMente::kBtnUpdate, frmMente::kBtnDelete,
-                       frmMente::kText1, frmMente::kCommand1, frmMente::kList1};
-  HWND at = control(order[0]);
+  const HWND order[] = {List1(),           button(kBtnAdd), button(kBtnUpdate), button(kBtnDelete), text1Edit(),
+                        button(kCommand1), List1()};
+  HWND at = order[0];
   for (std::size_t i = 1; i < sizeof(order) / sizeof(order[0]); ++i) {
     HWND next = GetNextDlgTabItem(hwnd(), at, FALSE);
-    EXPECT_EQ(GetDlgCtrlID(next), order[i]) << "after " << GetDlgCtrlID(at);
+    EXPECT_EQ(next, order[i]) << "after " << i - 1;
     at = next;
   }
   // Frames sit beneath the buttons drawn in them, or they would hide them.
-  HWND child = GetWindow(control(frmMente::kCommand1), GW_HWNDNEXT);
-  EXPECT_EQ(GetDlgCtrlID(child), frmMente::kFrame1);
-  EXPECT_EQ(GetDlgCtrlID(GetWindow(child, GW_HWNDNEXT)), frmMente::kFrame2);
+  HWND child = GetWindow(button(kCommand1), GW_HWNDNEXT);
+  EXPECT_EQ(className(child), L"Button");
+  EXPECT_EQ(GetWindowLongPtrW(child, GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
+  HWND second = GetWindow(child, GW_HWNDNEXT);
+  EXPECT_EQ(GetWindowLongPtrW(second, GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
+  EXPECT_EQ(GetWindow(second, GW_HWNDNEXT), nullptr);
 }
 
 TEST_F(MenteWindow, EnterAndEscapeThroughTheDialogManagerDoNothing) {
   open(&kABCD);
-  HWND list = form().List1();
+  HWND list = List1();
   SetFocus(list);
   std::wstring seen = answering([&] {
     for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
@@ -193,7 +196,7 @@ TEST_F(MenteWindow, OpeningListsOneRowPerSlotWithNothingSelected) {
 TEST_F(MenteWindow, ClickingARowPutsItsTextInTheEditBox) {
   const std::string bytes = "first\r\ntwo\\nlines\r\n";
   open(&bytes);
-  HWND list = form().List1();
+  HWND list = List1();
   RECT item;
   ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item)), LB_ERR);
   LPARAM at = MAKELPARAM(item.left + 5, (item.top + item.bottom) / 2);
@@ -227,7 +230,7 @@ TEST_F(MenteWindow, UnreadableFileIsReportedAndCanBeReadOnceFreed) {
   EXPECT_TRUE(rows().empty());
   lock.reset();
   // Nothing of the failed load holds the file open.
-  EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
+  EXPECT_EQ(menu(kMnuOpen), L"");
   EXPECT_EQ(rows().size(), 4u);
 }
 
@@ -246,7 +249,7 @@ TEST_F(MenteWindow, ShowingItAgainWhileOpenDoesNotReload) {
   open(&kABCD);
   HWND first = hwnd();
   typeText(L"E");
-  EXPECT_EQ(click(frmMente::kBtnAdd), L"追加します。よろしいですか？|最終行に追加しました");
+  EXPECT_EQ(click(kBtnAdd), L"追加します。よろしいですか？|最終行に追加しました");
   writeFile("other\r\n");
   EXPECT_EQ(open(nullptr), L"");
   EXPECT_EQ(hwnd(), first);
@@ -256,15 +259,15 @@ TEST_F(MenteWindow, ShowingItAgainWhileOpenDoesNotReload) {
 TEST_F(MenteWindow, OpenMenuDiscardsEditsOnNoAndKeepsTheEditBox) {
   open(&kABCD);
   pick(1);
-  EXPECT_EQ(click(frmMente::kBtnDelete), L"削除します。よろしいですか？|削除しました");
+  EXPECT_EQ(click(kBtnDelete), L"削除します。よろしいですか？|削除しました");
   ASSERT_EQ(rows().size(), 4u);
   typeText(L"typed");
-  EXPECT_EQ(menu(frmMente::kMnuOpen, answerNo), kAskSaveEdits);
+  EXPECT_EQ(menu(kMnuOpen, answerNo), kAskSaveEdits);
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"A", L"B", L"C", L"D"}));
   EXPECT_EQ(selected(), -1);
   EXPECT_EQ(text1(), L"typed");
   // Nothing edited since: nothing to ask.
-  EXPECT_EQ(menu(frmMente::kMnuOpen), L"");
+  EXPECT_EQ(menu(kMnuOpen), L"");
 }
 
 struct CloseCase {
@@ -278,10 +281,10 @@ struct CloseCase {
 // Without edits nothing is asked.
 TEST_F(MenteWindow, EveryWayOutOfUnsavedEditsAsksFirst) {
   const CloseCase cases[] = {
-      {"menu", [](HWND w) { SendMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuQuit, 0), 0); }, false},
-      {"button", [](HWND w) { SendMessageW(GetDlgItem(w, frmMente::kCommand1), BM_CLICK, 0, 0); }, false},
+      {"menu", [](HWND w) { SendMessageW(w, WM_COMMAND, MAKEWPARAM(menuCommand(GetMenu(w), kMnuQuit), 0), 0); }, false},
+      {"button", [](HWND w) { SendMessageW(findControl(w, L"Button", kCommand1), BM_CLICK, 0, 0); }, false},
       {"close box", [](HWND w) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, false},
-      {"open", [](HWND w) { SendMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuOpen, 0), 0); }, true},
+      {"open", [](HWND w) { SendMessageW(w, WM_COMMAND, MAKEWPARAM(menuCommand(GetMenu(w), kMnuOpen), 0), 0); }, true},
   };
   for (const CloseCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -297,7 +300,7 @@ TEST_F(MenteWindow, EveryWayOutOfUnsavedEditsAsksFirst) {
     open(&kABCD);
     w = hwnd();
     typeText(L"unsaved");
-    click(frmMente::kBtnAdd);
+    click(kBtnAdd);
     EXPECT_EQ(answering([&] { c.close(w); }, answerCancel), kAskSaveEdits);
     EXPECT_TRUE(IsWindow(w));
     EXPECT_EQ(rows().size(), 5u);
@@ -316,7 +319,7 @@ TEST_F(MenteWindow, EveryWayOutOfUnsavedEditsAsksFirst) {
     open(&kABCD);
     w = hwnd();
     typeText(L"saved");
-    click(frmMente::kBtnAdd);
+    click(kBtnAdd);
     EXPECT_EQ(answering([&] { c.close(w); }), kAskSaveEdits);
     EXPECT_TRUE(done(w, L"saved"));
     EXPECT_EQ(fileBytes(), kABCD + "saved\r\n");
@@ -331,7 +334,7 @@ TEST_F(MenteWindow, SigningOutWithUnsavedEditsIsHeldUpForTheQuestion) {
   open(&kABCD);
   EXPECT_EQ(SendMessageW(hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
   typeText(L"unsaved");
-  click(frmMente::kBtnAdd);
+  click(kBtnAdd);
   std::wstring asked = answering(
       [&] {
         // Windows may ask more than once: one question all the same.
@@ -359,7 +362,7 @@ TEST_F(MenteWindow, LargestTableLoadsAndListsInFull) {
   EXPECT_EQ(open(nullptr), L"");
   DWORD took = GetTickCount() - start;
   std::printf("32767 messages: load and list %lu ms\n", static_cast<unsigned long>(took));
-  HWND list = form().List1();
+  HWND list = List1();
   ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), kMaxMessages);
   pick(32766);
   EXPECT_EQ(text1(), L"message 32766 あ");
@@ -376,7 +379,7 @@ TEST_F(MenteWindow, MoreThanTheLargestTableKeepsTheFirst32767) {
   writeFile(bytes);
   EXPECT_EQ(open(nullptr), L"ファイル読み込みに失敗しました");
   EXPECT_EQ(form().table().count(), kMaxMessages);
-  EXPECT_EQ(SendMessageW(form().List1(), LB_GETCOUNT, 0, 0), kMaxMessages);
+  EXPECT_EQ(SendMessageW(List1(), LB_GETCOUNT, 0, 0), kMaxMessages);
 }
 
 // The whole program, started as the user starts it: the popup menu's item opens the window.
@@ -384,24 +387,24 @@ TEST(MenteProgram, PopupMenuItemOpensTheWindowOnceWithTheFilesMessages) {
   const std::string messages = "one\r\ntwo\r\n";
   TepoProcess tepo(&messages);
   ASSERT_TRUE(tepo.started());
-  PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
+  ASSERT_TRUE(tepo.choose(L"データメンテナンス"));
   HWND w = nullptr;
   ASSERT_TRUE(waitFor([&] {
     return (w = findWindow(tepo.pid(), L"tepoFrmMente", L"tepoデータメンテナンス")) != nullptr && IsWindowVisible(w);
   }));
   EXPECT_EQ(GetWindow(w, GW_OWNER), tepo.form1());
-  HWND list = GetDlgItem(w, frmMente::kList1);
+  HWND list = findControl(w, L"ListBox");
   EXPECT_EQ(listRows(list), (std::vector<std::wstring>{L"one", L"two"}));
 
   // An addition, then the menu item again: the same window, the edit kept.
-  SetWindowTextW(GetDlgItem(w, frmMente::kText1), L"three");
+  SetWindowTextW(findControl(w, L"Edit"), L"three");
   {
     MessageBoxAnswerer answerer(tepo.pid(), answerOk);
-    PostMessageW(GetDlgItem(w, frmMente::kBtnAdd), BM_CLICK, 0, 0);
+    PostMessageW(findControl(w, L"Button", kBtnAdd), BM_CLICK, 0, 0);
     ASSERT_TRUE(waitFor([&] { return answerer.count() == 2; }));
     EXPECT_EQ(answerer.texts(), L"追加します。よろしいですか？|最終行に追加しました");
   }
-  PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuMente, 0), 0);
+  ASSERT_TRUE(tepo.choose(L"データメンテナンス"));
   waitFor([] { return false; }, 300);
   EXPECT_EQ(findWindow(tepo.pid(), L"tepoFrmMente", nullptr), w);
   EXPECT_EQ(listRows(list).size(), 3u);
@@ -409,7 +412,7 @@ TEST(MenteProgram, PopupMenuItemOpensTheWindowOnceWithTheFilesMessages) {
   // Saving writes the file that the program reads.
   {
     MessageBoxAnswerer answerer(tepo.pid(), answerOk);
-    PostMessageW(w, WM_COMMAND, MAKEWPARAM(frmMente::kMnuSave, 0), 0);
+    ASSERT_TRUE(chooseFromMenuBar(w, 'F', 'S'));
     ASSERT_TRUE(waitFor([&] { return answerer.count() == 1; }));
     EXPECT_EQ(answerer.texts(), L"データを保存しました!");
   }
@@ -417,15 +420,15 @@ TEST(MenteProgram, PopupMenuItemOpensTheWindowOnceWithTheFilesMessages) {
 
   // Quit with an edit not saved: Cancel keeps the program, No ends it
   // without writing.
-  SetWindowTextW(GetDlgItem(w, frmMente::kText1), L"four");
+  SetWindowTextW(findControl(w, L"Edit"), L"four");
   {
     MessageBoxAnswerer answerer(tepo.pid(), answerOk);
-    PostMessageW(GetDlgItem(w, frmMente::kBtnAdd), BM_CLICK, 0, 0);
+    PostMessageW(findControl(w, L"Button", kBtnAdd), BM_CLICK, 0, 0);
     ASSERT_TRUE(waitFor([&] { return answerer.count() == 2; }));
   }
   for (int answer : {IDCANCEL, IDNO}) {
     MessageBoxAnswerer answerer(tepo.pid(), [answer](const std::wstring&) { return answer; });
-    PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kQuit, 0), 0);
+    ASSERT_TRUE(tepo.choose(L"Quit"));
     ASSERT_TRUE(waitFor([&] { return answerer.count() == 1; }));
     EXPECT_EQ(answerer.texts(), kAskSaveEdits);
     EXPECT_EQ(tepo.exited(1000), answer == IDNO);

@@ -33,16 +33,13 @@ TEST_F(FolderFault, SaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile) {
   ASSERT_EQ(before, "old message\r\n");
   const int mainCount = mainTable().count();
 
-  tepo::Form1::instance().setMessageFile(toText(data));
-  EXPECT_EQ(answering([] {
-              SendMessageW(tepo::Form1::instance().hwnd(), WM_COMMAND, MAKEWPARAM(tepo::Form1::kMnuMente, 0), 0);
-            }),
-            L"");
+  form1().setMessageFile(toText(data));
+  EXPECT_EQ(answering([] { form1().mnuMente_Click(); }), L"");
   ASSERT_EQ(rows(), std::vector<std::wstring>{L"old message"});
   typeText(L"new message");
-  EXPECT_EQ(click(tepo::frmMente::kBtnAdd), L"追加します。よろしいですか？|最終行に追加しました");
+  EXPECT_EQ(click(tepo::testing::kBtnAdd), L"追加します。よろしいですか？|最終行に追加しました");
 
-  EXPECT_EQ(menu(tepo::frmMente::kMnuSave), L"ファイル保存に失敗しました");
+  EXPECT_EQ(menu(tepo::testing::kMnuSave), L"ファイル保存に失敗しました");
   EXPECT_EQ(tepo::testing::readFileBytes(data), before);
   EXPECT_EQ(mainTable().count(), mainCount) << "the main table is not reloaded after a failed save";
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"old message", L"new message"})) << "the edits stay";

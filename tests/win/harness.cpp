@@ -104,6 +104,30 @@ void clickAt(POINT screen) {
   SendInput(2, input, sizeof(INPUT));
 }
 
+bool chooseFromMenuBar(HWND window, WORD menuKey, WORD itemKey) {
+  SetForegroundWindow(window);
+  if (!waitFor([&] { return GetForegroundWindow() == window; })) return false;
+  pressKeys({VK_MENU, menuKey});
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (!findPopupMenu(pid)) return false;
+  pressKeys({itemKey});
+  return true;
+}
+
+UINT menuCommand(HMENU menu, const wchar_t* caption) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      if (UINT found = menuCommand(sub, caption)) return found;
+      continue;
+    }
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    if (std::wstring(text) == caption) return GetMenuItemID(menu, i);
+  }
+  return 0;
+}
+
 HWND focusOf(HWND window) {
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);
@@ -115,17 +139,6 @@ COLORREF screenPixel(HWND window, int x, int y) {
   POINT p{x, y};
   ClientToScreen(window, &p);
   return GetPixel(WindowDC(nullptr).get(), p.x, p.y);
-}
-
-HWND findPopupMenu(DWORD pid) {
-  HWND menu = nullptr;
-  waitFor(
-      [&] {
-        menu = findWindow(pid, L"#32768", nullptr);
-        return menu != nullptr && IsWindowVisible(menu);
-      },
-      10000);
-  return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
 }
 
 ScreenShot::ScreenShot(const RECT& area) : area_(area) {

@@ -36,8 +36,9 @@ void expectFixedCaptionedWindow(HWND hwnd);
 // How many top-level windows of the class the process has.
 int countWindows(DWORD pid, const wchar_t* className);
 
-// The popup menu window of the process once it is visible, or nullptr.
-HWND findPopupMenu(DWORD pid);
+// The command of the item with this caption in a menu of this process or
+// one of its submenus, as the user finds it; 0 if there is none.
+UINT menuCommand(HMENU menu, const wchar_t* caption);
 
 // What the screen shows in a rectangle (screen coordinates), as the user sees it.
 class ScreenShot {
@@ -61,6 +62,10 @@ bool runUnixProgram(const std::wstring& path, const std::wstring& arguments);
 // down in order and up in reverse; the window under the point gets the click.
 void pressKeys(std::initializer_list<WORD> chord);
 void clickAt(POINT screen);
+// Chooses an item of a window's menu bar by its access keys, as the user
+// does (Alt+F, then S): the window is brought to the front first. Returns
+// once the keys are pressed; false if the menu did not open.
+bool chooseFromMenuBar(HWND window, WORD menuKey, WORD itemKey);
 // The control that has the keyboard focus in the thread of window, any process.
 HWND focusOf(HWND window);
 // The colour on the screen at a point of window's client area.

@@ -7,9 +7,7 @@
 
 #include <string>
 
-#include "app/form1.h"
 #include "harness.h"
-#include "search/frm_search.h"
 
 namespace tepo::testing {
 namespace {
@@ -81,7 +79,7 @@ TEST(Manifest, TheSystemReadsTheProgramsManifestAsIntended) {
 }
 
 HWND openSearch(const TepoProcess& tepo) {
-  PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuFind, 0), 0);
+  if (!tepo.choose(L"検索")) return nullptr;
   HWND w = nullptr;
   waitFor([&] { return (w = findWindow(tepo.pid(), L"tepoSearch", L"検索")) != nullptr && IsWindowVisible(w); });
   return w;
@@ -108,7 +106,7 @@ TEST(Manifest, RunningProgramHasVersion6Controls) {
   ASSERT_TRUE(tepo.started());
   HWND w = openSearch(tepo);
   ASSERT_NE(w, nullptr);
-  HWND button = GetDlgItem(w, frmSearch::kCmdSearch);
+  HWND button = findControl(w, L"Button", L"を検索！");
   ASSERT_NE(button, nullptr);
   SIZE ideal{0, 0};
   EXPECT_TRUE(idealSize(tepo, button, &ideal)) << "the search button is not a version 6 control";

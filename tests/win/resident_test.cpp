@@ -7,6 +7,7 @@
 
 #include "app/form1.h"
 #include "app/module1.h"
+#include "app/tray_icon.h"
 #include "harness.h"
 
 namespace {
@@ -81,29 +82,35 @@ TEST(Resident, VersionResourceIsJapanese) {
   EXPECT_EQ(versionString(exe, L"InternalName"), L"tepo");
 }
 
-TEST(Module1, UnsubclassWithoutAPreviousProcedureLeavesTheWindowAlone) {
+// The pass-through procedure lives as long as its object: messages go through
+// it unchanged, and the window's own procedure is back once it is gone.
+TEST(Module1, SubclassPassesMessagesThroughAndPutsThePreviousProcedureBack) {
   HWND plain = CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(plain, nullptr);
-  LONG_PTR saved = tepo::Module1::prevWndProc;
-  tepo::Module1::prevWndProc = 0;
   LONG_PTR before = GetWindowLongPtrW(plain, GWLP_WNDPROC);
-  tepo::Module1::unsubclassWindow(plain);
+  {
+    tepo::Module1::Subclass subclass(plain);
+    EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&tepo::Module1::WindowProc));
+    SetWindowTextW(plain, L"through");
+    EXPECT_EQ(tepo::testing::windowText(plain), L"through");
+  }
   EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), before);
-  tepo::Module1::prevWndProc = saved;
   DestroyWindow(plain);
 }
 
 // Form1 of this test process itself: the record handed to the shell and the
-// pass-through procedure.
+// pass-through procedure; closing it unloads it cleanly.
 TEST(Form1InProcess, LoadsRegistersTheIconAndUnloadsCleanly) {
-  tepo::Form1& form = tepo::Form1::instance();
+  tepo::Form1 form;
   EXPECT_EQ(form.mx, 0);
   EXPECT_EQ(form.my, 0);
   ASSERT_TRUE(form.load());
   HWND hwnd = form.hwnd();
 
-  const tepo::TrayIconRecord& r = form.trayIcon();
+  ASSERT_NE(form.trayIcon(), nullptr);
+  EXPECT_TRUE(form.trayIcon()->added());
+  const tepo::TrayIconRecord& r = form.trayIcon()->record();
   EXPECT_EQ(r.cbSize, 88u);
   EXPECT_EQ(r.hWnd, hwnd);
   EXPECT_EQ(r.uID, 1u);
@@ -116,7 +123,6 @@ TEST(Form1InProcess, LoadsRegistersTheIconAndUnloadsCleanly) {
   EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), 0);
 
-  EXPECT_NE(tepo::Module1::prevWndProc, 0);
   EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&tepo::Module1::WindowProc));
   // Messages pass through unchanged.
   EXPECT_EQ(tepo::testing::windowText(hwnd), L"Form1");
@@ -125,6 +131,47 @@ TEST(Form1InProcess, LoadsRegistersTheIconAndUnloadsCleanly) {
   SendMessageW(hwnd, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_FALSE(trayIconExists(hwnd));
+  // Closing Form1 posted the end of the program's loop: not this test's.
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// The icon object: in the notification area from when it is made until it is
+// destroyed, while its window stays.
+TEST(TrayIconInProcess, IsAddedWhenMadeAndRemovedWhenDestroyed) {
+  HWND plain = CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(plain, nullptr);
+  {
+    tepo::TrayIcon icon(plain, LoadIconW(nullptr, IDI_APPLICATION));
+    EXPECT_TRUE(icon.added());
+    EXPECT_TRUE(trayIconExists(plain));
+  }
+  EXPECT_FALSE(trayIconExists(plain));
+  DestroyWindow(plain);
+}
+
+// Form1 owns its windows: when it goes, they go, whatever was open.
+TEST(Form1InProcess, ItsWindowsGoWithIt) {
+  tepo::testing::TempFolder folder;
+  tepo::testing::writeFileBytes(folder.file(L"tepo.dat"), "one\r\n");
+  HWND form1 = nullptr;
+  HWND windows[3] = {};
+  {
+    tepo::Form1 form;
+    ASSERT_TRUE(form.load());
+    form1 = form.hwnd();
+    form.setMessageFile(reinterpret_cast<const char16_t*>(folder.file(L"tepo.dat").c_str()));
+    SendMessageW(form1, WM_MOUSEMOVE, 1, WM_LBUTTONUP);
+    form.mnuFind_Click();
+    form.mnuMente_Click();
+    windows[0] = tepo::testing::findWindow(GetCurrentProcessId(), L"tepoBalloon", nullptr);
+    windows[1] = tepo::testing::findWindow(GetCurrentProcessId(), L"tepoSearch", nullptr);
+    windows[2] = tepo::testing::findWindow(GetCurrentProcessId(), L"tepoFrmMente", nullptr);
+    for (HWND w : windows) ASSERT_TRUE(IsWindowVisible(w));
+  }
+  for (HWND w : windows) EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(IsWindow(form1));
 }
 
 }  // namespace

@@ -25,19 +25,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
   } catch (const RuntimeError&) {
     return 1;
   }
-  frmSearch& form = frmSearch::instance();
+  frmSearch form;
   if (!form.show([messages] { return messages; })) return 1;
   SetWindowPos(form.hwnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
-  SetWindowTextW(form.text1(), L"。");
+  HWND text1 = testing::findControl(form.hwnd(), L"Edit");
+  HWND list1 = testing::findControl(form.hwnd(), L"ListBox");
+  SetWindowTextW(text1, L"。");
   {
     testing::MessageBoxAnswerer answerer(GetCurrentProcessId(), testing::answerOk);
-    SendMessageW(form.cmdSearch(), BM_CLICK, 0, 0);
+    SendMessageW(testing::findControl(form.hwnd(), L"Button", L"を検索！"), BM_CLICK, 0, 0);
   }
   RECT r{};
-  SendMessageW(form.List1(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
-  SendMessageW(form.List1(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 5, r.top + 2));
-  SendMessageW(form.List1(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 5, r.top + 2));
-  SetFocus(form.text1());
+  SendMessageW(list1, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+  SendMessageW(list1, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 5, r.top + 2));
+  SendMessageW(list1, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 5, r.top + 2));
+  SetFocus(text1);
   int hold = args && *args ? _wtoi(args) : 20000;
   testing::waitFor([&] { return !form.isOpen(); }, hold);
   return 0;

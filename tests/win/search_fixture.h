@@ -25,10 +25,11 @@ inline void clickRow(HWND list, int row) {
   SendMessageW(list, WM_LBUTTONUP, 0, at);
 }
 
+// A search dialog of the test's own, on messages it loads.
 class SearchFixture : public ::testing::Test {
  protected:
   void TearDown() override {
-    frmSearch::instance().destroy();
+    form_.destroy();
     msgList_ = std::make_shared<MessageTable>();
   }
 
@@ -47,7 +48,16 @@ class SearchFixture : public ::testing::Test {
     }
   }
 
-  frmSearch& form() { return frmSearch::instance(); }
+  frmSearch& form() { return form_; }
+  // The controls as the user finds them: by class and caption, the first or
+  // second of a class in the order Tab walks them.
+  HWND Frame1() { return findControl(form_.hwnd(), L"Button", L"何をお探しですか？"); }
+  HWND text1() { return findControl(form_.hwnd(), L"Edit"); }
+  HWND cmdSearch() { return findControl(form_.hwnd(), L"Button", L"を検索！"); }
+  HWND Frame4() { return findControl(form_.hwnd(), L"Button", L""); }
+  HWND Command1() { return findControl(form_.hwnd(), L"Button", L"終了"); }
+  HWND List1() { return findControl(form_.hwnd(), L"ListBox"); }
+  HWND Text2() { return findControl(form_.hwnd(), L"Edit", nullptr, 1); }
 
   void open() {
     ASSERT_TRUE(form().show([this] { return msgList_; }));
@@ -57,7 +67,7 @@ class SearchFixture : public ::testing::Test {
   // Types the text and clicks the search button; the report boxes it showed.
   // untilReport receives the milliseconds from the click to the report box.
   std::wstring search(const std::wstring& text, double* untilReport = nullptr) {
-    SetWindowTextW(form().text1(), text.c_str());
+    SetWindowTextW(text1(), text.c_str());
     LARGE_INTEGER frequency, start;
     QueryPerformanceFrequency(&frequency);
     double seenAfter = -1;
@@ -68,17 +78,18 @@ class SearchFixture : public ::testing::Test {
       return IDOK;
     });
     QueryPerformanceCounter(&start);
-    SendMessageW(form().cmdSearch(), BM_CLICK, 0, 0);
+    SendMessageW(cmdSearch(), BM_CLICK, 0, 0);
     if (untilReport) *untilReport = seenAfter;
     return answerer.texts();
   }
 
-  std::vector<std::wstring> rows() { return listRows(form().List1()); }
-  std::wstring detail() { return windowText(form().Text2()); }
+  std::vector<std::wstring> rows() { return listRows(List1()); }
+  std::wstring detail() { return windowText(Text2()); }
 
   TempFolder folder_;
   // The messages the dialog searches, as Form1's would be.
   std::shared_ptr<MessageTable> msgList_ = std::make_shared<MessageTable>();
+  frmSearch form_;
 };
 
 }  // namespace tepo::testing

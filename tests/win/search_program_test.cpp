@@ -2,14 +2,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/form1.h"
 #include "search_fixture.h"
 
 namespace tepo::testing {
 namespace {
 
 HWND openFromMenu(const TepoProcess& tepo) {
-  PostMessageW(tepo.form1(), WM_COMMAND, MAKEWPARAM(Form1::kMnuFind, 0), 0);
+  if (!tepo.choose(L"検索")) return nullptr;
   HWND w = nullptr;
   waitFor([&] { return (w = findWindow(tepo.pid(), L"tepoSearch", L"検索")) != nullptr && IsWindowVisible(w); });
   return w;
@@ -29,10 +28,10 @@ TEST(SearchProgram, MenuItemOpensOneDialogThatSearchesTheFilesMessages) {
   HWND w = openFromMenu(tepo);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(GetWindow(w, GW_OWNER), nullptr);
-  HWND text1 = GetDlgItem(w, frmSearch::kText1);
-  HWND list = GetDlgItem(w, frmSearch::kList1);
+  HWND text1 = findControl(w, L"Edit");
+  HWND list = findControl(w, L"ListBox");
   SetWindowTextW(text1, L"こん");
-  EXPECT_EQ(clickAndAnswer(tepo, GetDlgItem(w, frmSearch::kCmdSearch)), L"2件 見つかりました。");
+  EXPECT_EQ(clickAndAnswer(tepo, findControl(w, L"Button", L"を検索！")), L"2件 見つかりました。");
   EXPECT_EQ(listRows(list), (std::vector<std::wstring>{L"こんにちは", L"こんばんは\r\nおやすみ"}));
 
   // The item again: the same window, its contents kept.
@@ -42,13 +41,13 @@ TEST(SearchProgram, MenuItemOpensOneDialogThatSearchesTheFilesMessages) {
   EXPECT_EQ(listRows(list).size(), 2u);
 
   // 終了 unloads it; the next opening is a fresh, empty window.
-  PostMessageW(GetDlgItem(w, frmSearch::kCommand1), BM_CLICK, 0, 0);
+  PostMessageW(findControl(w, L"Button", L"終了"), BM_CLICK, 0, 0);
   ASSERT_TRUE(waitFor([&] { return !IsWindow(w); }));
   HWND fresh = openFromMenu(tepo);
   ASSERT_NE(fresh, nullptr);
-  EXPECT_EQ(windowText(GetDlgItem(fresh, frmSearch::kText1)), L"");
-  EXPECT_TRUE(listRows(GetDlgItem(fresh, frmSearch::kList1)).empty());
-  EXPECT_EQ(windowText(GetDlgItem(fresh, frmSearch::kText2)), L"");
+  EXPECT_EQ(windowText(findControl(fresh, L"Edit")), L"");
+  EXPECT_TRUE(listRows(findControl(fresh, L"ListBox")).empty());
+  EXPECT_EQ(windowText(findControl(fresh, L"Edit", nullptr, 1)), L"");
   EXPECT_EQ(WaitForSingleObject(tepo.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program ended";
 }
 
@@ -65,8 +64,8 @@ TEST(SearchProgram, TheReportOffersOnlyOk) {
   ASSERT_TRUE(tepo.started());
   HWND w = openFromMenu(tepo);
   ASSERT_NE(w, nullptr);
-  SetWindowTextW(GetDlgItem(w, frmSearch::kText1), L"こん");
-  PostMessageW(GetDlgItem(w, frmSearch::kCmdSearch), BM_CLICK, 0, 0);
+  SetWindowTextW(findControl(w, L"Edit"), L"こん");
+  PostMessageW(findControl(w, L"Button", L"を検索！"), BM_CLICK, 0, 0);
   HWND box = nullptr;
   ASSERT_TRUE(waitFor([&] { return (box = findMessageBox(tepo.pid())) != nullptr && IsWindowVisible(box); }, 10000));
   std::vector<HWND> buttons;
@@ -84,8 +83,8 @@ TEST(SearchProgram, WithoutAMessageFileTheDialogReportsNothingFound) {
   ASSERT_TRUE(tepo.started());
   HWND w = openFromMenu(tepo);
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(clickAndAnswer(tepo, GetDlgItem(w, frmSearch::kCmdSearch)), L"見つかりませんでした。");
-  EXPECT_TRUE(listRows(GetDlgItem(w, frmSearch::kList1)).empty());
+  EXPECT_EQ(clickAndAnswer(tepo, findControl(w, L"Button", L"を検索！")), L"見つかりませんでした。");
+  EXPECT_TRUE(listRows(findControl(w, L"ListBox")).empty());
 }
 
 }  // namespace

@@ -18,13 +18,13 @@ RECT inner(HWND control, int border) {
 
 TEST_F(SearchScreen, TheSearchRowIsDrawnInFrontOfItsFrame) {
   open();
-  SetWindowTextW(form().text1(), L"WWWWWWWW");
+  SetWindowTextW(text1(), L"WWWWWWWW");
   SetForegroundWindow(form().hwnd());
   RedrawWindow(form().hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RECT window{};
   GetWindowRect(form().hwnd(), &window);
-  const RECT edit = inner(form().text1(), 3);
-  const RECT button = inner(form().cmdSearch(), 3);
+  const RECT edit = inner(text1(), 3);
+  const RECT button = inner(cmdSearch(), 3);
   auto white = [](COLORREF c) { return c == RGB(255, 255, 255); };
   // The screen catches up with the drawing in its own time.
   auto drawn = [&] {

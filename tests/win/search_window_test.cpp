@@ -54,13 +54,13 @@ TEST_F(SearchWindow, ControlsStandWhereTheTwipsPutThemWithTheirCaptions) {
     double left, top, width, height;  // twips in the window's client area
   };
   const Expected controls[] = {
-      {form().Frame1(), L"Button", L"何をお探しですか？", 0, 0, 7815, 975},
-      {form().text1(), L"Edit", L"", 120, 360, 6495, 375},
-      {form().cmdSearch(), L"Button", L"を検索！", 6720, 360, 975, 375},
-      {form().List1(), L"ListBox", L"", 0, 1080, 7815, 1500},
-      {form().Text2(), L"Edit", L"", 0, 2640, 7815, 3135},
-      {form().Frame4(), L"Button", L"", 120, 6120, 1215, 735},
-      {form().Command1(), L"Button", L"終了", 240, 6360, 975, 375},  // 120, 240 inside Frame4
+      {Frame1(), L"Button", L"何をお探しですか？", 0, 0, 7815, 975},
+      {text1(), L"Edit", L"", 120, 360, 6495, 375},
+      {cmdSearch(), L"Button", L"を検索！", 6720, 360, 975, 375},
+      {List1(), L"ListBox", L"", 0, 1080, 7815, 1500},
+      {Text2(), L"Edit", L"", 0, 2640, 7815, 3135},
+      {Frame4(), L"Button", L"", 120, 6120, 1215, 735},
+      {Command1(), L"Button", L"終了", 240, 6360, 975, 375},  // 120, 240 inside Frame4
   };
   for (const Expected& c : controls) {
     ASSERT_NE(c.control, nullptr) << c.caption;
@@ -82,17 +82,17 @@ TEST_F(SearchWindow, ControlsStandWhereTheTwipsPutThemWithTheirCaptions) {
 TEST_F(SearchWindow, ControlStyles) {
   open();
   auto style = [](HWND h) { return GetWindowLongPtrW(h, GWL_STYLE); };
-  EXPECT_EQ(style(form().Frame1()) & BS_TYPEMASK, BS_GROUPBOX);
-  EXPECT_EQ(style(form().Frame4()) & BS_TYPEMASK, BS_GROUPBOX);
+  EXPECT_EQ(style(Frame1()) & BS_TYPEMASK, BS_GROUPBOX);
+  EXPECT_EQ(style(Frame4()) & BS_TYPEMASK, BS_GROUPBOX);
   // Neither button is a default button.
-  EXPECT_EQ(style(form().cmdSearch()) & BS_TYPEMASK, BS_PUSHBUTTON);
-  EXPECT_EQ(style(form().Command1()) & BS_TYPEMASK, BS_PUSHBUTTON);
-  EXPECT_FALSE(style(form().text1()) & ES_MULTILINE);
-  LONG_PTR list = style(form().List1());
+  EXPECT_EQ(style(cmdSearch()) & BS_TYPEMASK, BS_PUSHBUTTON);
+  EXPECT_EQ(style(Command1()) & BS_TYPEMASK, BS_PUSHBUTTON);
+  EXPECT_FALSE(style(text1()) & ES_MULTILINE);
+  LONG_PTR list = style(List1());
   EXPECT_FALSE(list & (LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL));
   EXPECT_TRUE(list & LBS_NOTIFY);
   EXPECT_TRUE(list & LBS_NOINTEGRALHEIGHT);
-  LONG_PTR text2 = style(form().Text2());
+  LONG_PTR text2 = style(Text2());
   EXPECT_TRUE(text2 & ES_MULTILINE);
   EXPECT_TRUE(text2 & WS_VSCROLL);
   EXPECT_FALSE(text2 & ES_READONLY);
@@ -100,9 +100,9 @@ TEST_F(SearchWindow, ControlStyles) {
 
 TEST_F(SearchWindow, ListIsPaleYellowAndTheDetailBoxUsesTheGothicFont) {
   open();
-  WindowDC dc(form().List1());
+  WindowDC dc(List1());
   auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-      form().hwnd(), WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(form().List1())));
+      form().hwnd(), WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(List1())));
   COLORREF textBack = GetBkColor(dc.get());
   ASSERT_NE(brush, nullptr);
   LOGBRUSH lb{};
@@ -113,10 +113,10 @@ TEST_F(SearchWindow, ListIsPaleYellowAndTheDetailBoxUsesTheGothicFont) {
 
   // And what the screen shows: an empty part of the list, drawn.
   RedrawWindow(form().hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  EXPECT_EQ(GetPixel(WindowDC(form().List1()).get(), 20, 20), RGB(255, 255, 192));
+  EXPECT_EQ(GetPixel(WindowDC(List1()).get(), 20, 20), RGB(255, 255, 192));
 
   LOGFONTW lf{};
-  auto font = reinterpret_cast<HFONT>(SendMessageW(form().Text2(), WM_GETFONT, 0, 0));
+  auto font = reinterpret_cast<HFONT>(SendMessageW(Text2(), WM_GETFONT, 0, 0));
   ASSERT_NE(font, nullptr);
   ASSERT_NE(GetObjectW(font, sizeof(lf), &lf), 0);
   EXPECT_STREQ(lf.lfFaceName, L"ＭＳ ゴシック");
@@ -125,7 +125,7 @@ TEST_F(SearchWindow, ListIsPaleYellowAndTheDetailBoxUsesTheGothicFont) {
   EXPECT_EQ(lf.lfHeight, forms::fontHeight(9));
   EXPECT_FALSE(lf.lfItalic);
   // The other controls keep the program's default font.
-  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(form().text1(), WM_GETFONT, 0, 0)), forms::defaultFont());
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(text1(), WM_GETFONT, 0, 0)), forms::defaultFont());
 }
 
 TEST_F(SearchWindow, FramesShowTheWindowBackgroundAroundTheirControls) {
@@ -207,11 +207,11 @@ TEST_F(SearchWindow, SelectingARowShowsTheWholeHitWithItsLineBreaks) {
   loadMessages(L"alpha\r\nbeta\r\ngamma\\ndelta\\nepsilon\r\n");
   open();
   ASSERT_EQ(search(L"a"), L"3件 見つかりました。");
-  clickRow(form().List1(), 2);
-  EXPECT_EQ(SendMessageW(form().List1(), LB_GETCURSEL, 0, 0), 2);
+  clickRow(List1(), 2);
+  EXPECT_EQ(SendMessageW(List1(), LB_GETCURSEL, 0, 0), 2);
   EXPECT_EQ(detail(), L"gamma\r\ndelta\r\nepsilon");
-  EXPECT_EQ(SendMessageW(form().Text2(), EM_GETLINECOUNT, 0, 0), 3);
-  clickRow(form().List1(), 1);
+  EXPECT_EQ(SendMessageW(Text2(), EM_GETLINECOUNT, 0, 0), 3);
+  clickRow(List1(), 1);
   EXPECT_EQ(detail(), L"beta");
 }
 
@@ -219,9 +219,9 @@ TEST_F(SearchWindow, KeyboardSelectionAlsoShowsTheHit) {
   loadMessages(L"one\r\ntwo\r\n");
   open();
   ASSERT_EQ(search(L"o"), L"2件 見つかりました。");
-  SetFocus(form().List1());
-  SendMessageW(form().List1(), WM_KEYDOWN, VK_DOWN, 0);
-  SendMessageW(form().List1(), WM_KEYDOWN, VK_DOWN, 0);
+  SetFocus(List1());
+  SendMessageW(List1(), WM_KEYDOWN, VK_DOWN, 0);
+  SendMessageW(List1(), WM_KEYDOWN, VK_DOWN, 0);
   EXPECT_EQ(detail(), L"two");
 }
 
@@ -229,13 +229,13 @@ TEST_F(SearchWindow, ASearchLeavesTheDetailBoxAlone) {
   loadMessages(L"apple\r\napricot\r\nbanana\r\n");
   open();
   ASSERT_EQ(search(L"ap"), L"2件 見つかりました。");
-  clickRow(form().List1(), 1);
+  clickRow(List1(), 1);
   ASSERT_EQ(detail(), L"apricot");
   EXPECT_EQ(search(L"zzz"), L"見つかりませんでした。");
   EXPECT_TRUE(rows().empty());
   EXPECT_EQ(detail(), L"apricot");
   // What the user typed into the box stays through a search with hits too.
-  SetWindowTextW(form().Text2(), L"my note");
+  SetWindowTextW(Text2(), L"my note");
   EXPECT_EQ(search(L"banana"), L"1件 見つかりました。");
   EXPECT_EQ(detail(), L"my note");
 }
@@ -256,13 +256,13 @@ TEST_F(SearchWindow, OldRowsShowTheirOwnMessagesAfterAReload) {
     open();
     ASSERT_EQ(search(L"x"), L"3件 見つかりました。");
     loadMessages(c.reread);
-    clickRow(form().List1(), 1);
+    clickRow(List1(), 1);
     EXPECT_EQ(detail(), L"x3");
-    clickRow(form().List1(), 2);
+    clickRow(List1(), 2);
     EXPECT_EQ(detail(), L"x4");
     EXPECT_EQ(rows(), (std::vector<std::wstring>{L"x2", L"x3", L"x4"}));
     ASSERT_EQ(search(L"new"), c.found);
-    clickRow(form().List1(), 0);
+    clickRow(List1(), 0);
     EXPECT_EQ(detail(), c.first);
   }
 }
@@ -291,8 +291,8 @@ bool dialogKey(HWND target, WPARAM key) {
 
 TEST_F(SearchWindow, SearchBoxHasTheFocusOnOpeningAndTabWalksTheTabOrder) {
   open();
-  EXPECT_EQ(GetFocus(), form().text1());
-  const HWND order[] = {form().cmdSearch(), form().Command1(), form().List1(), form().Text2(), form().text1()};
+  EXPECT_EQ(GetFocus(), text1());
+  const HWND order[] = {cmdSearch(), Command1(), List1(), Text2(), text1()};
   for (HWND next : order) {
     HWND from = GetFocus();
     EXPECT_TRUE(dialogKey(from, VK_TAB));
@@ -305,12 +305,12 @@ TEST_F(SearchWindow, EnterStartsNoSearchAndEscapeDoesNotClose) {
   loadMessages(L"abc\r\nabd\r\n");
   open();
   ASSERT_EQ(search(L"abc"), L"1件 見つかりました。");
-  SetWindowTextW(form().text1(), L"ab");
-  SetFocus(form().text1());
+  SetWindowTextW(text1(), L"ab");
+  SetFocus(text1());
   MessageBoxAnswerer answerer(GetCurrentProcessId(), answerOk);
-  EXPECT_TRUE(dialogKey(form().text1(), VK_RETURN)) << "the dialog navigation did not see the key";
-  EXPECT_TRUE(dialogKey(form().text1(), VK_ESCAPE));
-  EXPECT_TRUE(dialogKey(form().cmdSearch(), VK_ESCAPE));
+  EXPECT_TRUE(dialogKey(text1(), VK_RETURN)) << "the dialog navigation did not see the key";
+  EXPECT_TRUE(dialogKey(text1(), VK_ESCAPE));
+  EXPECT_TRUE(dialogKey(cmdSearch(), VK_ESCAPE));
   waitFor([] { return false; }, 300);
   EXPECT_EQ(answerer.count(), 0) << answerer.texts();
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"abc"}));
@@ -323,12 +323,12 @@ TEST_F(SearchWindow, SpaceOnTheFocusedSearchButtonSearches) {
   // The keyboard still reaches the button: the ignored Enter is not a dead keyboard.
   loadMessages(L"abc\r\n");
   open();
-  SetWindowTextW(form().text1(), L"b");
+  SetWindowTextW(text1(), L"b");
   EXPECT_TRUE(dialogKey(GetFocus(), VK_TAB));
-  ASSERT_EQ(GetFocus(), form().cmdSearch());
+  ASSERT_EQ(GetFocus(), cmdSearch());
   MessageBoxAnswerer answerer(GetCurrentProcessId(), answerOk);
-  SendMessageW(form().cmdSearch(), WM_KEYDOWN, VK_SPACE, 0);
-  SendMessageW(form().cmdSearch(), WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0000001));
+  SendMessageW(cmdSearch(), WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(cmdSearch(), WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0000001));
   EXPECT_EQ(answerer.texts(), L"1件 見つかりました。");
 }
 
@@ -344,10 +344,10 @@ TEST_F(SearchWindow, ShowingWhileOpenKeepsTheOneWindowAndItsContents) {
   open();
   HWND first = form().hwnd();
   ASSERT_EQ(search(L"b"), L"1件 見つかりました。");
-  clickRow(form().List1(), 0);
+  clickRow(List1(), 0);
   open();
   EXPECT_EQ(form().hwnd(), first);
-  EXPECT_EQ(windowText(form().text1()), L"b");
+  EXPECT_EQ(windowText(text1()), L"b");
   EXPECT_EQ(rows().size(), 1u);
   EXPECT_EQ(detail(), L"abc");
   int windows = 0;
@@ -358,25 +358,25 @@ TEST_F(SearchWindow, ShowingWhileOpenKeepsTheOneWindowAndItsContents) {
 TEST_F(SearchWindow, CloseButtonAndCloseBoxUnloadAndReopeningStartsEmpty) {
   loadMessages(L"abc\r\n");
   const std::pair<const char*, void (*)(frmSearch&)> ways[] = {
-      {"Command1", [](frmSearch& f) { SendMessageW(f.Command1(), BM_CLICK, 0, 0); }},
+      {"Command1", [](frmSearch& f) { SendMessageW(findControl(f.hwnd(), L"Button", L"終了"), BM_CLICK, 0, 0); }},
       {"close box", [](frmSearch& f) { SendMessageW(f.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
   };
   for (const auto& way : ways) {
     open();
     ASSERT_EQ(search(L"abc"), L"1件 見つかりました。") << way.first;
-    clickRow(form().List1(), 0);
+    clickRow(List1(), 0);
     ASSERT_EQ(detail(), L"abc");
     HWND old = form().hwnd();
     way.second(form());
     EXPECT_FALSE(form().isOpen()) << way.first;
     EXPECT_FALSE(IsWindow(old)) << way.first;
     open();
-    EXPECT_EQ(windowText(form().text1()), L"") << way.first;
+    EXPECT_EQ(windowText(text1()), L"") << way.first;
     EXPECT_TRUE(rows().empty()) << way.first;
     EXPECT_EQ(detail(), L"") << way.first;
     EXPECT_EQ(form().hitCount(), 0);
     EXPECT_EQ(form().hitList(), (std::vector<int16_t>{0}));
-    EXPECT_EQ(GetFocus(), form().text1());
+    EXPECT_EQ(GetFocus(), text1());
     form().destroy();
   }
 }
@@ -391,9 +391,9 @@ TEST_F(SearchWindow, FullTableOf32767MessagesIsListedWhole) {
   open();
   double everything = 0, single = 0;
   EXPECT_EQ(search(L"", &everything), L"32767件 見つかりました。");
-  EXPECT_EQ(SendMessageW(form().List1(), LB_GETCOUNT, 0, 0), kMaxMessages);
+  EXPECT_EQ(SendMessageW(List1(), LB_GETCOUNT, 0, 0), kMaxMessages);
   EXPECT_EQ(form().hitList().back(), kMaxMessages - 1);
-  clickRow(form().List1(), 0);
+  clickRow(List1(), 0);
   EXPECT_EQ(detail(), L"メッセージ 0");
   EXPECT_EQ(search(L"メッセージ 32766", &single), L"1件 見つかりました。");
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"メッセージ 32766"}));

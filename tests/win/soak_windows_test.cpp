@@ -4,23 +4,18 @@
 #include <windows.h>
 
 #include "app/form1.h"
-#include "editor/frm_mente.h"
 #include "harness.h"
-#include "search/frm_search.h"
 
 namespace {
 
 class WindowSoak : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (!tepo::Form1::instance().isOpen()) {
-      ASSERT_TRUE(tepo::Form1::instance().load());
-    }
-  }
   void SetUp() override {
+    ASSERT_TRUE(form1_.load());
     tepo::testing::writeFileBytes(folder_.file(L"tepo.dat"), "one\r\ntwo\r\n");
-    tepo::Form1::instance().setMessageFile(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
+    form1_.setMessageFile(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
   }
+  tepo::Form1 form1_;
   tepo::testing::TempFolder folder_;
 };
 
@@ -32,20 +27,20 @@ TEST_F(WindowSoak, FiveHundredEditorsAndSearchDialogs) {
   for (int i = 0; i < 500; ++i) {
     if (i == 50) gdi = tepo::testing::gdiObjectCount();
     // Opened as the popup menu opens them.
-    SendMessageW(tepo::Form1::instance().hwnd(), WM_COMMAND, MAKEWPARAM(tepo::Form1::kMnuMente, 0), 0);
-    ASSERT_TRUE(tepo::frmMente::instance().isOpen()) << i;
+    form1_.mnuMente_Click();
+    ASSERT_TRUE(form1_.frmMente().isOpen()) << i;
     // The close box, as the user closes it.
-    SendMessageW(tepo::frmMente::instance().hwnd(), WM_CLOSE, 0, 0);
-    ASSERT_FALSE(tepo::frmMente::instance().isOpen()) << i;
+    SendMessageW(form1_.frmMente().hwnd(), WM_CLOSE, 0, 0);
+    ASSERT_FALSE(form1_.frmMente().isOpen()) << i;
 
-    SendMessageW(tepo::Form1::instance().hwnd(), WM_COMMAND, MAKEWPARAM(tepo::Form1::kMnuFind, 0), 0);
-    ASSERT_TRUE(tepo::frmSearch::instance().isOpen()) << i;
-    SendMessageW(tepo::frmSearch::instance().hwnd(), WM_CLOSE, 0, 0);
-    ASSERT_FALSE(tepo::frmSearch::instance().isOpen()) << i;
+    form1_.mnuFind_Click();
+    ASSERT_TRUE(form1_.frmSearch().isOpen()) << i;
+    SendMessageW(form1_.frmSearch().hwnd(), WM_CLOSE, 0, 0);
+    ASSERT_FALSE(form1_.frmSearch().isOpen()) << i;
   }
   EXPECT_EQ(tepo::testing::countWindows(pid, L"tepoSearch"), 0);
   EXPECT_EQ(tepo::testing::gdiObjectCount(), gdi) << "GDI objects left behind by the windows";
-  EXPECT_TRUE(tepo::testing::trayIconExists(tepo::Form1::instance().hwnd()));
+  EXPECT_TRUE(tepo::testing::trayIconExists(form1_.hwnd()));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "app/form1.h"
 #include "balloon/frm_msg.h"
+#include "form1_suite.h"
 #include "harness.h"
 #include "messages/message_table.h"
 
@@ -44,27 +45,29 @@ std::thread workMenu(MenuSeen* seen, std::vector<WPARAM> keys) {
   });
 }
 
-class TrayMenu : public ::testing::Test {
+// The suite's own Form1, whose icon the tests click.
+class TrayMenu : public tepo::testing::Form1Suite {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(Form1::instance().load()); }
+  static frmMsg& balloon() { return form1().frmMsg(); }
+
   void rightClick(MenuSeen* seen, std::vector<WPARAM> keys) {
     std::thread worker = workMenu(seen, std::move(keys));
     SetCursorPos(400, 300);
-    SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
+    SendMessageW(form1().hwnd(), WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
     worker.join();
   }
 };
 
 TEST_F(TrayMenu, RightPressClosesTheBalloonAndOpensTheMenu) {
-  SendMessageW(Form1::instance().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
-  ASSERT_TRUE(frmMsg::instance().isOpen());
+  SendMessageW(form1().hwnd(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
+  ASSERT_TRUE(balloon().isOpen());
   MenuSeen seen;
   rightClick(&seen, {VK_ESCAPE});
-  EXPECT_FALSE(frmMsg::instance().isOpen());
+  EXPECT_FALSE(balloon().isOpen());
   EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"検索", L"データメンテナンス", L"10秒モード", L"Quit"}));
   EXPECT_EQ(seen.checked, (std::vector<bool>{false, false, false, false}));
-  EXPECT_EQ(Form1::instance().mx, 6000);
-  EXPECT_EQ(Form1::instance().my, 4500);
+  EXPECT_EQ(form1().mx, 6000);
+  EXPECT_EQ(form1().my, 4500);
 }
 
 TEST_F(TrayMenu, MenuOpensAgainOnTheNextRightClick) {
@@ -76,11 +79,11 @@ TEST_F(TrayMenu, MenuOpensAgainOnTheNextRightClick) {
 }
 
 TEST_F(TrayMenu, TenSecondModeTogglesCheckMarkAndTimer) {
-  ASSERT_FALSE(Form1::instance().timerEnabled());
+  ASSERT_FALSE(form1().timerEnabled());
   MenuSeen first;
   rightClick(&first, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
-  EXPECT_TRUE(Form1::instance().timerEnabled());
-  EXPECT_EQ(Form1::instance().timerInterval(), 10000u);
+  EXPECT_TRUE(form1().timerEnabled());
+  EXPECT_EQ(form1().timerInterval(), 10000u);
 
   MenuSeen second;
   rightClick(&second, {VK_ESCAPE});
@@ -88,25 +91,25 @@ TEST_F(TrayMenu, TenSecondModeTogglesCheckMarkAndTimer) {
   EXPECT_TRUE(second.checked[2]) << "the check mark shows the mode is on";
 
   // The timer really fires, and places its balloon by the last click.
-  frmMsg::instance().windowClose();
-  EXPECT_TRUE(tepo::testing::waitFor([] { return frmMsg::instance().isOpen(); }, 12000));
+  balloon().windowClose();
+  EXPECT_TRUE(tepo::testing::waitFor([] { return balloon().isOpen(); }, 12000));
   RECT r;
-  GetWindowRect(frmMsg::instance().hwnd(), &r);
+  GetWindowRect(balloon().hwnd(), &r);
   EXPECT_EQ((r.left + r.right) / 2, 400);
 
   MenuSeen third;
   rightClick(&third, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
-  EXPECT_FALSE(Form1::instance().timerEnabled());
-  EXPECT_EQ(Form1::instance().timerInterval(), 10000u);
+  EXPECT_FALSE(form1().timerEnabled());
+  EXPECT_EQ(form1().timerInterval(), 10000u);
   MenuSeen fourth;
   rightClick(&fourth, {VK_ESCAPE});
   ASSERT_EQ(fourth.checked.size(), 4u);
   EXPECT_FALSE(fourth.checked[2]);
   // Off means the timer is stopped: no balloon for longer than one period.
-  frmMsg::instance().windowClose();
-  EXPECT_FALSE(tepo::testing::waitFor([] { return frmMsg::instance().isOpen(); }, 12000))
+  balloon().windowClose();
+  EXPECT_FALSE(tepo::testing::waitFor([] { return balloon().isOpen(); }, 12000))
       << "a balloon came after the ten-second mode was switched off";
-  frmMsg::instance().windowClose();
+  balloon().windowClose();
 }
 
 const std::string kOne = "only message\r\n";

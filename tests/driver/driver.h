@@ -45,6 +45,14 @@ HWND findWindow(DWORD pid, const wchar_t* className, const wchar_t* caption);
 std::wstring windowText(HWND hwnd);
 std::wstring className(HWND hwnd);
 
+// A control of a window as the user and assistive tools know it: the nth
+// child of the class (case aside) with the caption (nullptr: any), counted in
+// the order Tab walks them (frames come last), or nullptr.
+HWND findControl(HWND window, const wchar_t* className, const wchar_t* caption = nullptr, int nth = 0);
+
+// The popup menu window of the process once it is visible, or nullptr.
+HWND findPopupMenu(DWORD pid);
+
 // tepo.exe copied into a folder of its own, with the given tepo.dat (none for a
 // null pointer), started and waited for until Form1 exists. With a depth, the
 // folder is nested inside the scratch folder until its path is that long.
@@ -69,6 +77,9 @@ class TepoProcess {
   // The same, returning when the program has handled it (never for the right
   // press, whose menu waits for the user); false if it did not answer.
   bool trayEventHandled(UINT mouseMessage) const;
+  // Chooses an item of the icon's menu as the user does: a right click, then
+  // the arrow keys and Enter. Returns at once; false if no menu opened.
+  bool choose(const wchar_t* item) const;
   // The balloon on screen and its text.
   HWND balloon() const;
   std::wstring balloonText() const;

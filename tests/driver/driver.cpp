@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <winternl.h>
 
+#include <cwchar>
 #include <vector>
 
 namespace tepo::testing {
@@ -158,6 +159,26 @@ HWND findWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption) {
   return s.found;
 }
 
+HWND findControl(HWND window, const wchar_t* cls, const wchar_t* caption, int nth) {
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (_wcsicmp(className(child).c_str(), cls) != 0) continue;
+    if (caption && windowText(child) != caption) continue;
+    if (nth-- == 0) return child;
+  }
+  return nullptr;
+}
+
+HWND findPopupMenu(DWORD pid) {
+  HWND menu = nullptr;
+  waitFor(
+      [&] {
+        menu = findWindow(pid, L"#32768", nullptr);
+        return menu != nullptr && IsWindowVisible(menu);
+      },
+      10000);
+  return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+}
+
 namespace {
 
 // The system's own process creation, for an exe whose path is past MAX_PATH,
@@ -271,6 +292,24 @@ TepoProcess::~TepoProcess() {
     TerminateProcess(process_.get(), 1);
     WaitForSingleObject(process_.get(), 5000);
   }
+}
+
+bool TepoProcess::choose(const wchar_t* item) const {
+  // The menu as the user sees it, top to bottom.
+  static const wchar_t* const kItems[] = {L"検索", L"データメンテナンス", L"10秒モード", L"Quit"};
+  int downs = 0;
+  while (downs < 4 && std::wcscmp(kItems[downs], item) != 0) ++downs;
+  trayEvent(WM_RBUTTONDOWN);
+  HWND menu = findPopupMenu(pid_);
+  if (!menu || downs == 4) return false;
+  // Down from nothing selected lands on the first item.
+  for (int i = 0; i <= downs + 1; ++i) {
+    const WPARAM key = i <= downs ? VK_DOWN : VK_RETURN;
+    PostMessageW(menu, WM_KEYDOWN, key, 0);
+    PostMessageW(menu, WM_KEYUP, key, 0xC0000000);
+    Sleep(50);
+  }
+  return true;
 }
 
 void TepoProcess::trayEvent(UINT mouseMessage) const {

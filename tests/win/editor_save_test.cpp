@@ -315,7 +315,7 @@ TEST_F(MenteSaving, HandWrittenLinesAreSavedBackAsTheyWere) {
 }
 
 // tepo reads back what it writes. 凜。 in Shift-JIS is well-formed UTF-8 too,
-// but reads as ꣁB, which nobody types: saved as the code page's, it comes
+// but reads as ꣁB, which real text hardly holds: saved as the code page's, it comes
 // back. 荳。 would come back as 丁B: the save says so and offers UTF-8 with
 // its mark, which comes back everywhere.
 TEST_F(MenteSaving, WhatTepoSavesReadsBackAsTheUserWroteIt) {

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "app/resource.h"
-#include "files/files.h"
+#include "files/paths.h"
 #include "forms/screen.h"
 
 namespace tepo {

@@ -9,7 +9,7 @@
 
 #include "editor/mente_table.h"
 #include "editor/save_plan.h"
-#include "files/files.h"
+#include "files/file_ops.h"
 #include "forms/controls.h"
 #include "forms/window.h"
 #include "platform/win32.h"

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <regex>
 
-#include "files/files.h"
+#include "files/paths.h"
+#include "files/save.h"
 #include "temp_dir.h"
 #include "tests/failing_ops.h"
 

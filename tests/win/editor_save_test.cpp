@@ -8,7 +8,6 @@
 #include <set>
 
 #include "editor_fixture.h"
-#include "files/files.h"
 #include "messages/message_file.h"
 #include "messages/message_table.h"
 #include "tests/failing_ops.h"

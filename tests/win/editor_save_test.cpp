@@ -192,29 +192,6 @@ TEST_F(MenteSaving, MessagesTheFileCannotCarryAreAskedAboutByRow) {
   EXPECT_EQ(fileBytes(), kABCD + "\"unclosed quote\r\n");
 }
 
-// The questions look at every message, the first one too, and a lone CR or LF
-// (read back as two messages) is asked about like a quote.
-TEST_F(MenteSaving, TheFirstMessageAndLoneLineEndsAreAskedAbout) {
-  open(&kABCD);
-  const struct {
-    const wchar_t* typed;
-    std::wstring question;
-  } cases[] = {
-      {L"\"quoted\" first", L"1" + kUncarriable}, {L"one\rtwo", L"1" + kUncarriable},
-      {L"one\ntwo", L"1" + kUncarriable},         {L"C:\\new folder", L"1" + kUncarriable},
-      {L"smile \U0001F600", L"1" + kLossy},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.question);
-    pick(0);
-    typeText(c.typed);
-    click(kBtnUpdate);
-    ASSERT_EQ(form().table().list()[0], toText(c.typed));
-    EXPECT_EQ(menu(kMnuSave, cancelOn(c.question)), c.question);
-    EXPECT_EQ(fileBytes(), kABCD);
-  }
-}
-
 // Notepad saved the file after the window read it: a save asks before it
 // overwrites that, and Cancel writes nothing.
 TEST_F(MenteSaving, AFileAnotherProgramChangedIsNotOverwrittenUnasked) {

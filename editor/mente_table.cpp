@@ -237,7 +237,7 @@ int MenteTable::remove(int row) {
   return row - 1 > 0 ? row - 1 : row;
 }
 
-void MenteTable::appendSegment(std::string& out, const Segment& segment) const {
+MenteTable::LineEnd MenteTable::lineEndOf(const Segment& segment) const {
   const bool utf16 = encoding_ == FileEncoding::Utf16Le || encoding_ == FileEncoding::Utf16Be;
   const std::size_t unit = utf16 ? 2 : 1;
   auto unitAt = [&](std::size_t at) -> unsigned {
@@ -245,17 +245,61 @@ void MenteTable::appendSegment(std::string& out, const Segment& segment) const {
     if (!utf16) return p[0];
     return encoding_ == FileEncoding::Utf16Be ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]);
   };
-  const std::size_t begin = segment.begin, end = segment.end;
-  std::size_t body = end;
-  if (end - begin >= unit && (unitAt(end - unit) == '\n' || unitAt(end - unit) == '\r')) {
-    body -= unit;
-    if (unitAt(body) == '\n' && body - begin >= unit && unitAt(body - unit) == '\r') body -= unit;
-  }
-  out.append(source_, begin, body - begin);
-  out += encodeText(u"\r\n", encoding_);
+  const std::size_t length = segment.end - segment.begin;
+  if (length < unit) return LineEnd::None;
+  const unsigned last = unitAt(segment.end - unit);
+  if (last == '\r') return LineEnd::Cr;
+  if (last != '\n') return LineEnd::None;
+  return length >= 2 * unit && unitAt(segment.end - 2 * unit) == '\r' ? LineEnd::CrLf : LineEnd::Lf;
 }
 
-MenteTable::Output MenteTable::output(FileEncoding encoding) const {
+bool MenteTable::startsWithMark(const Segment& segment) const {
+  // At the start of a file, the bytes of a byte order mark are one.
+  for (const char* mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
+    const std::size_t length = std::char_traits<char>::length(mark);
+    if (segment.end - segment.begin >= length && source_.compare(segment.begin, length, mark) == 0) return true;
+  }
+  return false;
+}
+
+bool MenteTable::keepable(int32_t segment, int row, int rows, int32_t before) const {
+  const std::size_t next = static_cast<std::size_t>(segment) + 1;
+  // A quote never closed runs to the end of the file: nothing may follow it,
+  // and its line ends are its message's.
+  if (notes_[static_cast<std::size_t>(row + rows - 1)].lines.unclosed) {
+    return row + rows == menteCount && rest_ == kNoSegment;
+  }
+  // The reader's lines end at LF: a lone CR joins a line to what follows, so
+  // such lines go back together or not at all.
+  if (segment > 0 && lineEndOf(segments_[static_cast<std::size_t>(segment) - 1]) == LineEnd::Cr &&
+      before != segment - 1) {
+    return false;
+  }
+  if (lineEndOf(segments_[static_cast<std::size_t>(segment)]) != LineEnd::Cr) return true;
+  if (row + rows == menteCount) {
+    return rest_ == kNoSegment || (static_cast<std::size_t>(rest_) == next && !segments_[next].touched);
+  }
+  return static_cast<std::size_t>(segmentOf_[static_cast<std::size_t>(row + rows)]) == next && !segments_[next].touched;
+}
+
+void MenteTable::appendSegment(std::string& out, const Segment& segment, bool followed, bool unclosed) const {
+  const std::size_t unit = encoding_ == FileEncoding::Utf16Le || encoding_ == FileEncoding::Utf16Be ? 2 : 1;
+  switch (unclosed ? LineEnd::CrLf : lineEndOf(segment)) {
+    case LineEnd::Lf:
+      out.append(source_, segment.begin, segment.end - unit - segment.begin);
+      out += encodeText(u"\r\n", encoding_);
+      break;
+    case LineEnd::None:
+      out.append(source_, segment.begin, segment.end - segment.begin);
+      if (followed) out += encodeText(u"\r\n", encoding_);
+      break;
+    default:
+      out.append(source_, segment.begin, segment.end - segment.begin);
+      break;
+  }
+}
+
+MenteTable::Output MenteTable::output(FileEncoding encoding, const std::vector<int>& anew) const {
   Output out;
   out.encoding = encoding;
   out.bytes = byteOrderMark(encoding);
@@ -281,21 +325,34 @@ MenteTable::Output MenteTable::output(FileEncoding encoding) const {
     run.clear();
     runLineEnds.clear();
   };
+  std::vector<bool> written(segments_.size(), false);
+  for (int row : anew) {
+    const int32_t segment = segmentOf_[static_cast<std::size_t>(row)];
+    if (segment != kNoSegment) written[static_cast<std::size_t>(segment)] = true;
+  }
+  int32_t before = kNoSegment;  // the segment just kept, if the last piece was one
   int i = 0;
   while (i < menteCount) {
     const int32_t segment = segmentOf_[static_cast<std::size_t>(i)];
-    if (keep && segment != kNoSegment && !segments_[static_cast<std::size_t>(segment)].touched) {
+    if (keep && segment != kNoSegment && !segments_[static_cast<std::size_t>(segment)].touched &&
+        !written[static_cast<std::size_t>(segment)]) {
       // The rest's messages are the last ones: it follows everything.
       if (segment == rest_) break;
-      flush();
       int rows = 1;
       while (i + rows < menteCount && segmentOf_[static_cast<std::size_t>(i + rows)] == segment) ++rows;
-      const std::size_t begin = out.bytes.size();
-      appendSegment(out.bytes, segments_[static_cast<std::size_t>(segment)]);
-      out.pieces.push_back({i, rows, true, begin, out.bytes.size()});
-      i += rows;
-      continue;
+      if (keepable(segment, i, rows, before) &&
+          !(out.bytes.empty() && startsWithMark(segments_[static_cast<std::size_t>(segment)]))) {
+        flush();
+        const std::size_t begin = out.bytes.size();
+        appendSegment(out.bytes, segments_[static_cast<std::size_t>(segment)], i + rows < menteCount,
+                      notes_[static_cast<std::size_t>(i + rows - 1)].lines.unclosed);
+        out.pieces.push_back({i, rows, true, begin, out.bytes.size()});
+        before = segment;
+        i += rows;
+        continue;
+      }
     }
+    before = kNoSegment;
     if (runLineEnds.empty()) runRow = i;
     const std::size_t before = run.size();
     appendLine(run, menteList[static_cast<std::size_t>(i)]);
@@ -321,6 +378,21 @@ MenteTable::Output MenteTable::output(FileEncoding encoding) const {
     }
   }
   return out;
+}
+
+void MenteTable::settle(FileEncoding encoding, Output& out, MenteTable& back) const {
+  std::vector<int> anew;
+  // Each round writes at least one more stretch anew; a few are plenty.
+  for (int round = 0; round < 4; ++round) {
+    out = output(encoding, anew);
+    back = readBack(out.bytes);
+    const std::vector<ReadBack> readBack = compare(out, back);
+    const std::size_t before = anew.size();
+    for (std::size_t p = 0; p < readBack.size(); ++p) {
+      if (out.pieces[p].kept && readBack[p].backRow >= 0 && !readBack[p].same) anew.push_back(out.pieces[p].row);
+    }
+    if (anew.size() == before) return;
+  }
 }
 
 std::string MenteTable::fileBytes(FileEncoding encoding, bool* lossy) const {
@@ -390,8 +462,9 @@ int MenteTable::firstUncarriableRow() const {
 
 SaveResult MenteTable::save(const Text& path, FileOps& ops) {
   try {
-    const Output out = output(encoding_);
-    const MenteTable back = readBack(out.bytes);
+    Output out;
+    MenteTable back;
+    settle(encoding_, out, back);
     SaveResult result = write(path, ops, out, back);
     return result.changedElsewhere ? write(path, ops, out, back, &result.onDisk) : result;
   } catch (const RuntimeError&) {

@@ -95,8 +95,14 @@ class MenteTable {
     bool restKept = false;
     bool restLost = false;
   };
-  // The file's own bytes are kept only in the encoding the file was read in.
-  Output output(FileEncoding encoding) const;
+  // The file's own bytes are kept only in the encoding the file was read in,
+  // and not for the segments of the rows in anew, which are written anew.
+  Output output(FileEncoding encoding, const std::vector<int>& anew = {}) const;
+  // The output in the encoding and what its bytes read back as. A stretch
+  // of the file's own lines that would read back otherwise beside what is
+  // written anew (a line that read with its neighbours reads alone now,
+  // say) is written anew too.
+  void settle(FileEncoding encoding, Output& output, MenteTable& back) const;
 
   // The file's contents for the messages (the slots past them are not
   // written), in the table's encoding unless another is given. lossy tells
@@ -156,8 +162,19 @@ class MenteTable {
   // read stopped at more messages than the table holds.
   void findSegments(bool overflowed, bool endsInsideCharacter);
   void touch(int row);
-  // The bytes of a kept segment, its last line end as CR LF.
-  void appendSegment(std::string& out, const Segment& segment) const;
+  // Whether the segment's bytes begin as a byte order mark does, which they
+  // would be taken for at the start of a file without one.
+  bool startsWithMark(const Segment& segment) const;
+  // How a segment's last line ends in the file.
+  enum class LineEnd { CrLf, Lf, Cr, None };
+  LineEnd lineEndOf(const Segment& segment) const;
+  // Whether the segment of the rows from row on may go back as it was read
+  // when what follows it is written as the output has it.
+  bool keepable(int32_t segment, int row, int rows, int32_t before) const;
+  // The bytes of a kept segment, its last line end as CR LF where a lone LF
+  // ended it, and where nothing did but something follows; after a quote
+  // never closed, as it was.
+  void appendSegment(std::string& out, const Segment& segment, bool followed, bool unclosed) const;
 
   std::vector<Text> menteList;
   int16_t menteCount = 0;

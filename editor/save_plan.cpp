@@ -48,10 +48,7 @@ SavePlan::SavePlan(const MenteTable& table) : table_(table) {
   advance(Step::Incomplete);
 }
 
-void SavePlan::settle(FileEncoding encoding) {
-  output_ = table_.output(encoding);
-  back_ = MenteTable::readBack(output_.bytes);
-}
+void SavePlan::settle(FileEncoding encoding) { table_.settle(encoding, output_, back_); }
 
 template <typename Test>
 int SavePlan::firstRewritten(Test test) const {

@@ -101,7 +101,9 @@ bool FieldParser::next(char16_t*& field, std::size_t& length, bool atEnd, bool* 
     if (scan_ == size) {
       if (!atEnd) return false;
       // Never closed: the field runs to the end of the text.
-      return take(field, length, start_ + 1, size, size, true, changed, otherEncoding, lines);
+      take(field, length, start_ + 1, size, size, true, changed, otherEncoding, lines);
+      if (lines) lines->unclosed = true;
+      return true;
     }
     close_ = scan_++;
   }

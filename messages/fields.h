@@ -30,6 +30,8 @@ class Marks {
 struct FieldLines {
   uint32_t lineEnds = 0;
   bool endsLine = false;
+  // Its quote was never closed: a line end written after it would join it.
+  bool unclosed = false;
 };
 
 // Splits text into comma-delimited fields:

@@ -259,6 +259,9 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
       {"one message deleted", "a,b\r\nc\r\n\"d\"e\r\n", [](MenteTable& t) { t.remove(2); }, "a,b\r\n\"d\"e\r\n"},
       {"one piece of a line split at a comma deleted", "a,b\r\nc\r\n", [](MenteTable& t) { t.remove(1); }, "a\r\nc\r\n",
        kChanged},
+      {"a line ended by a lone CR, which joins it to the next for the reader, when the next goes", "a\rb\r\nc\r\n",
+       [](MenteTable& t) { t.remove(1); }, "a\r\nc\r\n"},
+      {"a quote never closed at the end", "a\r\n\"b\n", [](MenteTable& t) { t.update(0, u"A"); }, "A\r\n\"b\n"},
       {"the messages past the 32767th", many, [](MenteTable& t) { t.remove(0); }, many.substr(many.find("m1,"))},
   };
   TempDir dir;

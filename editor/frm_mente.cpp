@@ -156,7 +156,7 @@ frmMente::SaveOutcome frmMente::dataSave(const Text& strFile, FileOps& ops) {
     // write, and again if it changes while the question is up.
     FileVersion accepted;
     for (const FileVersion* accept = nullptr;; accept = &accepted) {
-      result = mente_.write(strFile, ops, plan.output(), plan.readBack(), accept);
+      result = mente_.write(strFile, ops, plan.saving(), accept);
       if (!result.changedElsewhere) break;
       if (!forms::confirm(hwnd(), kAskChangedElsewhere)) return outcome;
       accepted = result.onDisk;

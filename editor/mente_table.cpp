@@ -125,8 +125,7 @@ void MenteTable::findSegments(bool overflowed, bool endsInsideCharacter) {
   }
   // A last line that ends inside a character, or half a UTF-16 unit, reads
   // otherwise once a line end follows it: it is written anew.
-  const bool halfUnit = (encoding_ == FileEncoding::Utf16Le || encoding_ == FileEncoding::Utf16Be) &&
-                        (source_.size() - std::min<std::size_t>(source_.size(), 2)) % 2 != 0;
+  const bool halfUnit = isUtf16(encoding_) && (source_.size() - std::min<std::size_t>(source_.size(), 2)) % 2 != 0;
   if ((endsInsideCharacter || halfUnit) && !segments_.empty() && !overflowed) segments_.back().touched = true;
 }
 
@@ -188,10 +187,6 @@ int MenteTable::add(const Text& text) {
     // Upper bound menteCount + 1: shrinks after deletions, grows by one otherwise.
     menteList.resize(static_cast<std::size_t>(grown) + 1);
     notes_.resize(menteList.size());
-  } catch (const std::bad_alloc&) {
-    raise(ErrorCode::OutOfMemory);
-  }
-  try {
     segmentOf_.resize(menteList.size(), kNoSegment);
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
@@ -238,19 +233,13 @@ int MenteTable::remove(int row) {
 }
 
 MenteTable::LineEnd MenteTable::lineEndOf(const Segment& segment) const {
-  const bool utf16 = encoding_ == FileEncoding::Utf16Le || encoding_ == FileEncoding::Utf16Be;
-  const std::size_t unit = utf16 ? 2 : 1;
-  auto unitAt = [&](std::size_t at) -> unsigned {
-    const auto* p = reinterpret_cast<const unsigned char*>(source_.data()) + at;
-    if (!utf16) return p[0];
-    return encoding_ == FileEncoding::Utf16Be ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]);
-  };
+  const std::size_t unit = unitSize(encoding_);
   const std::size_t length = segment.end - segment.begin;
   if (length < unit) return LineEnd::None;
-  const unsigned last = unitAt(segment.end - unit);
+  const unsigned last = unitAt(source_, segment.end - unit, encoding_);
   if (last == '\r') return LineEnd::Cr;
   if (last != '\n') return LineEnd::None;
-  return length >= 2 * unit && unitAt(segment.end - 2 * unit) == '\r' ? LineEnd::CrLf : LineEnd::Lf;
+  return length >= 2 * unit && unitAt(source_, segment.end - 2 * unit, encoding_) == '\r' ? LineEnd::CrLf : LineEnd::Lf;
 }
 
 bool MenteTable::startsWithMark(const Segment& segment) const {
@@ -283,10 +272,9 @@ bool MenteTable::keepable(int32_t segment, int row, int rows, int32_t before) co
 }
 
 void MenteTable::appendSegment(std::string& out, const Segment& segment, bool followed, bool unclosed) const {
-  const std::size_t unit = encoding_ == FileEncoding::Utf16Le || encoding_ == FileEncoding::Utf16Be ? 2 : 1;
   switch (unclosed ? LineEnd::CrLf : lineEndOf(segment)) {
     case LineEnd::Lf:
-      out.append(source_, segment.begin, segment.end - unit - segment.begin);
+      out.append(source_, segment.begin, segment.end - unitSize(encoding_) - segment.begin);
       out += encodeText(u"\r\n", encoding_);
       break;
     case LineEnd::None:
@@ -354,12 +342,12 @@ MenteTable::Output MenteTable::output(FileEncoding encoding, const std::vector<i
     }
     before = kNoSegment;
     if (runLineEnds.empty()) runRow = i;
-    const std::size_t before = run.size();
+    const std::size_t lineAt = run.size();
     appendLine(run, menteList[static_cast<std::size_t>(i)]);
     run += u"\r\n";
     // A lone CR or LF, which only a line no format can carry holds, ends a line too.
     std::size_t ends = 0;
-    for (std::size_t k = before; k < run.size(); ++k) {
+    for (std::size_t k = lineAt; k < run.size(); ++k) {
       if (run[k] == u'\n' || (run[k] == u'\r' && run[k + 1] != u'\n')) ++ends;
     }
     runLineEnds.push_back(ends);
@@ -380,19 +368,22 @@ MenteTable::Output MenteTable::output(FileEncoding encoding, const std::vector<i
   return out;
 }
 
-void MenteTable::settle(FileEncoding encoding, Output& out, MenteTable& back) const {
+Saving MenteTable::settle(FileEncoding encoding) const {
+  Saving saving;
   std::vector<int> anew;
   // Each round writes at least one more stretch anew; a few are plenty.
   for (int round = 0; round < 4; ++round) {
-    out = output(encoding, anew);
-    back = readBack(out.bytes);
-    const std::vector<ReadBack> readBack = compare(out, back);
+    saving.output = output(encoding, anew);
+    saving.back = readBack(saving.output.bytes);
+    saving.reading = compare(saving.output, saving.back);
     const std::size_t before = anew.size();
-    for (std::size_t p = 0; p < readBack.size(); ++p) {
-      if (out.pieces[p].kept && readBack[p].backRow >= 0 && !readBack[p].same) anew.push_back(out.pieces[p].row);
+    for (std::size_t p = 0; p < saving.reading.size(); ++p) {
+      const Output::Piece& piece = saving.output.pieces[p];
+      if (piece.kept && saving.reading[p].backRow >= 0 && !saving.reading[p].same) anew.push_back(piece.row);
     }
-    if (anew.size() == before) return;
+    if (anew.size() == before) break;
   }
+  return saving;
 }
 
 std::string MenteTable::fileBytes(FileEncoding encoding, bool* lossy) const {
@@ -462,11 +453,9 @@ int MenteTable::firstUncarriableRow() const {
 
 SaveResult MenteTable::save(const Text& path, FileOps& ops) {
   try {
-    Output out;
-    MenteTable back;
-    settle(encoding_, out, back);
-    SaveResult result = write(path, ops, out, back);
-    return result.changedElsewhere ? write(path, ops, out, back, &result.onDisk) : result;
+    const Saving saving = settle(encoding_);
+    SaveResult result = write(path, ops, saving);
+    return result.changedElsewhere ? write(path, ops, saving, &result.onDisk) : result;
   } catch (const RuntimeError&) {
     return SaveResult();
   } catch (const std::bad_alloc&) {
@@ -474,8 +463,9 @@ SaveResult MenteTable::save(const Text& path, FileOps& ops) {
   }
 }
 
-SaveResult MenteTable::write(const Text& path, FileOps& ops, const Output& out, const MenteTable& back,
-                             const FileVersion* accepted) {
+SaveResult MenteTable::write(const Text& path, FileOps& ops, const Saving& saving, const FileVersion* accepted) {
+  const Output& out = saving.output;
+  const MenteTable& back = saving.back;
   // Last before the write, since a question may have stood for minutes: what
   // is on disk now against what this table read or wrote there. A file it
   // never read has nothing of it to compare.
@@ -495,7 +485,7 @@ SaveResult MenteTable::write(const Text& path, FileOps& ops, const Output& out, 
   written.add(out.bytes.data(), out.bytes.size());
   sourceVersion_ = written.version();
   modified_ = false;
-  const std::vector<ReadBack> readBack = compare(out, back);
+  const std::vector<ReadBack>& reading = saving.reading;
   source_ = out.bytes;
   encoding_ = back.encoding_;
   segments_ = back.segments_;
@@ -512,8 +502,8 @@ SaveResult MenteTable::write(const Text& path, FileOps& ops, const Output& out, 
       const std::size_t row = static_cast<std::size_t>(piece.row + r);
       if (rest) {
         segmentOf_[row] = rest_;
-      } else if (readBack[p].same) {
-        const std::size_t backRow = static_cast<std::size_t>(readBack[p].backRow + r);
+      } else if (reading[p].same) {
+        const std::size_t backRow = static_cast<std::size_t>(reading[p].backRow + r);
         notes_[row] = back.notes_[backRow];
         segmentOf_[row] = back.segmentOf_[backRow];
       } else {

@@ -16,6 +16,8 @@
 
 namespace tepo {
 
+struct Saving;
+
 class MenteTable {
  public:
   MenteTable() { reset(); }
@@ -102,7 +104,7 @@ class MenteTable {
   // of the file's own lines that would read back otherwise beside what is
   // written anew (a line that read with its neighbours reads alone now,
   // say) is written anew too.
-  void settle(FileEncoding encoding, Output& output, MenteTable& back) const;
+  Saving settle(FileEncoding encoding) const;
 
   // The file's contents for the messages (the slots past them are not
   // written), in the table's encoding unless another is given. lossy tells
@@ -118,18 +120,14 @@ class MenteTable {
   // The first message row that would not come back from the file as it is, or -1.
   int firstUncarriableRow() const;
 
-  // The table the bytes of an output read back as, as a load would read them.
-  static MenteTable readBack(const std::string& bytes);
-
-  // How each piece of the output reads back: the row of back where its
-  // messages begin, or -1 where its lines read back as other pieces' too
-  // (a quote never closed runs on); same tells whether they read back as
-  // the table holds them.
+  // How a piece of an output reads back: the row of the table its bytes
+  // read back as where its messages begin, or -1 where its lines read back
+  // as other pieces' too (a quote never closed runs on); same tells whether
+  // they read back as this table holds them.
   struct ReadBack {
     int backRow = -1;
     bool same = false;
   };
-  std::vector<ReadBack> compare(const Output& output, const MenteTable& back) const;
 
   // Writes the output to path through a temporary file; on failure the old
   // file stays as it was. Last, right before the write, the file on disk is
@@ -137,9 +135,8 @@ class MenteTable {
   // when given: if someone else changed it since, nothing is written and
   // the result says what is on disk now, which a second write may accept.
   // The messages never change by saving; the table then knows the file as
-  // written, back being what it reads back as.
-  SaveResult write(const Text& path, FileOps& ops, const Output& output, const MenteTable& back,
-                   const FileVersion* accepted = nullptr);
+  // written.
+  SaveResult write(const Text& path, FileOps& ops, const Saving& saving, const FileVersion* accepted = nullptr);
   // The output in the table's encoding, without questions, over whatever
   // is on disk.
   SaveResult save(const Text& path, FileOps& ops);
@@ -147,6 +144,11 @@ class MenteTable {
   const FieldNote& note(int row) const { return notes_[static_cast<std::size_t>(row)]; }
 
  private:
+  // The table the bytes of an output read back as, as a load would read them.
+  static MenteTable readBack(const std::string& bytes);
+  // How each piece of the output reads back as back.
+  std::vector<ReadBack> compare(const Output& output, const MenteTable& back) const;
+
   // A stretch of the file's lines that held whole messages: its bytes in
   // source_, and whether the user changed, deleted or moved any of them.
   struct Segment {
@@ -195,6 +197,14 @@ class MenteTable {
   // The file last read or written, and what it held then.
   Text sourcePath_;
   FileVersion sourceVersion_;
+};
+
+// What a save writes, what its bytes read back as, and how each piece of
+// them reads back.
+struct Saving {
+  MenteTable::Output output;
+  MenteTable back;
+  std::vector<MenteTable::ReadBack> reading;
 };
 
 }  // namespace tepo

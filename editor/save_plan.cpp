@@ -48,29 +48,29 @@ SavePlan::SavePlan(const MenteTable& table) : table_(table) {
   advance(Step::Incomplete);
 }
 
-void SavePlan::settle(FileEncoding encoding) { table_.settle(encoding, output_, back_); }
+void SavePlan::settle(FileEncoding encoding) { saving_ = table_.settle(encoding); }
 
 template <typename Test>
 int SavePlan::firstRewritten(Test test) const {
-  for (const MenteTable::Output::Piece& piece : output_.pieces) {
+  for (const MenteTable::Output::Piece& piece : saving_.output.pieces) {
     if (!piece.kept && test(piece.row)) return piece.row;
   }
   return -1;
 }
 
 int SavePlan::rowFor(Step step) const {
-  const FileEncoding encoding = output_.encoding;
+  const FileEncoding encoding = saving_.output.encoding;
   switch (step) {
     case Step::Incomplete:
       // Only what the table holds would be written: the rest of the file is gone.
-      return !table_.loadComplete() || output_.restLost ? 0 : -1;
+      return !table_.loadComplete() || saving_.output.restLost ? 0 : -1;
     case Step::Misread: {
       // A byte order mark leaves the reader no choice.
       if (encoding != FileEncoding::Ansi && encoding != FileEncoding::Utf8) return -1;
-      const std::vector<MenteTable::ReadBack> back = table_.compare(output_, back_);
-      for (std::size_t p = 0; p < back.size(); ++p) {
-        const MenteTable::Output::Piece& piece = output_.pieces[p];
-        if (back[p].backRow < 0 || back[p].same) continue;
+      const std::vector<MenteTable::ReadBack>& reading = saving_.reading;
+      for (std::size_t p = 0; p < reading.size(); ++p) {
+        const MenteTable::Output::Piece& piece = saving_.output.pieces[p];
+        if (reading[p].backRow < 0 || reading[p].same) continue;
         // What the writer's line loses, or cannot carry, is asked about on its own.
         const Text& message = table_.list()[static_cast<std::size_t>(piece.row)];
         if (!piece.kept && (hasUnrepresentable(message, encoding) || formatCannotCarry(message))) continue;
@@ -79,7 +79,7 @@ int SavePlan::rowFor(Step step) const {
       return -1;
     }
     case Step::Lossy:
-      if (!output_.lossy) return -1;
+      if (!saving_.output.lossy) return -1;
       return firstRewritten(
           [&](int row) { return hasUnrepresentable(table_.list()[static_cast<std::size_t>(row)], encoding); });
     case Step::ChangedOnLoad:
@@ -95,7 +95,7 @@ int SavePlan::rowFor(Step step) const {
 }
 
 void SavePlan::advance(Step step) {
-  const FileEncoding encoding = output_.encoding;
+  const FileEncoding encoding = saving_.output.encoding;
   const Text file = encodingName(encoding);
   for (; step != Step::Done; step = static_cast<Step>(static_cast<int>(step) + 1)) {
     if (asked_[static_cast<int>(step)]) continue;

@@ -27,8 +27,7 @@ class SavePlan {
 
   bool declined() const { return declined_; }
   // What to write, and what it reads back as.
-  const MenteTable::Output& output() const { return output_; }
-  const MenteTable& readBack() const { return back_; }
+  const Saving& saving() const { return saving_; }
 
  private:
   enum class Step { Incomplete, Misread, Lossy, ChangedOnLoad, OtherEncoding, Uncarriable, Done };
@@ -42,8 +41,7 @@ class SavePlan {
   int rowFor(Step step) const;
 
   const MenteTable& table_;
-  MenteTable::Output output_;
-  MenteTable back_;
+  Saving saving_;
   Step step_ = Step::Incomplete;
   Question question_;
   bool asked_[static_cast<int>(Step::Done)] = {};

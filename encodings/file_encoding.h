@@ -2,6 +2,8 @@
 // Notepad saves.
 #pragma once
 
+#include <cstddef>
+
 namespace tepo {
 
 enum class FileEncoding {
@@ -15,5 +17,12 @@ enum class FileEncoding {
 inline bool isUtf8(FileEncoding encoding) {
   return encoding == FileEncoding::Utf8 || encoding == FileEncoding::Utf8Bom;
 }
+
+inline bool isUtf16(FileEncoding encoding) {
+  return encoding == FileEncoding::Utf16Le || encoding == FileEncoding::Utf16Be;
+}
+
+// The bytes one unit of the encoding takes: a line end is one unit.
+inline std::size_t unitSize(FileEncoding encoding) { return isUtf16(encoding) ? 2 : 1; }
 
 }  // namespace tepo

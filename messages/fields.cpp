@@ -53,18 +53,18 @@ void FieldParser::startNextField(std::size_t after) {
 bool FieldParser::take(char16_t*& field, std::size_t& length, std::size_t begin, std::size_t end, std::size_t after,
                        bool changedByRules, bool* changed, bool* otherEncoding, FieldLines* lines) {
   if (changed) *changed = changedByRules || afterComma_ || bad_.any(pos_, after);
+  // What ended the field, if anything was consumed after it.
+  const char16_t delimiter = after > end ? buffer_[after - 1] : u'\0';
   if (lines) {
-    const bool comma = after > 0 && after <= buffer_.size() && buffer_[after - 1] == u',';
-    const bool lineEnd = !comma && after > 0 && after <= buffer_.size() &&
-                         (buffer_[after - 1] == u'\n' || buffer_[after - 1] == u'\r') && after > end;
+    const bool lineEnd = delimiter == u'\n' || delimiter == u'\r';
     lines->lineEnds = quotedCr_ + quotedLf_ - quotedPairs_ + (lineEnd ? 1 : 0);
-    lines->endsLine = !comma;
+    lines->endsLine = delimiter != u',';
   }
   if (otherEncoding) *otherEncoding = other_.any(pos_, after);
   field = &buffer_[0] + begin;
   length = end - begin;
   // A comma split the line the user wrote: the field after it is a piece too.
-  afterComma_ = after > 0 && after <= buffer_.size() && buffer_[after - 1] == u',' && after > end;
+  afterComma_ = delimiter == u',';
   startNextField(after);
   return true;
 }

@@ -73,6 +73,10 @@ std::string byteOrderMark(FileEncoding encoding);
 // character had no form in it.
 std::string encodeText(const Text& text, FileEncoding encoding, bool* lossy = nullptr);
 
+// The unit of the encoding at bytes[at]: a byte, or a UTF-16 unit in its
+// byte order.
+unsigned unitAt(const std::string& bytes, std::size_t at, FileEncoding encoding);
+
 // Where the lines of a file's bytes begin: after its byte order mark, then
 // after every line end (a CR LF pair, a lone CR, a lone LF, in the
 // encoding's units), as the field rules count them (FieldLines).

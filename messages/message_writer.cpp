@@ -82,22 +82,20 @@ std::string formatFile(const std::vector<Text>& messages, std::size_t count, Fil
   return byteOrderMark(encoding) + encodeText(all, encoding, lossy);
 }
 
+unsigned unitAt(const std::string& bytes, std::size_t at, FileEncoding encoding) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+  if (!isUtf16(encoding)) return p[0];
+  return encoding == FileEncoding::Utf16Be ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]);
+}
+
 std::vector<std::size_t> lineStarts(const std::string& bytes, FileEncoding encoding, std::size_t from) {
-  const bool utf16 = encoding == FileEncoding::Utf16Le || encoding == FileEncoding::Utf16Be;
+  const std::size_t unit = unitSize(encoding);
   const std::size_t mark = std::min(from == ~std::size_t(0) ? byteOrderMark(encoding).size() : from, bytes.size());
   std::vector<std::size_t> starts{mark};
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  if (!utf16) {
-    for (std::size_t i = mark; i < bytes.size(); ++i) {
-      if (p[i] == '\n' || (p[i] == '\r' && (i + 1 == bytes.size() || p[i + 1] != '\n'))) starts.push_back(i + 1);
-    }
-    return starts;
-  }
-  const bool bigEndian = encoding == FileEncoding::Utf16Be;
-  auto unitAt = [&](std::size_t i) -> unsigned { return bigEndian ? (p[i] << 8 | p[i + 1]) : (p[i + 1] << 8 | p[i]); };
-  for (std::size_t i = mark; i + 1 < bytes.size(); i += 2) {
-    const unsigned unit = unitAt(i);
-    if (unit == '\n' || (unit == '\r' && (i + 3 >= bytes.size() || unitAt(i + 2) != '\n'))) starts.push_back(i + 2);
+  for (std::size_t i = mark; i + unit <= bytes.size(); i += unit) {
+    const unsigned c = unitAt(bytes, i, encoding);
+    const bool last = i + 2 * unit > bytes.size();
+    if (c == '\n' || (c == '\r' && (last || unitAt(bytes, i + unit, encoding) != '\n'))) starts.push_back(i + unit);
   }
   return starts;
 }
@@ -126,11 +124,7 @@ bool formatCannotCarry(const Text& message) {
 
 bool hasUnrepresentable(const Text& message, FileEncoding encoding) {
   bool lossy = false;
-  if (encoding == FileEncoding::Ansi) {
-    ansi::encodeForFile(message, &lossy);
-  } else if (isUtf8(encoding)) {
-    utf8::encode(message, &lossy);
-  }
+  encodeText(message, encoding, &lossy);
   return lossy;
 }
 

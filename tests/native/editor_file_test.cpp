@@ -281,7 +281,7 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
     }
     EXPECT_EQ(asked.empty(), c.question.empty()) << c.name << std::string(asked.begin(), asked.end());
     EXPECT_NE(asked.find(c.question), Text::npos) << c.name;
-    ASSERT_TRUE(table.write(dir.text("tepo.dat"), systemFileOps(), plan.output(), plan.readBack())) << c.name;
+    ASSERT_TRUE(table.write(dir.text("tepo.dat"), systemFileOps(), plan.saving())) << c.name;
     EXPECT_EQ(dir.read("tepo.dat"), c.saved) << c.name;
     // Saved again, nothing changes and nothing is asked.
     EXPECT_EQ(SavePlan(table).question(), nullptr) << c.name;
@@ -403,7 +403,7 @@ TEST(MenteSave, TepoReadsBackWhatItWrote) {
       misread += told;
       if (told) plan.answer(SavePlan::Answer::Yes);
       ASSERT_EQ(plan.question(), nullptr);
-      const std::string written = plan.output().bytes;
+      const std::string written = plan.saving().output.bytes;
       if (!told) {
         ASSERT_EQ(written, bytes + "\x81\x42\r\n");
       }

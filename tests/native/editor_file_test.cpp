@@ -262,6 +262,8 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
       {"a line ended by a lone CR, which joins it to the next for the reader, when the next goes", "a\rb\r\nc\r\n",
        [](MenteTable& t) { t.remove(1); }, "a\r\nc\r\n"},
       {"a quote never closed at the end", "a\r\n\"b\n", [](MenteTable& t) { t.update(0, u"A"); }, "A\r\n\"b\n"},
+      {"a quote never closed, its text ending in a comma", "a\r\n\"b,", [](MenteTable& t) { t.update(0, u"A"); },
+       "A\r\n\"b,"},
       {"the messages past the 32767th", many, [](MenteTable& t) { t.remove(0); }, many.substr(many.find("m1,"))},
   };
   TempDir dir;

@@ -52,8 +52,7 @@ bool Form1::load() {
 
 void Form1::Form_Load() {
   // Beside the program, wherever it was started from.
-  messageFile_ = besideExecutable(u"tepo.dat");
-  dataRead(messageFile_);
+  dataRead(besideExecutable(u"tepo.dat"));
   random_.seedFromClock();
   ShowWindow(hwnd(), SW_HIDE);
 
@@ -188,7 +187,7 @@ void Form1::mnuFind_Click() {
 
 void Form1::mnuMente_Click() {
   // A save there changes the file: the icon's messages follow it at once.
-  frmMente_.show(hwnd(), messageFile_, [this](const Text& savedFile) { dataRead(savedFile); });
+  frmMente_.show(hwnd(), table_->file().path, [this](const Text& savedFile) { dataRead(savedFile); });
 }
 
 LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,7 +1,8 @@
 // Form1: the hidden main window. It loads the messages, owns the notification
 // icon and the program's other windows, and turns the icon's mouse events into
 // the program's actions. It owns the message table and the cursor, and hands
-// each window what it needs; its windows and its icon go when it goes.
+// each window what it needs; its windows and its icon go when it goes. The
+// message file is the one its table was read from.
 #pragma once
 
 #include <cstdint>
@@ -34,14 +35,10 @@ class Form1 : public forms::Window {
   bool load();
 
   // Replaces the message table with the file's messages; failures are silent
-  // and keep what was read.
+  // and keep what was read. The file read is the program's message file from
+  // then on: tepo.dat beside the program at load, which the maintenance
+  // window edits too.
   void dataRead(const Text& strFile);
-
-  // The message file: tepo.dat beside the program, decided once at load;
-  // the maintenance window edits the same one. Tests point it at a scratch
-  // folder.
-  const Text& messageFile() const { return messageFile_; }
-  void setMessageFile(const Text& path) { messageFile_ = path; }
 
   // The messages the icon draws from: msgList and msgCount.
   const MessageTable& messages() const { return *table_; }
@@ -83,7 +80,6 @@ class Form1 : public forms::Window {
   void Timer1_Timer();
   void applyTimer1();
 
-  Text messageFile_;
   std::shared_ptr<MessageTable> table_ = std::make_shared<MessageTable>();
   // The program's icon at the system's large and small sizes; the other
   // windows show it too, so it outlives them.

@@ -386,7 +386,7 @@ int main(int argc, char** argv) {
   mente.load(path);
   double floorSave = medianMs(runs, [&] { writeOnce(path, bytes); });
   double save = medianMs(runs, [&] { mente.save(path, systemFileOps()); });
-  double format = medianMs(runs, [&] { mente.fileBytes(); });
+  double format = medianMs(runs, [&] { mente.output(mente.encoding()); });
   std::printf(
       "save:   %8.2f ms  floor (write the bytes once) %8.2f ms  ratio %.2f  (formatting %.2f ms, the rest "
       "is flushing to the disk and the replace)\n",

@@ -51,7 +51,6 @@ constexpr forms::Placement kFrame2At{120, 5160, 1215, 735};
 void frmMente::show(HWND owner, const Text& messageFile, SavedHandler saved) {
   saved_ = std::move(saved);
   if (!isOpen()) {
-    messageFile_ = messageFile;
     forms::WindowDesign design;
     design.className = kClassName;
     design.caption = kCaption;
@@ -75,6 +74,8 @@ void frmMente::show(HWND owner, const Text& messageFile, SavedHandler saved) {
       return;
     }
     forms::addDialogNavigation(hwnd());
+    // The file its owner gives, which the load reads.
+    mente_.reset(messageFile);
     Form_Load();
     if (!isOpen()) return;
   }

@@ -71,7 +71,8 @@ class frmMente : public forms::Window {
   UniqueMenu createMenuBar();
   bool createControls();
   void Form_Load();
-  const Text& path() const { return messageFile_; }
+  // The file the window loads and saves, as its table knows it.
+  const Text& path() const { return mente_.file().path; }
   // Selects a row the way the user would, so that List1_Click runs.
   void selectRow(int row);
   // One question of a save, in a message box.
@@ -80,8 +81,6 @@ class frmMente : public forms::Window {
   bool checkMessageRow(int row);
 
   MenteTable mente_;
-  // The file the window loads and saves, given by its owner.
-  Text messageFile_;
   // A sign-out was held up and its question is on its way.
   bool sessionEndAsked_ = false;
   SavedHandler saved_;

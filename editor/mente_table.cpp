@@ -37,15 +37,23 @@ class KeepingInput : public InputFile {
   std::string& kept_;
 };
 
-void MenteTable::reset() {
+void MenteTable::reset(const Text& path) {
+  // A copy first: path may be the table's own.
+  MessageFile file;
+  file.path = path;
+  clear();
+  file_ = std::move(file);
+}
+
+void MenteTable::clear() {
   menteList.assign(1, Text());
   notes_.assign(1, FieldNote());
   segmentOf_.assign(1, kNoSegment);
   menteCount = 0;
   loadComplete_ = true;
   modified_ = false;
-  encoding_ = FileEncoding::Ansi;
-  source_.clear();
+  file_.encoding = FileEncoding::Ansi;
+  bytes_.clear();
   segments_.clear();
   rest_ = kNoSegment;
 }
@@ -61,15 +69,15 @@ void MenteTable::appendRead(TextView message, const FieldNote& note) {
 }
 
 void MenteTable::read(InputFile& file) {
-  reset();
+  clear();
   loadComplete_ = false;
   ReadFacts facts;
-  KeepingInput keeping(file, source_);
+  KeepingInput keeping(file, bytes_);
   try {
     readMessages(
         keeping, [this](TextView message, const FieldNote& note) { appendRead(message, note); }, &facts);
   } catch (const RuntimeError& e) {
-    encoding_ = facts.encoding;
+    file_.encoding = facts.encoding;
     if (e.code() == ErrorCode::Overflow) {
       // The rest of the file stays as it is: read it to its end, so that a
       // save can write it back behind the messages the table holds.
@@ -82,16 +90,16 @@ void MenteTable::read(InputFile& file) {
     }
     throw;
   } catch (const std::bad_alloc&) {
-    encoding_ = facts.encoding;
+    file_.encoding = facts.encoding;
     raise(ErrorCode::OutOfMemory);
   }
-  encoding_ = facts.encoding;
+  file_.encoding = facts.encoding;
   loadComplete_ = true;
   findSegments(false, facts.endsInsideCharacter);
 }
 
 void MenteTable::findSegments(bool overflowed, bool endsInsideCharacter) {
-  const std::vector<std::size_t> starts = lineStarts(source_, encoding_);
+  const std::vector<std::size_t> starts = lineStarts(bytes_, file_.encoding);
   const std::size_t lines = starts.size() - 1;  // line ends in the bytes
   std::size_t line = 0;                         // line ends before the message
   std::size_t segmentLine = 0;
@@ -103,7 +111,7 @@ void MenteTable::findSegments(bool overflowed, bool endsInsideCharacter) {
     if (!at.endsLine) continue;
     // The last message ends where the file ends, with or without a line end.
     const bool last = i + 1 == menteCount && !overflowed;
-    segments_.push_back({starts[segmentLine], last ? source_.size() : starts[line], false});
+    segments_.push_back({starts[segmentLine], last ? bytes_.size() : starts[line], false});
     for (int k = first; k <= i; ++k)
       segmentOf_[static_cast<std::size_t>(k)] = static_cast<int32_t>(segments_.size() - 1);
     first = i + 1;
@@ -119,28 +127,27 @@ void MenteTable::findSegments(bool overflowed, bool endsInsideCharacter) {
   }
   if (overflowed) {
     // From the first line the table does not hold wholly to the end.
-    segments_.push_back({starts[segmentLine], source_.size(), false});
+    segments_.push_back({starts[segmentLine], bytes_.size(), false});
     rest_ = static_cast<int32_t>(segments_.size() - 1);
     for (int k = first; k < menteCount; ++k) segmentOf_[static_cast<std::size_t>(k)] = rest_;
   }
   // A last line that ends inside a character, or half a UTF-16 unit, reads
   // otherwise once a line end follows it: it is written anew.
-  const bool halfUnit = isUtf16(encoding_) && (source_.size() - std::min<std::size_t>(source_.size(), 2)) % 2 != 0;
+  const bool halfUnit = isUtf16(file_.encoding) && (bytes_.size() - std::min<std::size_t>(bytes_.size(), 2)) % 2 != 0;
   if ((endsInsideCharacter || halfUnit) && !segments_.empty() && !overflowed) segments_.back().touched = true;
 }
 
 void MenteTable::load(const Text& path, FileOps& ops) {
-  sourcePath_ = path;
-  sourceVersion_ = FileVersion();
+  reset(path);
   std::unique_ptr<InputFile> file;
   try {
     file = ops.open(path);
   } catch (const RuntimeError& e) {
-    reset();
+    clear();
     // Nothing was there to lose. A file that cannot be read may hold
     // anything: the question about an incomplete load speaks for it.
     loadComplete_ = e.code() == ErrorCode::FileNotFound;
-    if (!loadComplete_) sourcePath_.clear();
+    file_.known = loadComplete_;
     throw;
   }
   VersionedInput versioned(*file);
@@ -149,18 +156,16 @@ void MenteTable::load(const Text& path, FileOps& ops) {
   } catch (const RuntimeError&) {
     // Past the 32767th message the rest was read for its version too; after
     // a read error nothing is known of it.
-    if (loadComplete_) {
-      sourceVersion_ = versioned.version();
-    } else {
-      sourcePath_.clear();
-    }
+    file_.version = versioned.version();
+    file_.known = loadComplete_;
     throw;
   }
-  sourceVersion_ = versioned.version();
+  file_.version = versioned.version();
+  file_.known = true;
 }
 
 void MenteTable::load(InputFile& file) {
-  sourcePath_.clear();
+  reset();
   read(file);
 }
 
@@ -233,20 +238,21 @@ int MenteTable::remove(int row) {
 }
 
 MenteTable::LineEnd MenteTable::lineEndOf(const Segment& segment) const {
-  const std::size_t unit = unitSize(encoding_);
+  const std::size_t unit = unitSize(file_.encoding);
   const std::size_t length = segment.end - segment.begin;
   if (length < unit) return LineEnd::None;
-  const unsigned last = unitAt(source_, segment.end - unit, encoding_);
+  const unsigned last = unitAt(bytes_, segment.end - unit, file_.encoding);
   if (last == '\r') return LineEnd::Cr;
   if (last != '\n') return LineEnd::None;
-  return length >= 2 * unit && unitAt(source_, segment.end - 2 * unit, encoding_) == '\r' ? LineEnd::CrLf : LineEnd::Lf;
+  return length >= 2 * unit && unitAt(bytes_, segment.end - 2 * unit, file_.encoding) == '\r' ? LineEnd::CrLf
+                                                                                              : LineEnd::Lf;
 }
 
 bool MenteTable::startsWithMark(const Segment& segment) const {
   // At the start of a file, the bytes of a byte order mark are one.
   for (const char* mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
     const std::size_t length = std::char_traits<char>::length(mark);
-    if (segment.end - segment.begin >= length && source_.compare(segment.begin, length, mark) == 0) return true;
+    if (segment.end - segment.begin >= length && bytes_.compare(segment.begin, length, mark) == 0) return true;
   }
   return false;
 }
@@ -274,15 +280,15 @@ bool MenteTable::keepable(int32_t segment, int row, int rows, int32_t before) co
 void MenteTable::appendSegment(std::string& out, const Segment& segment, bool followed, bool unclosed) const {
   switch (unclosed ? LineEnd::CrLf : lineEndOf(segment)) {
     case LineEnd::Lf:
-      out.append(source_, segment.begin, segment.end - unitSize(encoding_) - segment.begin);
-      out += encodeText(u"\r\n", encoding_);
+      out.append(bytes_, segment.begin, segment.end - unitSize(file_.encoding) - segment.begin);
+      out += encodeText(u"\r\n", file_.encoding);
       break;
     case LineEnd::None:
-      out.append(source_, segment.begin, segment.end - segment.begin);
-      if (followed) out += encodeText(u"\r\n", encoding_);
+      out.append(bytes_, segment.begin, segment.end - segment.begin);
+      if (followed) out += encodeText(u"\r\n", file_.encoding);
       break;
     default:
-      out.append(source_, segment.begin, segment.end - segment.begin);
+      out.append(bytes_, segment.begin, segment.end - segment.begin);
       break;
   }
 }
@@ -291,7 +297,7 @@ MenteTable::Output MenteTable::output(FileEncoding encoding, const std::vector<i
   Output out;
   out.encoding = encoding;
   out.bytes = byteOrderMark(encoding);
-  const bool keep = encoding == encoding_;
+  const bool keep = encoding == file_.encoding;
   // The writer's lines gather into one text, for one conversion.
   Text run;
   std::vector<std::size_t> runLineEnds;
@@ -358,7 +364,7 @@ MenteTable::Output MenteTable::output(FileEncoding encoding, const std::vector<i
     const Segment& rest = segments_[static_cast<std::size_t>(rest_)];
     if (keep && !rest.touched) {
       const std::size_t begin = out.bytes.size();
-      out.bytes.append(source_, rest.begin, rest.end - rest.begin);
+      out.bytes.append(bytes_, rest.begin, rest.end - rest.begin);
       out.pieces.push_back({i, menteCount - i, true, begin, out.bytes.size()});
       out.restKept = true;
     } else {
@@ -384,12 +390,6 @@ Saving MenteTable::settle(FileEncoding encoding) const {
     if (anew.size() == before) break;
   }
   return saving;
-}
-
-std::string MenteTable::fileBytes(FileEncoding encoding, bool* lossy) const {
-  Output out = output(encoding);
-  if (lossy) *lossy = out.lossy;
-  return std::move(out.bytes);
 }
 
 std::vector<MenteTable::ReadBack> MenteTable::compare(const Output& out, const MenteTable& back) const {
@@ -423,37 +423,9 @@ std::vector<MenteTable::ReadBack> MenteTable::compare(const Output& out, const M
   return result;
 }
 
-int MenteTable::firstChangedOnLoadRow() const {
-  for (int i = 0; i < menteCount; ++i) {
-    if (notes_[static_cast<std::size_t>(i)].changed) return i;
-  }
-  return -1;
-}
-
-int MenteTable::firstOtherEncodingRow() const {
-  for (int i = 0; i < menteCount; ++i) {
-    if (notes_[static_cast<std::size_t>(i)].otherEncoding) return i;
-  }
-  return -1;
-}
-
-int MenteTable::firstUnrepresentableRow(FileEncoding encoding) const {
-  for (int i = 0; i < menteCount; ++i) {
-    if (hasUnrepresentable(menteList[static_cast<std::size_t>(i)], encoding)) return i;
-  }
-  return -1;
-}
-
-int MenteTable::firstUncarriableRow() const {
-  for (int i = 0; i < menteCount; ++i) {
-    if (formatCannotCarry(menteList[static_cast<std::size_t>(i)])) return i;
-  }
-  return -1;
-}
-
 SaveResult MenteTable::save(const Text& path, FileOps& ops) {
   try {
-    const Saving saving = settle(encoding_);
+    const Saving saving = settle(file_.encoding);
     SaveResult result = write(path, ops, saving);
     return result.changedElsewhere ? write(path, ops, saving, &result.onDisk) : result;
   } catch (const RuntimeError&) {
@@ -470,7 +442,8 @@ SaveResult MenteTable::write(const Text& path, FileOps& ops, const Saving& savin
   // is on disk now against what this table read or wrote there. A file it
   // never read has nothing of it to compare.
   FileVersion now;
-  if (path == sourcePath_ && currentVersion(ops, path, now) && now != (accepted ? *accepted : sourceVersion_)) {
+  if (file_.known && path == file_.path && currentVersion(ops, path, now) &&
+      now != (accepted ? *accepted : file_.version)) {
     SaveResult changed;
     changed.changedElsewhere = true;
     changed.onDisk = now;
@@ -480,14 +453,15 @@ SaveResult MenteTable::write(const Text& path, FileOps& ops, const Saving& savin
   if (!result) return result;
   // The file is now what this table wrote: the next save asks nothing, and
   // keeps every line that reads back as the table holds it.
-  sourcePath_ = path;
   VersionOf written;
   written.add(out.bytes.data(), out.bytes.size());
-  sourceVersion_ = written.version();
+  file_.path = path;
+  file_.version = written.version();
+  file_.known = true;
   modified_ = false;
   const std::vector<ReadBack>& reading = saving.reading;
-  source_ = out.bytes;
-  encoding_ = back.encoding_;
+  bytes_ = out.bytes;
+  file_.encoding = back.file_.encoding;
   segments_ = back.segments_;
   rest_ = kNoSegment;
   for (std::size_t p = 0; p < out.pieces.size(); ++p) {

@@ -22,8 +22,9 @@ class MenteTable {
  public:
   MenteTable() { reset(); }
 
-  // One empty slot and no messages.
-  void reset();
+  // One empty slot and no messages, of the file at path (none by default),
+  // which a load then reads.
+  void reset(const Text& path = Text());
 
   // Reads the file into the table, replacing what it held. A failure raises,
   // and the table keeps every message read before it (at most 32767). The
@@ -38,14 +39,10 @@ class MenteTable {
 
   // The encoding the file was read in, and will be written in; a new file is
   // in the ANSI code page.
-  FileEncoding encoding() const { return encoding_; }
+  FileEncoding encoding() const { return file_.encoding; }
 
-  // The first message row that the reader's rules changed from what the file
-  // said, and that no update has replaced since; -1 if none.
-  int firstChangedOnLoadRow() const;
-  // The same for rows whose line was in the other of the code page and UTF-8
-  // than the file's encoding, which a save writes in the file's.
-  int firstOtherEncodingRow() const;
+  // The file the table was read from or last wrote, as it was then.
+  const MessageFile& file() const { return file_; }
 
   // Whether messages were added, updated or deleted since the last load or save.
   bool modified() const { return modified_; }
@@ -106,20 +103,6 @@ class MenteTable {
   // say) is written anew too.
   Saving settle(FileEncoding encoding) const;
 
-  // The file's contents for the messages (the slots past them are not
-  // written), in the table's encoding unless another is given. lossy tells
-  // whether some character had no form in it.
-  std::string fileBytes(bool* lossy = nullptr) const { return fileBytes(encoding_, lossy); }
-  std::string fileBytes(FileEncoding encoding, bool* lossy = nullptr) const;
-
-  // The first message row that loses characters in the encoding (by default
-  // the table's), or -1.
-  int firstUnrepresentableRow() const { return firstUnrepresentableRow(encoding_); }
-  int firstUnrepresentableRow(FileEncoding encoding) const;
-
-  // The first message row that would not come back from the file as it is, or -1.
-  int firstUncarriableRow() const;
-
   // How a piece of an output reads back: the row of the table its bytes
   // read back as where its messages begin, or -1 where its lines read back
   // as other pieces' too (a quote never closed runs on); same tells whether
@@ -141,6 +124,9 @@ class MenteTable {
   // is on disk.
   SaveResult save(const Text& path, FileOps& ops);
 
+  // What the reader noted of the message in row: whether its rules changed
+  // it from what the file said (an update clears that), and whether its
+  // line was in the other of the code page and UTF-8.
   const FieldNote& note(int row) const { return notes_[static_cast<std::size_t>(row)]; }
 
  private:
@@ -150,7 +136,7 @@ class MenteTable {
   std::vector<ReadBack> compare(const Output& output, const MenteTable& back) const;
 
   // A stretch of the file's lines that held whole messages: its bytes in
-  // source_, and whether the user changed, deleted or moved any of them.
+  // bytes_, and whether the user changed, deleted or moved any of them.
   struct Segment {
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -158,6 +144,8 @@ class MenteTable {
   };
   static constexpr int32_t kNoSegment = -1;
 
+  // Back to no messages, the file's path kept.
+  void clear();
   void appendRead(TextView message, const FieldNote& note);
   void read(InputFile& file);
   // Finds each message's lines in the bytes read; stored is false when the
@@ -185,18 +173,16 @@ class MenteTable {
   std::vector<int32_t> segmentOf_;
   bool loadComplete_ = true;
   bool modified_ = false;
-  FileEncoding encoding_ = FileEncoding::Ansi;
   // The file's bytes as read or last written, and the stretches of them
   // that a save may write back as they are.
-  std::string source_;
+  std::string bytes_;
   std::vector<Segment> segments_;
   // The segment that runs from the first line the table does not hold
   // wholly to the end of the file; its messages, if any, are the last the
   // table holds.
   int32_t rest_ = kNoSegment;
   // The file last read or written, and what it held then.
-  Text sourcePath_;
-  FileVersion sourceVersion_;
+  MessageFile file_;
 };
 
 // What a save writes, what its bytes read back as, and how each piece of

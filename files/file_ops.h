@@ -51,14 +51,4 @@ class FileOps {
 // The platform's file operations.
 FileOps& systemFileOps();
 
-// The file a table was read from, and its stamp then. Until known, the
-// table may not hold what the file holds: the next look reads it again.
-struct LoadedFile {
-  Text path;
-  FileStamp stamp;
-  bool known = false;
-  // Whether the file must be read again; from no file, never.
-  bool changed(FileOps& ops) const { return !path.empty() && (!known || ops.stamp(path) != stamp); }
-};
-
 }  // namespace tepo

@@ -11,7 +11,7 @@ void MessageTable::reset() {
   msgList.assign(1, TextView());
   characters_.clear();
   msgCount = 0;
-  source_ = LoadedFile();
+  file_ = MessageFile();
   doubted_ = false;
 }
 
@@ -34,9 +34,9 @@ void MessageTable::load(const Text& path, FileOps& ops) { loadFrom(path, ops); }
 
 MessageTable::Reading MessageTable::loadFrom(const Text& path, FileOps& ops) {
   reset();
-  source_.path = path;
+  file_.path = path;
   const FileStamp before = ops.stamp(path);
-  source_.stamp = before;
+  file_.stamp = before;
   ReadFacts facts;
   try {
     std::unique_ptr<InputFile> file = ops.open(path);
@@ -44,14 +44,14 @@ MessageTable::Reading MessageTable::loadFrom(const Text& path, FileOps& ops) {
   } catch (const RuntimeError& e) {
     // No file is a state like any other, and so is a file of more messages
     // than a table holds; after any other failure the next look tries again.
-    source_.known =
-        e.code() == ErrorCode::FileNotFound || (e.code() == ErrorCode::Overflow && ops.stamp(path) == before);
+    file_.known = e.code() == ErrorCode::FileNotFound || (e.code() == ErrorCode::Overflow && ops.stamp(path) == before);
     throw;
   }
+  file_.encoding = facts.encoding;
   Reading reading;
   reading.moved = ops.stamp(path) != before;
   reading.doubtful = facts.endsInsideCharacter;
-  source_.known = !reading.moved && !reading.doubtful;
+  file_.known = !reading.moved && !reading.doubtful;
   return reading;
 }
 
@@ -70,33 +70,33 @@ void MessageTable::read(InputFile& file, ReadFacts* facts) {
 }
 
 std::unique_ptr<MessageTable> MessageTable::reloaded(FileOps& ops) {
-  if (!source_.changed(ops)) return nullptr;
+  if (!file_.changed(ops)) return nullptr;
   auto fresh = std::make_unique<MessageTable>();
   Reading reading;
   try {
-    reading = fresh->loadFrom(source_.path, ops);
+    reading = fresh->loadFrom(file_.path, ops);
   } catch (const RuntimeError& e) {
     if (e.code() != ErrorCode::Overflow) {
       // Gone (some editors save by delete and rename), locked or unreadable:
       // the messages held stay. A missing file is looked at again once it
       // is back.
-      source_.known = fresh->source_.known;
-      source_.stamp = fresh->source_.stamp;
+      file_.known = fresh->file_.known;
+      file_.stamp = fresh->file_.stamp;
       return nullptr;
     }
   }
   if (reading.moved) {
-    source_.known = false;
+    file_.known = false;
     return nullptr;
   }
   const bool doubtful = reading.doubtful || (fresh->msgCount == 0 && msgCount > 0);
-  if (doubtful && !(doubted_ && doubtedStamp_ == fresh->source_.stamp)) {
-    source_.known = false;
+  if (doubtful && !(doubted_ && doubtedStamp_ == fresh->file_.stamp)) {
+    file_.known = false;
     doubted_ = true;
-    doubtedStamp_ = fresh->source_.stamp;
+    doubtedStamp_ = fresh->file_.stamp;
     return nullptr;
   }
-  fresh->source_.known = true;
+  fresh->file_.known = true;
   return fresh;
 }
 

@@ -56,6 +56,9 @@ class MessageTable {
   // Raises SubscriptOutOfRange outside 0 .. count(), the spare empty entry included.
   TextView at(long index) const;
 
+  // The file the table was read from, as it was then.
+  const MessageFile& file() const { return file_; }
+
   const std::vector<TextView>& list() const { return msgList; }
   int16_t count() const { return msgCount; }
 
@@ -71,7 +74,7 @@ class MessageTable {
   TextArena characters_;
   std::vector<TextView> msgList;
   int16_t msgCount = 0;
-  LoadedFile source_;
+  MessageFile file_;
   // A doubtful reading seen before, at this stamp: seen twice, it stands.
   bool doubted_ = false;
   FileStamp doubtedStamp_;

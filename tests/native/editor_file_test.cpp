@@ -27,6 +27,25 @@ MenteTable loadedFrom(const TempDir& dir, const std::string& bytes) {
   return table;
 }
 
+// What a save of the table writes, with no question asked.
+MenteTable::Output written(const MenteTable& table) { return table.output(table.encoding()); }
+
+// The first message row for which test holds, or -1.
+int firstRow(const MenteTable& table, const std::function<bool(int row)>& test) {
+  for (int row = 0; row < table.count(); ++row) {
+    if (test(row)) return row;
+  }
+  return -1;
+}
+// The first message row that the reader's rules changed from what the file said.
+int firstChanged(const MenteTable& table) {
+  return firstRow(table, [&](int row) { return table.note(row).changed; });
+}
+// The first message row that loses characters in the table's encoding.
+int firstLossy(const MenteTable& table) {
+  return firstRow(table, [&](int row) { return hasUnrepresentable(table.list()[row], table.encoding()); });
+}
+
 TEST(MenteLoad, MissingFileRaisesAndLeavesAnEmptyTable) {
   TempDir dir;
   MenteTable table;
@@ -151,13 +170,13 @@ TEST(MenteLoad, NotesTheFirstMessageTheReaderChanged) {
       {"the writer's own lines", "plain\r\n\"a,b\"\r\n\"  x\"\r\nsay \"hi\"\r\n\r\n\"quoted\"\r\n\"\"", -1},
   };
   TempDir dir;
-  for (const Case& c : cases) EXPECT_EQ(loadedFrom(dir, c.bytes).firstChangedOnLoadRow(), c.firstChanged) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(firstChanged(loadedFrom(dir, c.bytes)), c.firstChanged) << c.name;
   // The note moves with its message, and goes once the user replaced it.
   MenteTable table = loadedFrom(dir, cases[1].bytes);
   table.remove(0);
-  EXPECT_EQ(table.firstChangedOnLoadRow(), 0);
+  EXPECT_EQ(firstChanged(table), 0);
   table.update(0, u"rewritten");
-  EXPECT_EQ(table.firstChangedOnLoadRow(), -1);
+  EXPECT_EQ(firstChanged(table), -1);
 }
 
 // The text in UTF-16, little or big endian.
@@ -216,8 +235,8 @@ TEST(MenteSave, KeepsTheEncodingTheFileWasReadIn) {
     EXPECT_EQ(table.list(), messages) << c.name;
     // An emoji needs no question where the file can hold it.
     table.add(u"追加");
-    EXPECT_EQ(table.firstUnrepresentableRow(), -1) << c.name;
-    EXPECT_EQ(table.firstChangedOnLoadRow(), -1) << c.name;
+    EXPECT_EQ(SavePlan(table).question(), nullptr) << c.name;
+    EXPECT_EQ(firstChanged(table), -1) << c.name;
     ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
     EXPECT_EQ(dir.read("tepo.dat"), c.bytes + c.added) << c.name;
   }
@@ -305,8 +324,8 @@ TEST(MenteSave, AValidFileIsSavedBackByteForByte) {
     MenteTable table = loadedFrom(dir, bytes);
     EXPECT_EQ(table.encoding(), encoding);
     EXPECT_EQ(std::vector<Text>(table.list().begin(), table.list().end() - 1), shapes);
-    EXPECT_EQ(table.firstChangedOnLoadRow(), -1);
-    EXPECT_EQ(table.firstUncarriableRow(), -1);
+    EXPECT_EQ(firstChanged(table), -1);
+    EXPECT_EQ(firstRow(table, [&](int row) { return formatCannotCarry(table.list()[row]); }), -1);
     ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
     EXPECT_EQ(dir.read("tepo.dat"), bytes);
   }
@@ -425,40 +444,42 @@ TEST(MenteFileBytes, ShiftJisLinesWithCrLfAndBackslashN) {
   table.add(u"line1\r\nline2");
   table.add(u"");
   table.add(u"ソ表");
-  EXPECT_EQ(table.fileBytes(), std::string("\x82\xA0\x82\xA2\x82\xA4\r\nline1\\nline2\r\n\r\n\x83\x5C\x95\x5C\r\n"));
+  EXPECT_EQ(written(table).bytes, std::string("\x82\xA0\x82\xA2\x82\xA4\r\nline1\\nline2\r\n\r\n\x83\x5C\x95\x5C\r\n"));
 }
 
 TEST(MenteFileBytes, EmptyTableIsZeroBytesAndBlankRowsAreNotWritten) {
   MenteTable table;
-  EXPECT_EQ(table.fileBytes(), "");
+  EXPECT_EQ(written(table).bytes, "");
   table.add(u"A");
   table.add(u"B");
   table.remove(0);
-  EXPECT_EQ(table.fileBytes(), "B\r\n");
+  EXPECT_EQ(written(table).bytes, "B\r\n");
 }
 
 TEST(MenteFileBytes, CommasAndLeadingBlanksAreQuotedSoTheyReadBackWhole) {
   MenteTable table;
   table.add(u"a,b");
   table.add(u"  lead");
-  EXPECT_EQ(table.fileBytes(), "\"a,b\"\r\n\"  lead\"\r\n");
+  EXPECT_EQ(written(table).bytes, "\"a,b\"\r\n\"  lead\"\r\n");
 }
 
-TEST(MenteFileBytes, FirstUnrepresentableRowCountsOnlyMessages) {
+// The question names the row among the messages, blank rows aside.
+TEST(MenteFileBytes, CharactersTheCodePageLacksAreAskedAboutAndWrittenAsQuestionMarks) {
   MenteTable table;
   table.add(u"fine");
   table.add(u"also fine あ");
-  EXPECT_EQ(table.firstUnrepresentableRow(), -1);
+  EXPECT_EQ(SavePlan(table).question(), nullptr);
   table.add(u"smile \U0001F600");
   table.add(u"한국어");
-  EXPECT_EQ(table.firstUnrepresentableRow(), 2);
-  bool lossy = false;
-  std::string bytes = table.fileBytes(&lossy);
-  EXPECT_TRUE(lossy);
-  EXPECT_EQ(bytes.substr(0, 27), "fine\r\nalso fine \x82\xA0\r\nsmile ?");
+  const SavePlan plan(table);
+  ASSERT_NE(plan.question(), nullptr);
+  EXPECT_EQ(plan.question()->text.substr(0, 3), u"3行目");
+  const MenteTable::Output out = written(table);
+  EXPECT_TRUE(out.lossy);
+  EXPECT_EQ(out.bytes.substr(0, 27), "fine\r\nalso fine \x82\xA0\r\nsmile ?");
   table.remove(2);
   table.remove(2);
-  EXPECT_EQ(table.firstUnrepresentableRow(), -1);
+  EXPECT_EQ(SavePlan(table).question(), nullptr);
 }
 
 // Every message the reader can carry must come back unchanged: no double quote,
@@ -483,7 +504,7 @@ TEST(MenteRoundTrip, EveryCarriableMessageSurvivesSaveAndLoad) {
     MenteTable table;
     std::uniform_int_distribution<int> count(0, 60);
     for (int n = count(rng); n > 0; --n) table.add(randomMessage(rng));
-    ASSERT_EQ(table.firstUnrepresentableRow(), -1);
+    ASSERT_EQ(firstLossy(table), -1);
     ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
 
     MenteTable back;

@@ -92,7 +92,7 @@ TEST(MenteEditing, DeletingTheOnlyMessageLeavesOneBlankRowSelected) {
   EXPECT_EQ(table.remove(0), 0);
   EXPECT_EQ(table.count(), 0);
   EXPECT_EQ(table.upperBound(), 1);
-  EXPECT_EQ(table.fileBytes(), "");
+  EXPECT_EQ(table.output(table.encoding()).bytes, "");
   expectSlotInvariant(table);
 }
 

@@ -226,7 +226,6 @@ TEST_F(MenteEditing, AddingToAFullTableIsRefusedWithoutAQuestion) {
 
 TEST_F(MenteEditing, EditsStayInTheWindowUntilSaved) {
   open(&kABCD);
-  mainTableFrom(toText(file_));
   pick(0);
   typeText(L"changed");
   click(kBtnUpdate);

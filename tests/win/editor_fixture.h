@@ -45,16 +45,16 @@ class MenteFixture : public Form1Suite {
   }
 
   // Opens the window on the scratch file (bytes written first unless null),
-  // by Form1's menu item, as the program does: a save reaches Form1's table.
+  // by Form1's menu item once Form1 has read it, as the program does: a save
+  // reaches Form1's table.
   std::wstring open(const std::string* bytes) {
     if (bytes) writeFile(*bytes);
-    form1().setMessageFile(toText(file_));
+    form1().dataRead(toText(file_));
     return answering([] { form1().mnuMente_Click(); });
   }
 
   // The messages the icon draws from, which a save makes Form1 read again.
   const MessageTable& mainTable() { return form1().messages(); }
-  void mainTableFrom(const Text& path) { form1().dataRead(path); }
 
   // Clicks the button with this caption.
   std::wstring click(const wchar_t* caption, std::function<int(const std::wstring&)> answer = answerOk) {

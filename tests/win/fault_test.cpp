@@ -31,9 +31,8 @@ TEST_F(FolderFault, SaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile) {
   const std::wstring data = dir + L"\\tepo.dat";
   const std::string before = tepo::testing::readFileBytes(data);
   ASSERT_EQ(before, "old message\r\n");
-  const int mainCount = mainTable().count();
-
-  form1().setMessageFile(toText(data));
+  form1().dataRead(toText(data));
+  const tepo::MessageTable* iconTable = &mainTable();
   EXPECT_EQ(answering([] { form1().mnuMente_Click(); }), L"");
   ASSERT_EQ(rows(), std::vector<std::wstring>{L"old message"});
   typeText(L"new message");
@@ -41,7 +40,7 @@ TEST_F(FolderFault, SaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile) {
 
   EXPECT_EQ(menu(tepo::testing::kMnuSave), L"ファイル保存に失敗しました");
   EXPECT_EQ(tepo::testing::readFileBytes(data), before);
-  EXPECT_EQ(mainTable().count(), mainCount) << "the main table is not reloaded after a failed save";
+  EXPECT_EQ(&mainTable(), iconTable) << "the main table is not read again after a failed save";
   EXPECT_EQ(rows(), (std::vector<std::wstring>{L"old message", L"new message"})) << "the edits stay";
 
   // Nothing but the old file is in the folder: no temporary file was left.

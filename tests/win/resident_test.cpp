@@ -161,7 +161,7 @@ TEST(Form1InProcess, ItsWindowsGoWithIt) {
     tepo::Form1 form;
     ASSERT_TRUE(form.load());
     form1 = form.hwnd();
-    form.setMessageFile(reinterpret_cast<const char16_t*>(folder.file(L"tepo.dat").c_str()));
+    form.dataRead(reinterpret_cast<const char16_t*>(folder.file(L"tepo.dat").c_str()));
     SendMessageW(form1, WM_MOUSEMOVE, 1, WM_LBUTTONUP);
     form.mnuFind_Click();
     form.mnuMente_Click();

@@ -13,7 +13,7 @@ class WindowSoak : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(form1_.load());
     tepo::testing::writeFileBytes(folder_.file(L"tepo.dat"), "one\r\ntwo\r\n");
-    form1_.setMessageFile(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
+    form1_.dataRead(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
   }
   tepo::Form1 form1_;
   tepo::testing::TempFolder folder_;

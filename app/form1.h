@@ -63,10 +63,6 @@ class Form1 : public forms::Window {
   void mnuMente_Click();
   void mnuTenmin_Click();
 
-  // The ten-second timer's state.
-  bool timerEnabled() const { return timer1Enabled_; }
-  UINT timerInterval() const { return timer1Interval_; }
-
  private:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Form_Load();

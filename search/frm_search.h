@@ -24,9 +24,6 @@ class frmSearch : public forms::Window {
   // forward with its contents kept. False if the system could not create it.
   bool show(Messages messages);
 
-  const std::vector<int16_t>& hitList() const { return hits_.hitList; }
-  int16_t hitCount() const { return hits_.hitCount; }
-
  private:
   bool createWindow();
   bool createControls();

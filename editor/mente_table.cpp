@@ -143,7 +143,6 @@ void MenteTable::load(const Text& path, FileOps& ops) {
   try {
     file = ops.open(path);
   } catch (const RuntimeError& e) {
-    clear();
     // Nothing was there to lose. A file that cannot be read may hold
     // anything: the question about an incomplete load speaks for it.
     loadComplete_ = e.code() == ErrorCode::FileNotFound;

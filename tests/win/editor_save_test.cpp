@@ -338,6 +338,9 @@ TEST_F(MenteSaving, TheMessagesPastTheLastOneShownAreKept) {
   EXPECT_EQ(menu(kMnuSave, cancelOn(kIncomplete)), kIncomplete);
   EXPECT_EQ(fileBytes(), bytes.substr(3));
   EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
+  // OK is the user's word for what the file held: nothing else is asked.
+  EXPECT_EQ(menu(kMnuSave), kIncomplete + L"|" + kSaved);
+  EXPECT_EQ(fileBytes(), "");
 }
 
 // Any message without a double quote, a lone CR or LF, or a literal "\n" comes

@@ -63,7 +63,7 @@ TEST_F(EditorInProgram, FramesShowTheWindowBackgroundBehindTheButtons) {
   }
 }
 
-TEST_F(EditorInProgram, TabAndShiftTabLeaveTheEditBoxAndCtrlTabTypesATab) {
+TEST_F(EditorInProgram, TabAndShiftTabLeaveTheEditBoxCtrlTabTypesATabAndEnterABreak) {
   HWND text1 = findControl(w_, L"Edit");
   clickInto(text1);
   pressKeys({VK_TAB});
@@ -78,6 +78,10 @@ TEST_F(EditorInProgram, TabAndShiftTabLeaveTheEditBoxAndCtrlTabTypesATab) {
   pressKeys({VK_CONTROL, VK_END});
   pressKeys({VK_CONTROL, VK_TAB});
   EXPECT_TRUE(waitFor([&] { return windowText(text1) == L"ab\t"; })) << windowText(text1).size();
+  EXPECT_EQ(focusOf(w_), text1);
+  // Enter breaks the line, as in any multi-line box.
+  pressKeys({VK_RETURN});
+  EXPECT_TRUE(waitFor([&] { return windowText(text1) == L"ab\t\r\n"; })) << windowText(text1).size();
   EXPECT_EQ(focusOf(w_), text1);
 }
 

@@ -135,6 +135,12 @@ HWND focusOf(HWND window) {
   return info.hwndFocus;
 }
 
+bool showsVerticalScrollBar(HWND window) {
+  SCROLLBARINFO bar{};
+  bar.cbSize = sizeof(bar);
+  return GetScrollBarInfo(window, OBJID_VSCROLL, &bar) && !(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+}
+
 COLORREF screenPixel(HWND window, int x, int y) {
   POINT p{x, y};
   ClientToScreen(window, &p);

@@ -68,6 +68,8 @@ void clickAt(POINT screen);
 bool chooseFromMenuBar(HWND window, WORD menuKey, WORD itemKey);
 // The control that has the keyboard focus in the thread of window, any process.
 HWND focusOf(HWND window);
+// Whether the window shows a vertical scroll bar, as assistive tools see it.
+bool showsVerticalScrollBar(HWND window);
 // The colour on the screen at a point of window's client area.
 COLORREF screenPixel(HWND window, int x, int y);
 

@@ -79,23 +79,24 @@ TEST_F(SearchWindow, ControlsStandWhereTheTwipsPutThemWithTheirCaptions) {
   EXPECT_EQ(GetDlgItem(form().hwnd(), IDCANCEL), nullptr);
 }
 
-TEST_F(SearchWindow, ControlStyles) {
+// What assistive tools read (group boxes, push buttons of which neither is
+// the default) and what the edit boxes do: the search text is one line, the
+// detail shows a message's lines with a scroll bar and can be typed in.
+TEST_F(SearchWindow, ControlKinds) {
   open();
   auto style = [](HWND h) { return GetWindowLongPtrW(h, GWL_STYLE); };
   EXPECT_EQ(style(Frame1()) & BS_TYPEMASK, BS_GROUPBOX);
   EXPECT_EQ(style(Frame4()) & BS_TYPEMASK, BS_GROUPBOX);
-  // Neither button is a default button.
   EXPECT_EQ(style(cmdSearch()) & BS_TYPEMASK, BS_PUSHBUTTON);
   EXPECT_EQ(style(Command1()) & BS_TYPEMASK, BS_PUSHBUTTON);
-  EXPECT_FALSE(style(text1()) & ES_MULTILINE);
-  LONG_PTR list = style(List1());
-  EXPECT_FALSE(list & (LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL));
-  EXPECT_TRUE(list & LBS_NOTIFY);
-  EXPECT_TRUE(list & LBS_NOINTEGRALHEIGHT);
-  LONG_PTR text2 = style(Text2());
-  EXPECT_TRUE(text2 & ES_MULTILINE);
-  EXPECT_TRUE(text2 & WS_VSCROLL);
-  EXPECT_FALSE(text2 & ES_READONLY);
+  SetWindowTextW(text1(), L"one\r\ntwo");
+  EXPECT_EQ(SendMessageW(text1(), EM_GETLINECOUNT, 0, 0), 1);
+  SetWindowTextW(Text2(), L"one\r\ntwo");
+  EXPECT_EQ(SendMessageW(Text2(), EM_GETLINECOUNT, 0, 0), 2);
+  EXPECT_TRUE(showsVerticalScrollBar(Text2()));
+  SendMessageW(Text2(), EM_SETSEL, 0, 0);
+  SendMessageW(Text2(), WM_CHAR, L'x', 1);
+  EXPECT_EQ(windowText(Text2()), L"xone\r\ntwo") << "the detail takes what is typed";
 }
 
 TEST_F(SearchWindow, ListIsPaleYellowAndTheDetailBoxUsesTheGothicFont) {

@@ -419,6 +419,14 @@ std::vector<MenteTable::ReadBack> MenteTable::compare(const Output& out, const M
           back.menteList[static_cast<std::size_t>(backRow + r)] == menteList[static_cast<std::size_t>(piece.row + r)];
     }
   }
+  // Bytes that begin as a byte order mark the output has none of are read
+  // as that mark, and the file in its encoding: the first message a user
+  // began with U+FEFF loses it, or, in the code page, all of them read as
+  // UTF-16. Its lines match none of the bytes, so the first is marked here.
+  if (!result.empty() && byteOrderMark(out.encoding).empty() && !byteOrderMark(back.file_.encoding).empty()) {
+    result[0].backRow = 0;
+    result[0].same = false;
+  }
   return result;
 }
 

@@ -339,6 +339,8 @@ TEST(SavePlan, AsksInOrderNamingTheFirstRow) {
       u"行目のメッセージには、ANSI で保存できない文字が含まれています。UTF-8（BOM 付き）で保存しますか？";
   const Text kLossy = u"行目のメッセージにはファイルに保存できない文字が含まれています。";
   const Text kMisread = u"行目のメッセージは、このまま ANSI で保存すると、次に開いたとき別の文字コードとして読まれ";
+  const Text kMisreadUtf8 =
+      u"行目のメッセージは、このまま UTF-8 で保存すると、次に開いたとき別の文字コードとして読まれ";
   const Text kChanged = u"行目のメッセージは、ファイルに書かれていたとおりには読み込めていません";
   const Text kOther =
       u"行目のメッセージは、ファイルのほかの行と違う文字コード（ANSI）で書かれていました。保存すると、この行もほかの行"
@@ -379,6 +381,13 @@ TEST(SavePlan, AsksInOrderNamingTheFirstRow) {
        {kChanged, kOther},
        {2, 2}},
       {"a file that could not be read whole", "one\r\ntwo\r\nthr", adding({u"x"}), {kIncomplete}, {0}},
+      // The bytes of a mark first: read back, the file would begin with one.
+      {"U+FEFF first in UTF-8",
+       u8"日本語\r\n",
+       [](MenteTable& t) { t.update(0, u"\uFEFFfirst"); },
+       {kMisreadUtf8},
+       {1}},
+      {"the code page's FF FE first", "", adding({u"\uF8F3\uF8F2 first", u"ok"}), {kMisread}, {1}},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -436,6 +445,23 @@ TEST(MenteSave, TepoReadsBackWhatItWrote) {
   }
   std::printf("%d kanji and 。: %d read back as UTF-8 unless saved with the mark\n", kanji, misread);
   EXPECT_GT(kanji, 6000);
+  // A first message whose bytes begin as a mark's would: U+FEFF in UTF-8,
+  // the code page's FF FE. The save says so, and with the mark it comes back.
+  TempDir dir;
+  MenteTable utf8 = loadedFrom(dir, u8"日本語\r\n");
+  utf8.update(0, u"\uFEFFfirst");
+  MenteTable ansi;
+  ansi.add(u"\uF8F3\uF8F2 first");
+  for (MenteTable* table : {&utf8, &ansi}) {
+    SavePlan plan(*table);
+    ASSERT_NE(plan.question(), nullptr);
+    plan.answer(SavePlan::Answer::Yes);
+    ASSERT_EQ(plan.question(), nullptr);
+    BrokenFile file(plan.saving().output.bytes, true);
+    MenteTable back;
+    back.load(file);
+    EXPECT_EQ(back.list(), table->list());
+  }
 }
 
 TEST(MenteFileBytes, ShiftJisLinesWithCrLfAndBackslashN) {

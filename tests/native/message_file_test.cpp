@@ -243,7 +243,19 @@ TEST(Encoding, EveryLineReadsAsItWasWritten) {
   };
   const std::string utf16le("\xFF\xFE\x42\x30\r\0\n\0\x3D\xD8\x00\xDE", 12);
   const std::string utf16be("\xFE\xFF\x30\x42\0\r\0\n", 8);
+  // A line either reads, then more than 256 KB of ASCII, then a line only
+  // the code page reads: the first line waits no longer than those 256 KB,
+  // and goes the way it leans.
+  std::string farBytes = "\xE4\xB8\x81\x42\r\n";
+  std::vector<Text> farMessages = {u"丁B"};
+  for (int i = 0; i < 300; ++i) {
+    farBytes += std::string(1000, 'a') + "\r\n";
+    farMessages.emplace_back(1000, u'a');
+  }
+  farBytes += "\x82\xA0\r\n";
+  farMessages.emplace_back(u"あ");
   const Case cases[] = {
+      {"a line that waited as long as a line may", farBytes, FileEncoding::Utf8, farMessages, {301}},
       {"UTF-8 after ASCII",
        "ascii\r\n"
        u8"日本語\r\n",

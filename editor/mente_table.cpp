@@ -430,18 +430,6 @@ std::vector<MenteTable::ReadBack> MenteTable::compare(const Output& out, const M
   return result;
 }
 
-SaveResult MenteTable::save(const Text& path, FileOps& ops) {
-  try {
-    const Saving saving = settle(file_.encoding);
-    SaveResult result = write(path, ops, saving);
-    return result.changedElsewhere ? write(path, ops, saving, &result.onDisk) : result;
-  } catch (const RuntimeError&) {
-    return SaveResult();
-  } catch (const std::bad_alloc&) {
-    return SaveResult();
-  }
-}
-
 SaveResult MenteTable::write(const Text& path, FileOps& ops, const Saving& saving, const FileVersion* accepted) {
   const Output& out = saving.output;
   const MenteTable& back = saving.back;

@@ -120,9 +120,6 @@ class MenteTable {
   // The messages never change by saving; the table then knows the file as
   // written.
   SaveResult write(const Text& path, FileOps& ops, const Saving& saving, const FileVersion* accepted = nullptr);
-  // The output in the table's encoding, without questions, over whatever
-  // is on disk.
-  SaveResult save(const Text& path, FileOps& ops);
 
   // What the reader noted of the message in row: whether its rules changed
   // it from what the file said (an update clears that), and whether its

@@ -27,6 +27,14 @@ MenteTable loadedFrom(const TempDir& dir, const std::string& bytes) {
   return table;
 }
 
+// Saves as a user who answers every question OK or No would, over whatever
+// is on disk.
+SaveResult saveUnasked(MenteTable& table, const Text& path, FileOps& ops = systemFileOps()) {
+  const Saving saving = table.settle(table.encoding());
+  SaveResult result = table.write(path, ops, saving);
+  return result.changedElsewhere ? table.write(path, ops, saving, &result.onDisk) : result;
+}
+
 // What a save of the table writes, with no question asked.
 MenteTable::Output written(const MenteTable& table) { return table.output(table.encoding()); }
 
@@ -237,7 +245,7 @@ TEST(MenteSave, KeepsTheEncodingTheFileWasReadIn) {
     table.add(u"追加");
     EXPECT_EQ(SavePlan(table).question(), nullptr) << c.name;
     EXPECT_EQ(firstChanged(table), -1) << c.name;
-    ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+    ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));
     EXPECT_EQ(dir.read("tepo.dat"), c.bytes + c.added) << c.name;
   }
 }
@@ -306,7 +314,7 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
     EXPECT_EQ(dir.read("tepo.dat"), c.saved) << c.name;
     // Saved again, nothing changes and nothing is asked.
     EXPECT_EQ(SavePlan(table).question(), nullptr) << c.name;
-    ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps())) << c.name;
+    ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat"))) << c.name;
     EXPECT_EQ(dir.read("tepo.dat"), c.saved) << c.name;
   }
 }
@@ -326,7 +334,7 @@ TEST(MenteSave, AValidFileIsSavedBackByteForByte) {
     EXPECT_EQ(std::vector<Text>(table.list().begin(), table.list().end() - 1), shapes);
     EXPECT_EQ(firstChanged(table), -1);
     EXPECT_EQ(firstRow(table, [&](int row) { return formatCannotCarry(table.list()[row]); }), -1);
-    ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+    ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));
     EXPECT_EQ(dir.read("tepo.dat"), bytes);
   }
 }
@@ -531,7 +539,7 @@ TEST(MenteRoundTrip, EveryCarriableMessageSurvivesSaveAndLoad) {
     std::uniform_int_distribution<int> count(0, 60);
     for (int n = count(rng); n > 0; --n) table.add(randomMessage(rng));
     ASSERT_EQ(firstLossy(table), -1);
-    ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+    ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));
 
     MenteTable back;
     back.load(dir.text("tepo.dat"));
@@ -546,7 +554,7 @@ TEST(MenteRoundTrip, AVeryLongMessageSurvives) {
   MenteTable table;
   table.add(longOne);
   table.add(u"after");
-  ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+  ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));
   MenteTable back;
   back.load(dir.text("tepo.dat"));
   EXPECT_EQ(back.list(), table.list());
@@ -566,12 +574,12 @@ TEST_P(MenteFailedSave, KeepsTheOldFileAndTheTableAndATryLaterSucceeds) {
   const std::vector<Text> edited = table.list();
 
   FailingOps ops(GetParam());
-  EXPECT_FALSE(table.save(dir.text("tepo.dat"), ops));
+  EXPECT_FALSE(saveUnasked(table, dir.text("tepo.dat"), ops));
   EXPECT_EQ(dir.read("tepo.dat"), old);
   EXPECT_EQ(dir.files(), std::vector<std::string>{"tepo.dat"});
   EXPECT_EQ(table.list(), edited);
 
-  ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+  ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));
   EXPECT_EQ(dir.read("tepo.dat"), "\x82\xA0\r\nnew\r\n");
 }
 
@@ -582,7 +590,7 @@ INSTANTIATE_TEST_SUITE_P(EachStep, MenteFailedSave,
 TEST(MenteSave, FirstSaveCreatesTheFile) {
   TempDir dir;
   MenteTable table;
-  ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+  ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));
   EXPECT_EQ(dir.files(), std::vector<std::string>{"tepo.dat"});
   EXPECT_EQ(dir.read("tepo.dat"), "");
 }
@@ -594,7 +602,7 @@ TEST(MenteSave, FullTableLoadsAndSavesBackTheSameBytes) {
     std::string n = std::to_string(i);
     source.add(u"メッセージ番号 " + Text(n.begin(), n.end()) + u"\r\n二行目");
   }
-  ASSERT_TRUE(source.save(dir.text("tepo.dat"), systemFileOps()));
+  ASSERT_TRUE(saveUnasked(source, dir.text("tepo.dat")));
   const std::string written = dir.read("tepo.dat");
 
   auto start = std::chrono::steady_clock::now();
@@ -602,7 +610,7 @@ TEST(MenteSave, FullTableLoadsAndSavesBackTheSameBytes) {
   table.load(dir.text("tepo.dat"));
   auto loadedAt = std::chrono::steady_clock::now();
   ASSERT_EQ(table.count(), kMaxMessages);
-  ASSERT_TRUE(table.save(dir.text("tepo.dat"), systemFileOps()));
+  ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));
   auto savedAt = std::chrono::steady_clock::now();
   EXPECT_EQ(dir.read("tepo.dat"), written);
   EXPECT_EQ(table.list(), source.list());

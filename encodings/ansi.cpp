@@ -5,11 +5,10 @@ namespace tepo::ansi {
 
 std::size_t completePrefix(const char* bytes, std::size_t length) {
   // A byte below 0x40 is never half of a two-byte character, so the text up
-  // to the last one is whole; without one, walk the lead bytes from the start.
-  for (std::size_t i = length; i > 0; --i) {
-    if (static_cast<unsigned char>(bytes[i - 1]) < 0x40) return i;
-  }
-  std::size_t i = 0;
+  // to the last one is whole; the lead bytes are walked from there (from the
+  // start without one).
+  std::size_t i = length;
+  while (i > 0 && static_cast<unsigned char>(bytes[i - 1]) >= 0x40) --i;
   while (i < length) {
     std::size_t step = isLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
     if (i + step > length) break;

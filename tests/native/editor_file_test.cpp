@@ -272,7 +272,8 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
       {"hand-written lines the reader changed",
        "a,b\r\n  lead\r\n\"q\"tail\r\n\"two\nlines\"\r\nbad\x81\r\n\xFF\xFE\r\n", add,
        "a,b\r\n  lead\r\n\"q\"tail\r\n\"two\nlines\"\r\nbad\x81\r\n\xFF\xFE\r\n" + added},
-      {"line ends of Unix and of old Macs, no line end at the end", "a\nb\rc", add, "a\r\nb\r\nc\r\n" + added},
+      {"line ends of Unix and of old Macs, no line end at the end", "a\nb\rc", add, "a\r\nb\rc\r\n" + added},
+      {"a hand-written last line without a line end", "a\r\n  say hi", add, "a\r\n  say hi\r\n" + added},
       {"a line in the other encoding", u8"日本語\r\n\x82\xA0\r\n", add, u8"日本語\r\n\x82\xA0\r\n追加\r\n"},
       {"UTF-16 with half a pair",
        std::string("\xFF\xFE"

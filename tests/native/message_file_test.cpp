@@ -269,6 +269,8 @@ TEST(Encoding, EveryLineReadsAsItWasWritten) {
        true},
       {"Shift-JIS that starts like UTF-8", "\xE6\x97\xA5\x82\xA0\r\n", FileEncoding::Ansi, {u"譌･あ"}},
       {"ASCII", "plain\r\n", FileEncoding::Ansi, {u"plain"}},
+      {"a last line without a line end, a blank inside", "hello world", FileEncoding::Ansi, {u"hello world"}},
+      {"a last line cut after a blank", "hello \x82", FileEncoding::Ansi, {u"hello \u30FB"}, {}, true},
       {"only the byte order mark", "\xEF\xBB\xBF", FileEncoding::Utf8Bom, {}},
       {"nothing", "", FileEncoding::Ansi, {}},
       {"half-width kana that pass for UTF-8", "\xCA\xB2\xC3\xB8\r\n", FileEncoding::Ansi, {u"ﾊｲﾃｸ"}},

@@ -150,8 +150,10 @@ void SavePlan::answer(Answer answer) {
   }
   if (answer == Answer::Yes && question_.offersUtf8) {
     // Every line is written anew in UTF-8: what was asked of the old
-    // bytes is asked again of the new where it applies.
+    // bytes is asked again of the new where it applies. UTF-8 loses half
+    // a surrogate pair too, which the answer did not agree to.
     settle(FileEncoding::Utf8Bom);
+    asked_[static_cast<int>(Step::Lossy)] = false;
     advance(Step::Incomplete);
     return;
   }

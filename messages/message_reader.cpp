@@ -69,6 +69,7 @@ class MessageReader {
   struct Waiting {
     std::size_t end;
     LineReadings readings;
+    bool last;  // the file's last line, whose end may cut a character
   };
 
   std::size_t end() const { return base_ + bytes_.size(); }
@@ -109,7 +110,7 @@ class MessageReader {
     waiting.swap(waiting_);
     std::size_t begin = runEnd_;
     for (Waiting& line : waiting) {
-      place(begin, line.end, line.readings, false);
+      place(begin, line.end, line.readings, line.last);
       begin = line.end;
     }
   }
@@ -167,7 +168,7 @@ class MessageReader {
       } else if (evidence <= -kDecisive) {
         settle(FileEncoding::Ansi);
       } else {
-        waiting_.push_back({end, readings});
+        waiting_.push_back({end, readings, last});
         // What waits stays bounded in a file that never says much.
         if (end - runEnd_ > kBlockSize) settleByEvidence();
         return;

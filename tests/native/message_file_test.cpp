@@ -326,6 +326,13 @@ TEST(Encoding, EveryLineReadsAsItWasWritten) {
        {},
        true},
       {"a last Shift-JIS line that could be UTF-8 cut off", "\x82\xA0\r\n\xE6\x97", FileEncoding::Ansi, {u"あ", u"譌"}},
+      // The same end after lines that waited for the file's evidence.
+      {"a line either reads, then UTF-8 cut off",
+       "\xE4\xB8\x81\x42\r\n\xE6\x97",
+       FileEncoding::Utf8,
+       {u"丁B", u"\uFFFD"},
+       {},
+       true},
       {"half-width kana pairs that pass for UTF-8",
        "\xD0\xB7\r\n\xC5\xB5\r\n\xCE\xBC\r\n",
        FileEncoding::Ansi,

@@ -21,8 +21,8 @@ void check(bool condition) {
 }
 
 // Pieces of what users type, the troublesome ones among them.
-const tepo::Text kPieces[] = {u"a",  u"Z", u" ",  u",",      u"\"",     u"\r\n",       u"\\", u"n",
-                              u"あ", u"ｶ", u"凜", u"。",     u"é",      u"\U0001F600", u"～", u"①",
+const tepo::Text kPieces[] = {u"a",  u"Z",  u" ",  u",",      u"\"",     u"\r\n",       u"\\", u"n",
+                              u"あ", u"ｶ",  u"凜", u"。",     u"é",      u"\U0001F600", u"～", u"①",
                               u"\t", u"\r", u"\n", u"\uFEFF", u"\uF8F3", u"\uF8F2",     u"꒳", u"\xD83D"};
 
 tepo::Text typed(FuzzedDataProvider& fuzz) {

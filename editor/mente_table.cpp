@@ -149,17 +149,17 @@ void MenteTable::load(const Text& path, FileOps& ops) {
     file_.known = loadComplete_;
     throw;
   }
-  VersionedInput versioned(*file);
+  // The bytes the table keeps are the file's version too.
   try {
-    read(versioned);
+    read(*file);
   } catch (const RuntimeError&) {
-    // Past the 32767th message the rest was read for its version too; after
-    // a read error nothing is known of it.
-    file_.version = versioned.version();
+    // Past the 32767th message the rest was read as well; after a read
+    // error nothing is known of the file.
     file_.known = loadComplete_;
+    if (file_.known) file_.version = versionOf(bytes_);
     throw;
   }
-  file_.version = versioned.version();
+  file_.version = versionOf(bytes_);
   file_.known = true;
 }
 
@@ -247,15 +247,6 @@ MenteTable::LineEnd MenteTable::lineEndOf(const Segment& segment) const {
                                                                                               : LineEnd::Lf;
 }
 
-bool MenteTable::startsWithMark(const Segment& segment) const {
-  // At the start of a file, the bytes of a byte order mark are one.
-  for (const char* mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
-    const std::size_t length = std::char_traits<char>::length(mark);
-    if (segment.end - segment.begin >= length && bytes_.compare(segment.begin, length, mark) == 0) return true;
-  }
-  return false;
-}
-
 bool MenteTable::keepable(int32_t segment, int row, int rows, int32_t before) const {
   const std::size_t next = static_cast<std::size_t>(segment) + 1;
   // A quote never closed runs to the end of the file: nothing may follow it,
@@ -333,8 +324,7 @@ MenteTable::Output MenteTable::output(FileEncoding encoding, const std::vector<i
       if (segment == rest_) break;
       int rows = 1;
       while (i + rows < menteCount && segmentOf_[static_cast<std::size_t>(i + rows)] == segment) ++rows;
-      if (keepable(segment, i, rows, before) &&
-          !(out.bytes.empty() && startsWithMark(segments_[static_cast<std::size_t>(segment)]))) {
+      if (keepable(segment, i, rows, before)) {
         flush();
         const std::size_t begin = out.bytes.size();
         appendSegment(out.bytes, segments_[static_cast<std::size_t>(segment)], i + rows < menteCount,
@@ -422,7 +412,8 @@ std::vector<MenteTable::ReadBack> MenteTable::compare(const Output& out, const M
   // Bytes that begin as a byte order mark the output has none of are read
   // as that mark, and the file in its encoding: the first message a user
   // began with U+FEFF loses it, or, in the code page, all of them read as
-  // UTF-16. Its lines match none of the bytes, so the first is marked here.
+  // UTF-16. Its lines match none of the bytes, so the first is marked here:
+  // kept, the file's line is written anew; written anew, it is asked about.
   if (!result.empty() && byteOrderMark(out.encoding).empty() && !byteOrderMark(back.file_.encoding).empty()) {
     result[0].backRow = 0;
     result[0].same = false;
@@ -448,10 +439,8 @@ SaveResult MenteTable::write(const Text& path, FileOps& ops, const Saving& savin
   if (!result) return result;
   // The file is now what this table wrote: the next save asks nothing, and
   // keeps every line that reads back as the table holds it.
-  VersionOf written;
-  written.add(out.bytes.data(), out.bytes.size());
   file_.path = path;
-  file_.version = written.version();
+  file_.version = versionOf(out.bytes);
   file_.known = true;
   modified_ = false;
   const std::vector<ReadBack>& reading = saving.reading;

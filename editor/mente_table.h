@@ -149,9 +149,6 @@ class MenteTable {
   // read stopped at more messages than the table holds.
   void findSegments(bool overflowed, bool endsInsideCharacter);
   void touch(int row);
-  // Whether the segment's bytes begin as a byte order mark does, which they
-  // would be taken for at the start of a file without one.
-  bool startsWithMark(const Segment& segment) const;
   // How a segment's last line ends in the file.
   enum class LineEnd { CrLf, Lf, Cr, None };
   LineEnd lineEndOf(const Segment& segment) const;

@@ -397,6 +397,11 @@ TEST(SavePlan, AsksInOrderNamingTheFirstRow) {
        {kMisreadUtf8},
        {1}},
       {"the code page's FF FE first", "", adding({u"\uF8F3\uF8F2 first", u"ok"}), {kMisread}, {1}},
+      {"a line of the file that comes first once the line before it goes",
+       "x\r\n\xFF\xFE\r\n",
+       [](MenteTable& t) { t.remove(0); },
+       {kMisread},
+       {1}},
   };
   TempDir dir;
   for (const Case& c : cases) {

@@ -60,6 +60,12 @@ void VersionOf::add(const char* bytes, std::size_t size) {
   size_ += size;
 }
 
+FileVersion versionOf(const std::string& bytes) {
+  VersionOf version;
+  version.add(bytes.data(), bytes.size());
+  return version.version();
+}
+
 FileVersion FileOps::version(const Text& path) {
   std::unique_ptr<InputFile> file;
   try {

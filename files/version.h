@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "files/input.h"
 
@@ -45,6 +46,9 @@ class VersionOf {
   uint64_t size_ = 0;
   uint64_t hash_ = 14695981039346656037ull;
 };
+
+// The version of bytes held whole.
+FileVersion versionOf(const std::string& bytes);
 
 // A file read through another, taking its version on the way.
 class VersionedInput : public InputFile {

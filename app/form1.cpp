@@ -74,7 +74,7 @@ void Form1::dataRead(const Text& strFile) {
   // A new table: a search dialog may still show the old one's messages.
   auto table = std::make_shared<MessageTable>();
   try {
-    table->load(strFile);
+    table->load(strFile, ops_);
   } catch (const RuntimeError&) {
     // Silent by design: the table keeps what was read before the failure.
   }
@@ -83,7 +83,7 @@ void Form1::dataRead(const Text& strFile) {
 
 std::shared_ptr<const MessageTable> Form1::currentMessages() {
   // Messages added in Notepad meanwhile come in without a restart.
-  if (std::unique_ptr<MessageTable> fresh = table_->reloaded()) table_ = std::move(fresh);
+  if (std::unique_ptr<MessageTable> fresh = table_->reloaded(ops_)) table_ = std::move(fresh);
   return table_;
 }
 
@@ -187,7 +187,7 @@ void Form1::mnuFind_Click() {
 
 void Form1::mnuMente_Click() {
   // A save there changes the file: the icon's messages follow it at once.
-  frmMente_.show(hwnd(), table_->file().path, [this](const Text& savedFile) { dataRead(savedFile); });
+  frmMente_.show(hwnd(), table_->file().path, ops_, [this](const Text& savedFile) { dataRead(savedFile); });
 }
 
 LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

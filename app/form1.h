@@ -13,6 +13,7 @@
 #include "app/tray_icon.h"
 #include "balloon/frm_msg.h"
 #include "editor/frm_mente.h"
+#include "files/file_ops.h"
 #include "forms/window.h"
 #include "messages/message_table.h"
 #include "platform/win32.h"
@@ -23,7 +24,8 @@ namespace tepo {
 
 class Form1 : public forms::Window {
  public:
-  Form1() = default;
+  // Every file goes through ops: the system's, or a test's.
+  explicit Form1(FileOps& ops) : ops_(ops) {}
   ~Form1() override;
 
   // Cursor at the last click on the icon, in twips. 32 bits wide so that
@@ -76,6 +78,7 @@ class Form1 : public forms::Window {
   void Timer1_Timer();
   void applyTimer1();
 
+  FileOps& ops_;
   std::shared_ptr<MessageTable> table_ = std::make_shared<MessageTable>();
   // The program's icon at the system's large and small sizes; the other
   // windows show it too, so it outlives them.

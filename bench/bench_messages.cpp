@@ -25,7 +25,9 @@
 #include "files/paths.h"
 #include "files/save.h"
 #include "messages/message_file.h"
+#include "messages/message_reader.h"
 #include "messages/message_table.h"
+#include "messages/message_writer.h"
 #include "search/match.h"
 
 using namespace tepo;
@@ -48,7 +50,7 @@ double medianMs(int runs, const std::function<void()>& work) {
 double loadMs(int runs, MessageTable& table, const Text& path) {
   return medianMs(runs, [&] {
     try {
-      table.load(path);
+      table.load(path, systemFileOps());
     } catch (const RuntimeError&) {
     }
   });
@@ -151,7 +153,7 @@ int badBytes(std::size_t megabytes) {
   auto start = std::chrono::steady_clock::now();
   MessageTable table;
   try {
-    table.load(path);
+    table.load(path, systemFileOps());
   } catch (const RuntimeError&) {
   }
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -368,7 +370,7 @@ int main(int argc, char** argv) {
     // The same messages as Notepad saves them in UTF-8, against one UTF-8 decoding.
     const Text utf8Path = besideExecutable(u"bench-utf8.dat");
     MessageTable asRead;
-    asRead.load(path);
+    asRead.load(path, systemFileOps());
     std::vector<Text> messages(asRead.list().begin(), asRead.list().end() - 1);
     const std::string utf8Bytes = formatFile(messages, messages.size(), FileEncoding::Utf8);
     if (saveAtomically(systemFileOps(), utf8Path, utf8Bytes)) {
@@ -383,7 +385,7 @@ int main(int argc, char** argv) {
 
   // The editor's copy of the table is what a save writes.
   MenteTable mente;
-  mente.load(path);
+  mente.load(path, systemFileOps());
   double floorSave = medianMs(runs, [&] { writeOnce(path, bytes); });
   // As a save the user answers OK: over whatever is on disk.
   double save = medianMs(runs, [&] {
@@ -404,7 +406,7 @@ int main(int argc, char** argv) {
   // What each click on the icon adds: the check whether the file changed.
   const int stamps = 20000;
   double stampMs = medianMs(5, [&] {
-    for (int i = 0; i < stamps; ++i) table.reloadIfChanged();
+    for (int i = 0; i < stamps; ++i) table.reloadIfChanged(systemFileOps());
   });
   std::printf("check before a pick (file unchanged): %.2f us a click\n", stampMs * 1000.0 / stamps);
   systemFileOps().remove(path);

@@ -48,7 +48,8 @@ constexpr forms::Placement kFrame2At{120, 5160, 1215, 735};
 
 }  // namespace
 
-void frmMente::show(HWND owner, const Text& messageFile, SavedHandler saved) {
+void frmMente::show(HWND owner, const Text& messageFile, FileOps& ops, SavedHandler saved) {
+  ops_ = &ops;
   saved_ = std::move(saved);
   if (!isOpen()) {
     forms::WindowDesign design;
@@ -129,7 +130,7 @@ void frmMente::Form_Load() {
 
 void frmMente::dataRead(const Text& strFile) {
   try {
-    mente_.load(strFile);
+    mente_.load(strFile, *ops_);
   } catch (const RuntimeError&) {
     // The table keeps what was read before the failure; the reader has closed the file.
     forms::report(hwnd(), kReadFailed);
@@ -203,7 +204,7 @@ bool frmMente::queryUnload() {
   switch (forms::askYesNoCancel(hwnd(), kAskSaveEdits)) {
     case forms::Answer::Yes:
       // Through every question of a save; closes only once it is saved.
-      return dataSave(path()).saved;
+      return dataSave(path(), *ops_).saved;
     case forms::Answer::No:
       return true;
     case forms::Answer::Cancel:
@@ -304,7 +305,7 @@ void frmMente::mnuOpen_Click() {
 }
 
 void frmMente::mnuSave_Click() {
-  SaveOutcome outcome = dataSave(path());
+  SaveOutcome outcome = dataSave(path(), *ops_);
   if (outcome) forms::report(hwnd(), kSaved + outcome.note);
 }
 

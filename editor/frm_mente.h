@@ -24,8 +24,9 @@ class frmMente : public forms::Window {
 
   // Creates the window on the message file unless it is open, owned by
   // owner and with its icons, then shows and activates it; an open window is
-  // not loaded again. saved is called after every successful save.
-  void show(HWND owner, const Text& messageFile, SavedHandler saved);
+  // not loaded again. The file is read and written through ops; saved is
+  // called after every successful save.
+  void show(HWND owner, const Text& messageFile, FileOps& ops, SavedHandler saved);
 
   // Loads the file into the editor table; a failure is reported to the user and
   // the table keeps what was read.
@@ -46,7 +47,7 @@ class frmMente : public forms::Window {
   // Writes the editor table to the file and then tells the owner, which
   // reads it again. Not saved when the user declined or the save failed
   // (the failure already reported); the file is then as it was.
-  SaveOutcome dataSave(const Text& strFile, FileOps& ops = systemFileOps());
+  SaveOutcome dataSave(const Text& strFile, FileOps& ops);
 
   // Whether the window may close or load again: at once without unsaved
   // edits; with them, after the user chose to save them (and the save went
@@ -83,6 +84,7 @@ class frmMente : public forms::Window {
   MenteTable mente_;
   // A sign-out was held up and its question is on its way.
   bool sessionEndAsked_ = false;
+  FileOps* ops_ = nullptr;
   SavedHandler saved_;
   forms::ListBox List1_;
   forms::Frame Frame1_;

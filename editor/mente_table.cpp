@@ -3,7 +3,8 @@
 #include <memory>
 #include <new>
 
-#include "messages/message_file.h"
+#include "messages/line_starts.h"
+#include "messages/message_writer.h"
 
 namespace tepo {
 

@@ -11,6 +11,7 @@
 #include "files/file_ops.h"
 #include "files/save.h"
 #include "messages/message_file.h"
+#include "messages/message_reader.h"
 #include "messages/message_table.h"
 #include "runtime/runtime.h"
 
@@ -30,7 +31,7 @@ class MenteTable {
   // and the table keeps every message read before it (at most 32767). The
   // version of the bytes read tells a later save whether someone else has
   // written the file since.
-  void load(const Text& path, FileOps& ops = systemFileOps());
+  void load(const Text& path, FileOps& ops);
   void load(InputFile& file);
 
   // False after a load that ended before the end of an existing file: a save

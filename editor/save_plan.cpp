@@ -1,6 +1,6 @@
 #include "editor/save_plan.h"
 
-#include "messages/message_file.h"
+#include "messages/message_writer.h"
 
 namespace tepo {
 

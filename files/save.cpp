@@ -1,14 +1,10 @@
 #include "files/save.h"
 
-#include "files/paths.h"
-
 #include <memory>
 
 namespace tepo {
 
 namespace {
-
-constexpr std::size_t kLongPath = 248;  // below this every call takes a plain path
 
 void removeOrNote(FileOps& ops, const Text& path, SaveResult& result) {
   if (ops.exists(path) && !ops.remove(path)) result.leftovers.push_back(path);
@@ -50,40 +46,6 @@ SaveResult recover(FileOps& ops, const Text& path, const Text& tempPath, const T
 }
 
 }  // namespace
-
-void VersionOf::add(const char* bytes, std::size_t size) {
-  // FNV-1a: a change by someone else is no attack.
-  for (std::size_t i = 0; i < size; ++i) {
-    hash_ ^= static_cast<unsigned char>(bytes[i]);
-    hash_ *= 1099511628211ull;
-  }
-  size_ += size;
-}
-
-FileVersion versionOf(const std::string& bytes) {
-  VersionOf version;
-  version.add(bytes.data(), bytes.size());
-  return version.version();
-}
-
-FileVersion FileOps::version(const Text& path) {
-  std::unique_ptr<InputFile> file;
-  try {
-    file = open(path);
-  } catch (const RuntimeError& e) {
-    if (e.code() == ErrorCode::FileNotFound) return FileVersion();
-    throw;
-  }
-  VersionedInput versioned(*file);
-  readToTheEnd(versioned);
-  return versioned.version();
-}
-
-void readToTheEnd(InputFile& file) {
-  std::unique_ptr<char[]> block(new char[64 * 1024]);
-  while (file.read(block.get(), 64 * 1024) > 0) {
-  }
-}
 
 SaveResult saveAtomically(FileOps& ops, const Text& path, const std::string& bytes) {
   SaveResult result;
@@ -127,17 +89,6 @@ Text siblingName(const Text& target, uint16_t unique, const char16_t* extension)
   for (int shift = 12; shift >= 0; shift -= 4) name += kHex[(unique >> shift) & 0xF];
   name += extension;
   return name;
-}
-
-Text extendedPath(const Text& path) {
-  if (path.size() < kLongPath || path.compare(0, 4, u"\\\\?\\") == 0) return path;
-  Text backslashed = path;
-  for (char16_t& c : backslashed) {
-    if (c == u'/') c = u'\\';
-  }
-  if (backslashed.compare(0, 2, u"\\\\") == 0) return u"\\\\?\\UNC\\" + backslashed.substr(2);
-  bool driveAbsolute = backslashed.size() >= 3 && backslashed[1] == u':' && backslashed[2] == u'\\';
-  return driveAbsolute ? u"\\\\?\\" + backslashed : path;
 }
 
 }  // namespace tepo

@@ -1,6 +1,6 @@
 // The message file's reader: bytes to messages, in whichever encoding each
 // line is in.
-#include "messages/message_file.h"
+#include "messages/message_reader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include <memory>
 #include <new>
 
-#include "messages/message_file.h"
+#include "messages/message_reader.h"
 
 namespace tepo {
 

@@ -7,6 +7,7 @@
 
 #include "files/file_ops.h"
 #include "messages/message_file.h"
+#include "messages/message_reader.h"
 #include "messages/text_arena.h"
 #include "runtime/runtime.h"
 
@@ -39,7 +40,7 @@ class MessageTable {
   // file only after a read that went to its end while the file's stamp held
   // still and that ended on a whole character; otherwise (the file locked
   // or being written) the next reload reads it again.
-  void load(const Text& path, FileOps& ops = systemFileOps());
+  void load(const Text& path, FileOps& ops);
   void load(InputFile& file);
 
   // A new reading of the file the table was last loaded from, if its stamp
@@ -49,9 +50,9 @@ class MessageTable {
   // tries again. A reading that may have met a writer (it ends inside a
   // character, or is empty where messages were held) is taken only when
   // the next call finds the file the same.
-  std::unique_ptr<MessageTable> reloaded(FileOps& ops = systemFileOps());
+  std::unique_ptr<MessageTable> reloaded(FileOps& ops);
   // The same, in place; true if the table changed.
-  bool reloadIfChanged(FileOps& ops = systemFileOps());
+  bool reloadIfChanged(FileOps& ops);
 
   // Raises SubscriptOutOfRange outside 0 .. count(), the spare empty entry included.
   TextView at(long index) const;

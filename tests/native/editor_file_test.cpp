@@ -11,6 +11,8 @@
 #include "editor/save_plan.h"
 #include "encodings/ansi.h"
 #include "messages/message_file.h"
+#include "messages/message_reader.h"
+#include "messages/message_writer.h"
 #include "temp_dir.h"
 #include "tests/failing_ops.h"
 
@@ -23,7 +25,7 @@ using testing::TempDir;
 MenteTable loadedFrom(const TempDir& dir, const std::string& bytes) {
   dir.write("tepo.dat", bytes);
   MenteTable table;
-  table.load(dir.text("tepo.dat"));
+  table.load(dir.text("tepo.dat"), systemFileOps());
   return table;
 }
 
@@ -58,7 +60,7 @@ TEST(MenteLoad, MissingFileRaisesAndLeavesAnEmptyTable) {
   TempDir dir;
   MenteTable table;
   table.add(u"left over");
-  EXPECT_THROW(table.load(dir.text("tepo.dat")), RuntimeError);
+  EXPECT_THROW(table.load(dir.text("tepo.dat"), systemFileOps()), RuntimeError);
   EXPECT_EQ(table.count(), 0);
   EXPECT_EQ(table.list(), std::vector<Text>{u""});
 }
@@ -67,7 +69,7 @@ TEST(MenteLoad, UnreadableFileRaises) {
   TempDir dir;
   MenteTable table;
   // A folder where the file should be cannot be read as one.
-  EXPECT_THROW(table.load(dir.text("")), RuntimeError);
+  EXPECT_THROW(table.load(dir.text(""), systemFileOps()), RuntimeError);
   EXPECT_EQ(table.count(), 0);
 }
 
@@ -94,7 +96,7 @@ TEST(MenteLoad, MoreThan32767FieldsKeepsTheFirst32767AndRaises) {
   dir.write("tepo.dat", bytes);
   MenteTable table;
   try {
-    table.load(dir.text("tepo.dat"));
+    table.load(dir.text("tepo.dat"), systemFileOps());
     FAIL() << "no overflow";
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.code(), ErrorCode::Overflow);
@@ -140,15 +142,15 @@ TEST(MenteLoad, ALoadThatStopsEarlyIsIncompleteUntilACompleteOne) {
   std::string many;
   for (int i = 0; i <= kMaxMessages; ++i) many += "m\r\n";
   dir.write("tepo.dat", many);
-  EXPECT_THROW(table.load(dir.text("tepo.dat")), RuntimeError);
+  EXPECT_THROW(table.load(dir.text("tepo.dat"), systemFileOps()), RuntimeError);
   EXPECT_TRUE(table.loadComplete());
 
   // A file that exists but cannot be read may hold anything.
-  EXPECT_THROW(table.load(dir.text("")), RuntimeError);
+  EXPECT_THROW(table.load(dir.text(""), systemFileOps()), RuntimeError);
   EXPECT_FALSE(table.loadComplete());
 
   // No file at all: a save loses nothing.
-  EXPECT_THROW(table.load(dir.text("missing.dat")), RuntimeError);
+  EXPECT_THROW(table.load(dir.text("missing.dat"), systemFileOps()), RuntimeError);
   EXPECT_TRUE(table.loadComplete());
 }
 
@@ -299,7 +301,7 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
     dir.write("tepo.dat", c.bytes);
     MenteTable table;
     try {
-      table.load(dir.text("tepo.dat"));
+      table.load(dir.text("tepo.dat"), systemFileOps());
     } catch (const RuntimeError&) {
     }
     c.edit(table);
@@ -557,7 +559,7 @@ TEST(MenteRoundTrip, EveryCarriableMessageSurvivesSaveAndLoad) {
     ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));
 
     MenteTable back;
-    back.load(dir.text("tepo.dat"));
+    back.load(dir.text("tepo.dat"), systemFileOps());
     ASSERT_EQ(back.list(), table.list()) << "round " << round;
   }
 }
@@ -571,7 +573,7 @@ TEST(MenteRoundTrip, AVeryLongMessageSurvives) {
   table.add(u"after");
   ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));
   MenteTable back;
-  back.load(dir.text("tepo.dat"));
+  back.load(dir.text("tepo.dat"), systemFileOps());
   EXPECT_EQ(back.list(), table.list());
 }
 
@@ -622,7 +624,7 @@ TEST(MenteSave, FullTableLoadsAndSavesBackTheSameBytes) {
 
   auto start = std::chrono::steady_clock::now();
   MenteTable table;
-  table.load(dir.text("tepo.dat"));
+  table.load(dir.text("tepo.dat"), systemFileOps());
   auto loadedAt = std::chrono::steady_clock::now();
   ASSERT_EQ(table.count(), kMaxMessages);
   ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));

@@ -17,7 +17,7 @@ MenteTable loaded(const std::string& bytes) {
   TempDir dir;
   dir.write("tepo.dat", bytes);
   MenteTable table;
-  table.load(dir.text("tepo.dat"));
+  table.load(dir.text("tepo.dat"), systemFileOps());
   return table;
 }
 

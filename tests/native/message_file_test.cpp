@@ -7,7 +7,9 @@
 
 #include "encodings/ansi.h"
 #include "messages/message_file.h"
+#include "messages/message_reader.h"
 #include "messages/message_table.h"
+#include "messages/message_writer.h"
 #include "temp_dir.h"
 #include "tests/failing_ops.h"
 
@@ -43,7 +45,7 @@ std::vector<Text> readBytes(const std::string& bytes, std::size_t chunk = 1 << 2
 // The icon's table loaded from a tepo.dat of these bytes.
 void loadFrom(MessageTable& table, const TempDir& dir, const std::string& bytes) {
   dir.write("tepo.dat", bytes);
-  table.load(dir.text("tepo.dat"));
+  table.load(dir.text("tepo.dat"), systemFileOps());
 }
 
 void expectBoundsInvariant(const MessageTable& table) {
@@ -54,7 +56,7 @@ void expectBoundsInvariant(const MessageTable& table) {
 TEST(MessageTable, MissingFileLeavesOneEmptyEntry) {
   TempDir dir;
   MessageTable table;
-  EXPECT_THROW(table.load(dir.text("tepo.dat")), RuntimeError);
+  EXPECT_THROW(table.load(dir.text("tepo.dat"), systemFileOps()), RuntimeError);
   EXPECT_EQ(table.count(), 0);
   expectBoundsInvariant(table);
 }
@@ -82,8 +84,8 @@ TEST(MessageTable, LoadReplacesThePreviousContents) {
   dir.write("a.dat", "1\r\n2\r\n3\r\n");
   dir.write("b.dat", "x\r\n");
   MessageTable table;
-  table.load(dir.text("a.dat"));
-  table.load(dir.text("b.dat"));
+  table.load(dir.text("a.dat"), systemFileOps());
+  table.load(dir.text("b.dat"), systemFileOps());
   ASSERT_EQ(table.count(), 1);
   EXPECT_EQ(table.at(0), u"x");
   expectBoundsInvariant(table);
@@ -96,7 +98,7 @@ TEST(MessageTable, StopsAt32767AndKeepsThem) {
   dir.write("tepo.dat", bytes);
   MessageTable table;
   try {
-    table.load(dir.text("tepo.dat"));
+    table.load(dir.text("tepo.dat"), systemFileOps());
     FAIL() << "the 32768th message must end the load";
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.code(), ErrorCode::Overflow);
@@ -127,7 +129,7 @@ TEST(MessageTable, FileIsClosedAfterAFailedLoad) {
   for (int i = 0; i < 32768; ++i) bytes += "x\r\n";
   dir.write("tepo.dat", bytes);
   MessageTable table;
-  EXPECT_THROW(table.load(dir.text("tepo.dat")), RuntimeError);
+  EXPECT_THROW(table.load(dir.text("tepo.dat"), systemFileOps()), RuntimeError);
   // An open descriptor left behind would show up in /proc/self/fd.
   std::string link = "/proc/self/fd";
   int open = 0;
@@ -146,26 +148,26 @@ TEST(MessageTable, ReloadsAChangedFileAndKeepsItsMessagesWhileItCannotBeRead) {
   const Text path = dir.text("tepo.dat");
   dir.write("tepo.dat", "old\r\n");
   MessageTable table;
-  table.load(path);
-  EXPECT_FALSE(table.reloadIfChanged());
+  table.load(path, systemFileOps());
+  EXPECT_FALSE(table.reloadIfChanged(systemFileOps()));
 
   dir.write("tepo.dat", "old\r\nnew\r\n");
-  EXPECT_TRUE(table.reloadIfChanged());
+  EXPECT_TRUE(table.reloadIfChanged(systemFileOps()));
   ASSERT_EQ(table.count(), 2);
   EXPECT_EQ(table.at(1), u"new");
 
   // A folder in its place opens but cannot be read; then nothing is there.
   ::rename(dir.file("tepo.dat").c_str(), dir.file("moved").c_str());
   ASSERT_EQ(::mkdir(dir.file("tepo.dat").c_str(), 0700), 0);
-  EXPECT_FALSE(table.reloadIfChanged());
+  EXPECT_FALSE(table.reloadIfChanged(systemFileOps()));
   ::rmdir(dir.file("tepo.dat").c_str());
-  EXPECT_FALSE(table.reloadIfChanged());
+  EXPECT_FALSE(table.reloadIfChanged(systemFileOps()));
   EXPECT_EQ(table.count(), 2);
   EXPECT_EQ(table.at(1), u"new");
 
   ::rename(dir.file("moved").c_str(), dir.file("tepo.dat").c_str());
   dir.write("tepo.dat", "a\r\nb\r\nc\r\n");
-  EXPECT_TRUE(table.reloadIfChanged());
+  EXPECT_TRUE(table.reloadIfChanged(systemFileOps()));
   EXPECT_EQ(table.count(), 3);
 
   // A writer at work: the file ends inside a character, or is empty for a
@@ -174,9 +176,9 @@ TEST(MessageTable, ReloadsAChangedFileAndKeepsItsMessagesWhileItCannotBeRead) {
   for (const char* meanwhile : {"a\r\nb\r\nc\r\nd\x82", ""}) {
     const int16_t held = table.count();
     dir.write("tepo.dat", meanwhile);
-    EXPECT_FALSE(table.reloadIfChanged());
+    EXPECT_FALSE(table.reloadIfChanged(systemFileOps()));
     EXPECT_EQ(table.count(), held);
-    EXPECT_TRUE(table.reloadIfChanged());
+    EXPECT_TRUE(table.reloadIfChanged(systemFileOps()));
     EXPECT_EQ(table.count(), meanwhile[0] ? 4 : 0);
   }
 
@@ -193,7 +195,7 @@ TEST(MessageTable, ReloadsAChangedFileAndKeepsItsMessagesWhileItCannotBeRead) {
   EXPECT_FALSE(table.reloadIfChanged(moving));
   EXPECT_FALSE(table.reloadIfChanged(moving));
   EXPECT_EQ(table.count(), 0);
-  EXPECT_TRUE(table.reloadIfChanged());
+  EXPECT_TRUE(table.reloadIfChanged(systemFileOps()));
   EXPECT_EQ(table.at(0), u"x");
 }
 

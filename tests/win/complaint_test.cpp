@@ -41,7 +41,7 @@ const std::size_t kLong = 20000;
 const std::size_t kLimit = 30000;
 
 TEST(Complaint, MemoryRunningOutWhilePickingShowsTheComplaintBalloon) {
-  Form1 form1;
+  Form1 form1(systemFileOps());
   ASSERT_TRUE(form1.load());
   TempFolder folder;
   writeFileBytes(folder.file(L"tepo.dat"), shiftJis(std::wstring(kLong, L'あ')));

@@ -9,7 +9,9 @@
 
 #include "editor_fixture.h"
 #include "messages/message_file.h"
+#include "messages/message_reader.h"
 #include "messages/message_table.h"
+#include "messages/message_writer.h"
 #include "tests/failing_ops.h"
 #include "tests/sample_messages.h"
 
@@ -365,7 +367,7 @@ TEST_F(MenteSaving, CarriableMessagesSurviveSaveAndReload) {
   ASSERT_EQ(editorMessages(), messages);
 
   const Text copy = toText(folder_.file(L"copy.dat"));
-  ASSERT_EQ(answering([&] { EXPECT_TRUE(form().dataSave(copy)); }), L"");
+  ASSERT_EQ(answering([&] { EXPECT_TRUE(form().dataSave(copy, systemFileOps())); }), L"");
   EXPECT_EQ(mainMessages(), messages);
   EXPECT_EQ(readFileBytes(folder_.file(L"copy.dat")), fileBytes());
   ASSERT_EQ(answering([&] { form().dataRead(copy); }), L"");

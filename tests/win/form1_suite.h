@@ -13,7 +13,7 @@ namespace tepo::testing {
 class Form1Suite : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    form1_ = std::make_unique<Form1>();
+    form1_ = std::make_unique<Form1>(systemFileOps());
     ASSERT_TRUE(form1_->load());
   }
   static void TearDownTestSuite() { form1_.reset(); }

@@ -102,7 +102,7 @@ TEST(Module1, SubclassPassesMessagesThroughAndPutsThePreviousProcedureBack) {
 // Form1 of this test process itself: the record handed to the shell and the
 // pass-through procedure; closing it unloads it cleanly.
 TEST(Form1InProcess, LoadsRegistersTheIconAndUnloadsCleanly) {
-  tepo::Form1 form;
+  tepo::Form1 form(tepo::systemFileOps());
   EXPECT_EQ(form.mx, 0);
   EXPECT_EQ(form.my, 0);
   ASSERT_TRUE(form.load());
@@ -158,7 +158,7 @@ TEST(Form1InProcess, ItsWindowsGoWithIt) {
   HWND form1 = nullptr;
   HWND windows[3] = {};
   {
-    tepo::Form1 form;
+    tepo::Form1 form(tepo::systemFileOps());
     ASSERT_TRUE(form.load());
     form1 = form.hwnd();
     form.dataRead(reinterpret_cast<const char16_t*>(folder.file(L"tepo.dat").c_str()));

@@ -21,7 +21,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
                                                   L"背筋を伸ばして、深呼吸。\\nはい、吸って……吐いて……\r\n"));
   auto messages = std::make_shared<MessageTable>();
   try {
-    messages->load(Text(reinterpret_cast<const char16_t*>(file.c_str())));
+    messages->load(Text(reinterpret_cast<const char16_t*>(file.c_str())), systemFileOps());
   } catch (const RuntimeError&) {
     return 1;
   }

@@ -42,7 +42,7 @@ class SearchFixture : public ::testing::Test {
   void loadFile(const std::wstring& path) {
     msgList_ = std::make_shared<MessageTable>();
     try {
-      msgList_->load(Text(reinterpret_cast<const char16_t*>(path.c_str())));
+      msgList_->load(Text(reinterpret_cast<const char16_t*>(path.c_str())), systemFileOps());
     } catch (const RuntimeError&) {
       // As the program's loader: silent, keeping what was read.
     }

@@ -15,7 +15,7 @@ class WindowSoak : public ::testing::Test {
     tepo::testing::writeFileBytes(folder_.file(L"tepo.dat"), "one\r\ntwo\r\n");
     form1_.dataRead(reinterpret_cast<const char16_t*>(folder_.file(L"tepo.dat").c_str()));
   }
-  tepo::Form1 form1_;
+  tepo::Form1 form1_{tepo::systemFileOps()};
   tepo::testing::TempFolder folder_;
 };
 

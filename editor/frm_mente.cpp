@@ -26,9 +26,6 @@ constexpr char16_t kDeleted[] = u"削除しました";
 constexpr char16_t kNoRow[] = u"行が選択されていません";
 constexpr char16_t kBlankRow[] = u"この行にはメッセージがありません";
 constexpr char16_t kFull[] = u"これ以上追加できません（最大32767件）";
-constexpr char16_t kAskChangedElsewhere[] =
-    u"ファイルは、開いた後にほかのプログラムで変更されています。保存すると、その変更は失われます。"
-    u"このまま保存しますか？";
 constexpr char16_t kAskSaveEdits[] = u"メッセージの変更が保存されていません。tepo.dat に保存しますか？";
 constexpr wchar_t kEditsUnsaved[] = L"メッセージの変更が保存されていません";
 constexpr char16_t kNewContentsAt[] = u"保存する内容は次のファイルにあります: ";
@@ -140,8 +137,10 @@ void frmMente::dataRead(const Text& strFile) {
 void frmMente::setList() {
   if (!List1_.hwnd()) return;
   // One row per slot 0 .. U - 1: the spare slot at U is not shown.
-  const std::vector<Text>& slots = mente_.list();
-  std::vector<TextView> rows(slots.begin(), slots.begin() + mente_.upperBound());
+  const std::vector<MenteRow>& slots = mente_.rows().slots();
+  std::vector<TextView> rows;
+  rows.reserve(slots.size());
+  for (std::size_t i = 0; i + 1 < slots.size(); ++i) rows.push_back(slots[i].text);
   List1_.fill(rows);
 }
 
@@ -149,20 +148,11 @@ frmMente::SaveOutcome frmMente::dataSave(const Text& strFile, FileOps& ops) {
   SaveOutcome outcome;
   SaveResult result;
   try {
-    // Plan, ask, write: the questions first, then what the answers settled on.
-    SavePlan plan(mente_);
+    // Plan, ask, write: each question in its turn, then what the answers settled on.
+    SavePlan plan(mente_, strFile, ops);
     while (const SavePlan::Question* question = plan.question()) plan.answer(ask(*question));
     if (plan.declined()) return outcome;
-    // What another program (Notepad, a second tepo) wrote since the load
-    // would be overwritten without a word: asked last, right before the
-    // write, and again if it changes while the question is up.
-    FileVersion accepted;
-    for (const FileVersion* accept = nullptr;; accept = &accepted) {
-      result = mente_.write(strFile, ops, plan.saving(), accept);
-      if (!result.changedElsewhere) break;
-      if (!forms::confirm(hwnd(), kAskChangedElsewhere)) return outcome;
-      accepted = result.onDisk;
-    }
+    result = mente_.write(strFile, ops, plan.takeSaving());
   } catch (const RuntimeError&) {
     forms::report(hwnd(), kSaveFailed);
     return outcome;
@@ -253,8 +243,8 @@ bool frmMente::checkMessageRow(int row) {
 
 void frmMente::List1_Click() {
   int row = List1_.selection();
-  if (row < 0 || static_cast<std::size_t>(row) >= mente_.list().size()) return;
-  text1_.setText(mente_.list()[static_cast<std::size_t>(row)]);
+  if (row < 0 || row > mente_.upperBound()) return;
+  text1_.setText(mente_.rows().text(row));
 }
 
 void frmMente::btnAdd_Click() {

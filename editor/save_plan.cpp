@@ -27,6 +27,9 @@ constexpr char16_t kAskOtherEncoding[] =
 constexpr char16_t kAskUncarriable[] =
     u"行目のメッセージは、\" で始まるか、\" と共に , か先頭の空白を含むか、CR LF の組でない CR か LF、"
     u"または \\n という並びを含むため、次に開いたとき元どおりに読み込めません。このまま保存しますか？";
+constexpr char16_t kAskChangedElsewhere[] =
+    u"ファイルは、開いた後にほかのプログラムで変更されています。保存すると、その変更は失われます。"
+    u"このまま保存しますか？";
 
 // The encoding as Notepad names it, in the order of FileEncoding.
 Text encodingName(FileEncoding encoding) {
@@ -41,123 +44,180 @@ Text substitute(Text text, const Text& name, const Text& value) {
   return text;
 }
 
+// The question about the row, counted from 1 as the user sees the rows.
+SavePlan::Question aboutRow(int row, const Text& text, bool offersUtf8 = false) {
+  return SavePlan::Question{decimal(row + 1) + text, offersUtf8};
+}
+
 }  // namespace
 
-SavePlan::SavePlan(const MenteTable& table) : table_(table) {
-  settle(table.encoding());
-  advance(Step::Incomplete);
+// One question of a save: when it applies (the row it is about, or -1),
+// what it asks, and what OK does. Yes, where offered, writes UTF-8 with its
+// mark instead; No goes on to the next; Cancel declines the save.
+struct SavePlan::Step {
+  int (SavePlan::*applies)();
+  Question (SavePlan::*asks)(int row) const;
+  void (SavePlan::*accept)();
+};
+
+// In the order they are asked. Another program's change comes last: a
+// question may have stood for minutes, and what is on disk then is what
+// the write replaces.
+const SavePlan::Step SavePlan::kSteps[] = {
+    {&SavePlan::incompleteRow, &SavePlan::askIncomplete, &SavePlan::goOn},
+    {&SavePlan::misreadRow, &SavePlan::askMisread, &SavePlan::goOn},
+    {&SavePlan::lossyRow, &SavePlan::askLossy, &SavePlan::goOn},
+    {&SavePlan::changedOnLoadRow, &SavePlan::askChangedOnLoad, &SavePlan::goOn},
+    {&SavePlan::otherEncodingRow, &SavePlan::askOtherEncoding, &SavePlan::goOn},
+    {&SavePlan::uncarriableRow, &SavePlan::askUncarriable, &SavePlan::goOn},
+    {&SavePlan::changedElsewhereRow, &SavePlan::askChangedElsewhere, &SavePlan::acceptDisk},
+};
+const std::size_t SavePlan::kDone = sizeof(kSteps) / sizeof(kSteps[0]);
+constexpr std::size_t kLossyStep = 2;
+
+SavePlan::SavePlan(const MenteTable& table, const Text& path, FileOps& ops)
+    : table_(table), path_(path), ops_(ops), asked_(kDone, false), expected_(table.file().version) {
+  saving_ = table_.settle(table_.encoding());
+  advance(0);
 }
 
-void SavePlan::settle(FileEncoding encoding) { saving_ = table_.settle(encoding); }
-
-template <typename Test>
-int SavePlan::firstRewritten(Test test) const {
-  for (const MenteTable::Output::Piece& piece : saving_.output.pieces) {
-    if (!piece.kept && test(piece.row)) return piece.row;
-  }
-  return -1;
-}
-
-int SavePlan::rowFor(Step step) const {
-  const FileEncoding encoding = saving_.output.encoding;
-  switch (step) {
-    case Step::Incomplete:
-      // Only what the table holds would be written: the rest of the file is gone.
-      return !table_.loadComplete() || saving_.output.restLost ? 0 : -1;
-    case Step::Misread: {
-      // A byte order mark leaves the reader no choice.
-      if (encoding != FileEncoding::Ansi && encoding != FileEncoding::Utf8) return -1;
-      const std::vector<MenteTable::ReadBack>& reading = saving_.reading;
-      for (std::size_t p = 0; p < reading.size(); ++p) {
-        const MenteTable::Output::Piece& piece = saving_.output.pieces[p];
-        if (reading[p].backRow < 0 || reading[p].same) continue;
-        // What the writer's line loses, or cannot carry, is asked about on its own.
-        const Text& message = table_.list()[static_cast<std::size_t>(piece.row)];
-        if (!piece.kept && (hasUnrepresentable(message, encoding) || formatCannotCarry(message))) continue;
-        return piece.row;
-      }
-      return -1;
-    }
-    case Step::Lossy:
-      if (!saving_.output.lossy) return -1;
-      return firstRewritten(
-          [&](int row) { return hasUnrepresentable(table_.list()[static_cast<std::size_t>(row)], encoding); });
-    case Step::ChangedOnLoad:
-      return firstRewritten([&](int row) { return table_.note(row).changed; });
-    case Step::OtherEncoding:
-      return firstRewritten([&](int row) { return table_.note(row).otherEncoding; });
-    case Step::Uncarriable:
-      return firstRewritten([&](int row) { return formatCannotCarry(table_.list()[static_cast<std::size_t>(row)]); });
-    case Step::Done:
-      break;
-  }
-  return -1;
-}
-
-void SavePlan::advance(Step step) {
-  const FileEncoding encoding = saving_.output.encoding;
-  const Text file = encodingName(encoding);
-  for (; step != Step::Done; step = static_cast<Step>(static_cast<int>(step) + 1)) {
-    if (asked_[static_cast<int>(step)]) continue;
-    const int row = rowFor(step);
+void SavePlan::advance(std::size_t step) {
+  for (; step < kDone; ++step) {
+    if (asked_[step]) continue;
+    const int row = (this->*kSteps[step].applies)();
     if (row < 0) continue;
-    const Text number = decimal(row + 1);
-    question_ = Question();
-    switch (step) {
-      case Step::Incomplete:
-        question_.text = kAskIncomplete;
-        break;
-      case Step::Misread:
-        // tepo must read back what it writes: the mark of UTF-8 settles it.
-        question_.text = number + substitute(kAskMisread, u"file", file);
-        question_.offersUtf8 = true;
-        break;
-      case Step::Lossy:
-        // The code page lacks the character, UTF-8 has every one.
-        question_.offersUtf8 = encoding == FileEncoding::Ansi;
-        question_.text = number + (question_.offersUtf8 ? substitute(kAskLossyOrUtf8, u"file", file) : kAskLossy);
-        break;
-      case Step::ChangedOnLoad:
-        // A hand-written line the reader's rules changed would be written back changed.
-        question_.text = number + kAskChangedOnLoad;
-        break;
-      case Step::OtherEncoding:
-        // A line another tool wrote in the other encoding goes back in the file's.
-        question_.text =
-            number +
-            substitute(substitute(kAskOtherEncoding, u"line", isUtf8(encoding) ? u"ANSI" : u"UTF-8"), u"file", file);
-        break;
-      case Step::Uncarriable:
-        // Saying "saved" for a message that comes back cut short, or that
-        // swallows the ones after it, would mislead.
-        question_.text = number + kAskUncarriable;
-        break;
-      case Step::Done:
-        break;
-    }
+    question_ = (this->*kSteps[step].asks)(row);
     break;
   }
   step_ = step;
 }
 
 void SavePlan::answer(Answer answer) {
-  if (step_ == Step::Done) return;
-  asked_[static_cast<int>(step_)] = true;
+  if (step_ == kDone) return;
+  asked_[step_] = true;
   if (answer == Answer::Cancel) {
     declined_ = true;
-    step_ = Step::Done;
-    return;
+    step_ = kDone;
+  } else if (answer == Answer::Yes && question_.offersUtf8) {
+    toUtf8();
+  } else if (answer == Answer::No) {
+    goOn();
+  } else {
+    (this->*kSteps[step_].accept)();
   }
-  if (answer == Answer::Yes && question_.offersUtf8) {
-    // Every line is written anew in UTF-8: what was asked of the old
-    // bytes is asked again of the new where it applies. UTF-8 loses half
-    // a surrogate pair too, which the answer did not agree to.
-    settle(FileEncoding::Utf8Bom);
-    asked_[static_cast<int>(Step::Lossy)] = false;
-    advance(Step::Incomplete);
-    return;
+}
+
+void SavePlan::toUtf8() {
+  // Every line is written anew in UTF-8: what was asked of the old bytes is
+  // asked again of the new where it applies. UTF-8 loses half a surrogate
+  // pair too, which the answer did not agree to.
+  saving_ = table_.settle(FileEncoding::Utf8Bom);
+  asked_[kLossyStep] = false;
+  advance(0);
+}
+
+void SavePlan::acceptDisk() {
+  // Asked again if the file changes while the question is up.
+  expected_ = onDisk_;
+  asked_[step_] = false;
+  advance(step_);
+}
+
+template <typename Test>
+int SavePlan::firstRewritten(Test test) const {
+  for (const SaveOutput::Piece& piece : saving_.output.pieces) {
+    if (!piece.kept && test(piece.row)) return piece.row;
   }
-  advance(static_cast<Step>(static_cast<int>(step_) + 1));
+  return -1;
+}
+
+int SavePlan::incompleteRow() {
+  // Only what the table holds would be written: the rest of the file is gone.
+  return !table_.loadComplete() || saving_.output.restLost ? 0 : -1;
+}
+
+int SavePlan::misreadRow() {
+  const FileEncoding encoding = saving_.output.encoding;
+  // A byte order mark leaves the reader no choice.
+  if (encoding != FileEncoding::Ansi && encoding != FileEncoding::Utf8) return -1;
+  for (std::size_t p = 0; p < saving_.reading.size(); ++p) {
+    const SaveOutput::Piece& piece = saving_.output.pieces[p];
+    if (saving_.reading[p].backRow < 0 || saving_.reading[p].same) continue;
+    // What the writer's line loses, or cannot carry, is asked about on its own.
+    const Text& message = table_.rows().text(piece.row);
+    if (!piece.kept && (hasUnrepresentable(message, encoding) || formatCannotCarry(message))) continue;
+    return piece.row;
+  }
+  return -1;
+}
+
+int SavePlan::lossyRow() {
+  if (!saving_.output.lossy) return -1;
+  const FileEncoding encoding = saving_.output.encoding;
+  return firstRewritten([&](int row) { return hasUnrepresentable(table_.rows().text(row), encoding); });
+}
+
+int SavePlan::changedOnLoadRow() {
+  return firstRewritten([&](int row) { return table_.rows().note(row).changed; });
+}
+
+int SavePlan::otherEncodingRow() {
+  return firstRewritten([&](int row) { return table_.rows().note(row).otherEncoding; });
+}
+
+int SavePlan::uncarriableRow() {
+  return firstRewritten([&](int row) { return formatCannotCarry(table_.rows().text(row)); });
+}
+
+int SavePlan::changedElsewhereRow() {
+  // A file the table never read whole has nothing of it to compare; one held
+  // by a writer cannot be read, and the write will most likely fail anyway.
+  const MessageFile& file = table_.file();
+  if (!file.known || path_ != file.path) return -1;
+  try {
+    onDisk_ = ops_.version(path_);
+  } catch (const RuntimeError&) {
+    return -1;
+  }
+  return onDisk_ != expected_ ? 0 : -1;
+}
+
+SavePlan::Question SavePlan::askIncomplete(int) const { return Question{kAskIncomplete}; }
+
+SavePlan::Question SavePlan::askMisread(int row) const {
+  // tepo must read back what it writes: the mark of UTF-8 settles it.
+  return aboutRow(row, substitute(kAskMisread, u"file", encodingName(saving_.output.encoding)), true);
+}
+
+SavePlan::Question SavePlan::askLossy(int row) const {
+  // The code page lacks the character, UTF-8 has every one.
+  const FileEncoding encoding = saving_.output.encoding;
+  if (encoding != FileEncoding::Ansi) return aboutRow(row, kAskLossy);
+  return aboutRow(row, substitute(kAskLossyOrUtf8, u"file", encodingName(encoding)), true);
+}
+
+SavePlan::Question SavePlan::askChangedOnLoad(int row) const {
+  // A hand-written line the reader's rules changed would be written back changed.
+  return aboutRow(row, kAskChangedOnLoad);
+}
+
+SavePlan::Question SavePlan::askOtherEncoding(int row) const {
+  // A line another tool wrote in the other encoding goes back in the file's.
+  const FileEncoding encoding = saving_.output.encoding;
+  const Text text = substitute(kAskOtherEncoding, u"line", isUtf8(encoding) ? u"ANSI" : u"UTF-8");
+  return aboutRow(row, substitute(text, u"file", encodingName(encoding)));
+}
+
+SavePlan::Question SavePlan::askUncarriable(int row) const {
+  // Saying "saved" for a message that comes back cut short, or that swallows
+  // the ones after it, would mislead.
+  return aboutRow(row, kAskUncarriable);
+}
+
+SavePlan::Question SavePlan::askChangedElsewhere(int) const {
+  // What another program (Notepad, a second tepo) wrote since the load would
+  // be overwritten without a word.
+  return Question{kAskChangedElsewhere};
 }
 
 }  // namespace tepo

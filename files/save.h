@@ -17,10 +17,6 @@ namespace tepo {
 // made and could not remove.
 struct SaveResult {
   bool saved = false;
-  // Someone else wrote the file since it was read or written: nothing was
-  // done, and onDisk is what the file is now.
-  bool changedElsewhere = false;
-  FileVersion onDisk;
   Text newContentsAt;
   Text oldContentsAt;
   std::vector<Text> leftovers;

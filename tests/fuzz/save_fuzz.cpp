@@ -99,7 +99,9 @@ tepo::MenteTable readBack(const std::string& bytes) {
 }
 
 std::vector<tepo::Text> messages(const tepo::MenteTable& table) {
-  return std::vector<tepo::Text>(table.list().begin(), table.list().begin() + table.count());
+  std::vector<tepo::Text> texts;
+  for (int row = 0; row < table.count(); ++row) texts.push_back(table.rows().text(row));
+  return texts;
 }
 
 // Follows the plan, answering as the data says; true if the user was told
@@ -140,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         break;
     }
   }
-  tepo::SavePlan plan(table);
+  tepo::SavePlan plan(table, path, disk);
   if (!follow(plan, fuzz)) return 0;
   const std::string written = plan.saving().output.bytes;
   check(table.write(path, disk, plan.saving()).saved);
@@ -150,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   // Saved again as it now stands, by the same window and after the file is
   // opened again: nothing to ask, nothing that moves.
   for (const tepo::MenteTable* again : {static_cast<const tepo::MenteTable*>(&table), &back}) {
-    tepo::SavePlan plan2(*again);
+    tepo::SavePlan plan2(*again, again->file().path, disk);
     check(plan2.question() == nullptr);
     check(plan2.saving().output.bytes == written);
   }

@@ -3,6 +3,7 @@
 
 #include "editor/mente_table.h"
 #include "temp_dir.h"
+#include "tests/mente_slots.h"
 #include "tests/sample_messages.h"
 
 namespace tepo {
@@ -21,13 +22,13 @@ MenteTable loaded(const std::string& bytes) {
   return table;
 }
 
-std::vector<Text> slots(const MenteTable& table) { return table.list(); }
+std::vector<Text> slots(const MenteTable& table) { return testing::slotTexts(table); }
 
 void expectSlotInvariant(const MenteTable& table) {
   ASSERT_GE(table.upperBound(), table.count());
-  ASSERT_EQ(table.list().size(), static_cast<std::size_t>(table.upperBound()) + 1);
-  for (std::size_t i = static_cast<std::size_t>(table.count()); i < table.list().size(); ++i) {
-    EXPECT_TRUE(table.list()[i].empty()) << "slot " << i << " past the messages is not empty";
+  ASSERT_EQ(slots(table).size(), static_cast<std::size_t>(table.upperBound()) + 1);
+  for (std::size_t i = static_cast<std::size_t>(table.count()); i < slots(table).size(); ++i) {
+    EXPECT_TRUE(table.rows().text(static_cast<int>(i)).empty()) << "slot " << i << " past the messages is not empty";
   }
 }
 
@@ -92,7 +93,7 @@ TEST(MenteEditing, DeletingTheOnlyMessageLeavesOneBlankRowSelected) {
   EXPECT_EQ(table.remove(0), 0);
   EXPECT_EQ(table.count(), 0);
   EXPECT_EQ(table.upperBound(), 1);
-  EXPECT_EQ(table.output(table.encoding()).bytes, "");
+  EXPECT_EQ(formatSave(table.rows(), table.kept(), table.encoding()).bytes, "");
   expectSlotInvariant(table);
 }
 
@@ -101,7 +102,7 @@ TEST(MenteEditing, DeletingTheLastOfTwoFromRowOneSelectsTheBlankRow) {
   int selected = table.remove(1);
   EXPECT_EQ(selected, 1);
   EXPECT_FALSE(table.isMessageRow(selected));
-  EXPECT_TRUE(table.list()[static_cast<std::size_t>(selected)].empty());
+  EXPECT_TRUE(table.rows().text(selected).empty());
 }
 
 TEST(MenteEditing, UpdateReplacesOnlyThatSlot) {

@@ -31,7 +31,7 @@ class MenteEditing : public MenteFixture {
       return rows == o.rows && selected == o.selected && text == o.text && slots == o.slots && count == o.count;
     }
   };
-  State state() { return State{rows(), selected(), text1(), form().table().list(), form().table().count()}; }
+  State state() { return State{rows(), selected(), text1(), slotTexts(form().table()), form().table().count()}; }
 };
 
 TEST_F(MenteEditing, QuestionsHaveOkAndCancelWithOkDefaultAndNoIcon) {

@@ -12,6 +12,7 @@
 #include "editor/frm_mente.h"
 #include "form1_suite.h"
 #include "harness.h"
+#include "tests/mente_slots.h"
 
 namespace tepo::testing {
 

@@ -44,8 +44,9 @@ class MenteSaving : public MenteFixture {
     return std::vector<Text>(all.begin(), all.begin() + mainTable().count());
   }
   std::vector<Text> editorMessages() {
-    const std::vector<Text>& all = form().table().list();
-    return std::vector<Text>(all.begin(), all.begin() + form().table().count());
+    std::vector<Text> all = slotTexts(form().table());
+    all.resize(static_cast<std::size_t>(form().table().count()));
+    return all;
   }
 };
 
@@ -158,7 +159,7 @@ TEST_F(MenteSaving, UnwritableCharactersOfferUtf8) {
   EXPECT_EQ(fileBytes(), kABCD);
   EXPECT_EQ(filesIn(folder_.path()), std::set<std::wstring>{L"tepo.dat"});
   EXPECT_EQ(mainTable().count(), 4);
-  EXPECT_EQ(form().table().list()[4], u"smile \U0001F600");
+  EXPECT_EQ(form().table().rows().text(4), u"smile \U0001F600");
 
   // No: the character is written as '?'.
   EXPECT_EQ(menu(kMnuSave, [&](const std::wstring& text) { return text == question ? IDNO : IDOK; }),

@@ -1,0 +1,75 @@
+// The message file's bytes as the editor read or last wrote them, and the
+// stretches of its lines that held whole messages: what a save writes back,
+// byte for byte, wherever the user left the messages as they were.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "editor/mente_rows.h"
+#include "encodings/file_encoding.h"
+
+namespace tepo {
+
+class KeptFile {
+ public:
+  // A stretch of the bytes and how many message rows it held.
+  struct Stretch {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    int rows = 0;
+    // False where the bytes read otherwise once something follows them (a
+    // last line cut inside a character).
+    bool keepable = true;
+  };
+  // How a stretch's last line ends.
+  enum class LineEnd { CrLf, Lf, Cr, None };
+
+  void clear();
+
+  // The bytes as they are read, and the encoding they were read in.
+  std::string& bytes() { return bytes_; }
+  const std::string& bytes() const { return bytes_; }
+  FileEncoding encoding() const { return encoding_; }
+  void setEncoding(FileEncoding encoding) { encoding_ = encoding; }
+  // The bytes of a file just written in place of the ones held.
+  void takeBytes(std::string bytes) { bytes_ = std::move(bytes); }
+  // Lets go of the bytes and of the room they took.
+  void releaseBytes() { std::string().swap(bytes_); }
+
+  // Finds each message's lines in the bytes and tells each row its stretch.
+  // overflowed: the read stopped at more messages than the rows hold, and
+  // the rest of the file is one stretch, from the first line the rows do
+  // not hold wholly; endsInsideCharacter: its last line is cut short.
+  void find(MenteRows& rows, bool overflowed, bool endsInsideCharacter);
+
+  const std::vector<Stretch>& stretches() const { return stretches_; }
+  const Stretch& operator[](int32_t stretch) const { return stretches_[static_cast<std::size_t>(stretch)]; }
+  // The stretch from the first line the rows do not hold wholly to the end
+  // of the file, or none; its messages, if any, are the last the rows hold.
+  int32_t rest() const { return rest_; }
+  // Adds the rest of a file behind its stretches, or forgets it.
+  int32_t addRest(std::size_t begin, std::size_t end, int rows);
+  void forgetRest() { rest_ = kNoStretch; }
+
+  // Per stretch: whether its rows are still as they were read, none
+  // changed, deleted or moved, and nothing behind the rest's.
+  std::vector<bool> intact(const MenteRows& rows) const;
+
+  LineEnd lineEndOf(int32_t stretch) const;
+  // The bytes of a stretch behind out, its last line end as CR LF where a
+  // lone LF ended it, or where nothing did but something follows; after a
+  // quote never closed, as it was.
+  void append(std::string& out, int32_t stretch, bool followed, bool unclosed) const;
+
+ private:
+  int32_t addStretch(MenteRows& rows, int first, int end, std::size_t begin, std::size_t stop);
+
+  std::string bytes_;
+  FileEncoding encoding_ = FileEncoding::Ansi;
+  std::vector<Stretch> stretches_;
+  int32_t rest_ = kNoStretch;
+};
+
+}  // namespace tepo

@@ -1,0 +1,60 @@
+#include "editor/table_reader.h"
+
+#include <new>
+#include <string>
+
+#include "messages/message_reader.h"
+
+namespace tepo {
+
+namespace {
+
+// A file read through another, its bytes kept on the way.
+class KeepingInput : public InputFile {
+ public:
+  KeepingInput(InputFile& file, std::string& kept) : file_(file), kept_(kept) {}
+  std::size_t read(char* buffer, std::size_t size) override {
+    std::size_t got = file_.read(buffer, size);
+    kept_.append(buffer, got);
+    return got;
+  }
+
+ private:
+  InputFile& file_;
+  std::string& kept_;
+};
+
+}  // namespace
+
+void TableReader::read(InputFile& file) {
+  rows_.clear();
+  kept_.clear();
+  complete_ = false;
+  ReadFacts facts;
+  KeepingInput keeping(file, kept_.bytes());
+  try {
+    readMessages(
+        keeping, [this](TextView message, const FieldNote& note) { rows_.appendRead(message, note); }, &facts);
+  } catch (const RuntimeError& e) {
+    kept_.setEncoding(facts.encoding);
+    if (e.code() == ErrorCode::Overflow) {
+      // The rest of the file stays as it is: read it to its end, so that a
+      // save can write it back behind the messages the rows hold.
+      try {
+        readToTheEnd(keeping);
+        complete_ = true;
+        kept_.find(rows_, true, false);
+      } catch (const RuntimeError&) {
+      }
+    }
+    throw;
+  } catch (const std::bad_alloc&) {
+    kept_.setEncoding(facts.encoding);
+    raise(ErrorCode::OutOfMemory);
+  }
+  kept_.setEncoding(facts.encoding);
+  complete_ = true;
+  kept_.find(rows_, false, facts.endsInsideCharacter);
+}
+
+}  // namespace tepo

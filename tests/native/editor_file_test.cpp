@@ -211,7 +211,8 @@ TEST(MenteSave, KeepsTheEncodingTheFileWasReadIn) {
     std::string bytes;
     FileEncoding encoding;
     std::vector<Text> messages;
-    std::string added;  // 追加, with its line end
+    std::string added;  // what was typed, with its line end
+    Text typed = u"追加";
   };
   const Case cases[] = {
       {"UTF-8 with the byte order mark",
@@ -221,6 +222,13 @@ TEST(MenteSave, KeepsTheEncodingTheFileWasReadIn) {
        {u"こんにちは", u"絵文字 😀"},
        u8"追加\r\n"},
       {"UTF-8", u8"こんにちは\r\n絵文字 😀\r\n", FileEncoding::Utf8, {u"こんにちは", u"絵文字 😀"}, u8"追加\r\n"},
+      // Past U+1FFFF: four bytes from the third plane on.
+      {"UTF-8, 𠮷 typed",
+       u8"こんにちは\r\n",
+       FileEncoding::Utf8,
+       {u"こんにちは"},
+       "\xF0\xA0\xAE\xB7\r\n",
+       u"\U00020BB7"},
       {"Shift-JIS",
        "\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD\r\n\x83\x5C\x95\x5C\\n\r\n",
        FileEncoding::Ansi,
@@ -247,7 +255,7 @@ TEST(MenteSave, KeepsTheEncodingTheFileWasReadIn) {
     messages.emplace_back();
     EXPECT_EQ(slotTexts(table), messages) << c.name;
     // An emoji needs no question where the file can hold it.
-    table.add(u"追加");
+    table.add(c.typed);
     EXPECT_EQ(planOf(table).question(), nullptr) << c.name;
     EXPECT_EQ(firstChanged(table), -1) << c.name;
     ASSERT_TRUE(saveUnasked(table, dir.text("tepo.dat")));
@@ -434,6 +442,19 @@ TEST(SavePlan, AsksInOrderNamingTheFirstRow) {
           << c.name << " question " << k;
     }
   }
+  // Yes to UTF-8 in a file past the 32767th message: the rest cannot stay as
+  // it was read, and the save says so before it drops it.
+  std::string many;
+  for (int i = 0; i < kMaxMessages + 2; ++i) many += "m\r\n";
+  dir.write("tepo.dat", many);
+  MenteTable full;
+  EXPECT_THROW(full.load(dir.text("tepo.dat"), systemFileOps()), RuntimeError);
+  full.update(0, u"\U0001F600");
+  SavePlan toUtf8 = planOf(full);
+  ASSERT_NE(toUtf8.question(), nullptr);
+  toUtf8.answer(SavePlan::Answer::Yes);
+  ASSERT_NE(toUtf8.question(), nullptr);
+  EXPECT_EQ(toUtf8.question()->text.compare(0, kIncomplete.size(), kIncomplete), 0);
   // Yes to UTF-8 for an emoji beside half a pair, which UTF-8 lacks too:
   // that loss is asked about again, in its own words.
   MenteTable half;

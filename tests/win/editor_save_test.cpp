@@ -210,20 +210,23 @@ TEST_F(MenteSaving, AFileAnotherProgramChangedIsNotOverwrittenUnasked) {
   // Its own save changed nothing behind its back.
   EXPECT_EQ(menu(kMnuSave), kSaved);
 
-  // A one-letter fix that keeps the size and, on FAT, the write time.
-  FILETIME written{};
-  {
-    UniqueFile f(CreateFileW(file_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    GetFileTime(f.get(), nullptr, nullptr, &written);
+  // Fixes that keep the size and, on FAT, the write time: one letter, and two
+  // swapped, the same bytes in another order.
+  for (const std::string fixed : {"A\r\nb\r\nC\r\nD\r\n", "B\r\nA\r\nC\r\nD\r\n"}) {
+    FILETIME written{};
+    {
+      UniqueFile f(CreateFileW(file_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      GetFileTime(f.get(), nullptr, nullptr, &written);
+    }
+    writeFile(fixed);
+    {
+      UniqueFile f(
+          CreateFileW(file_.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      SetFileTime(f.get(), nullptr, nullptr, &written);
+    }
+    EXPECT_EQ(menu(kMnuSave, cancelOn(kChangedElsewhere)), kChangedElsewhere) << fixed;
+    EXPECT_EQ(fileBytes(), fixed);
   }
-  writeFile("A\r\nb\r\nC\r\nD\r\n");
-  {
-    UniqueFile f(
-        CreateFileW(file_.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    SetFileTime(f.get(), nullptr, nullptr, &written);
-  }
-  EXPECT_EQ(menu(kMnuSave, cancelOn(kChangedElsewhere)), kChangedElsewhere);
-  EXPECT_EQ(fileBytes(), "A\r\nb\r\nC\r\nD\r\n");
 
   // The file layer's version is what tells.
   FailingOps elsewhere;
@@ -233,6 +236,7 @@ TEST_F(MenteSaving, AFileAnotherProgramChangedIsNotOverwrittenUnasked) {
   EXPECT_TRUE(elsewhere.calls.empty());
 
   // Notepad saves while another question of the save is up: asked last.
+  const std::string opened = fileBytes();
   ASSERT_EQ(menu(kMnuOpen), L"");
   typeText(L"\"quoted\" first");
   click(kBtnAdd);
@@ -244,6 +248,16 @@ TEST_F(MenteSaving, AFileAnotherProgramChangedIsNotOverwrittenUnasked) {
                  }),
             L"5" + kUncarriable + L"|" + kChangedElsewhere);
   EXPECT_EQ(fileBytes(), meanwhile);
+  // And again while that question is up: asked about what is there now.
+  bool changedAgain = false;
+  EXPECT_EQ(menu(kMnuSave,
+                 [&](const std::wstring& text) {
+                   if (text == kChangedElsewhere && !changedAgain) writeFile(kABCD + "again\r\n");
+                   changedAgain = changedAgain || text == kChangedElsewhere;
+                   return IDOK;
+                 }),
+            L"5" + kUncarriable + L"|" + kChangedElsewhere + L"|" + kChangedElsewhere + L"|" + kSaved);
+  EXPECT_EQ(fileBytes(), opened + "\"quoted\" first\r\n");
 }
 
 // Lines written by hand, whatever the reader made of them, go back as they

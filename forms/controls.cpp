@@ -1,5 +1,7 @@
 #include "forms/controls.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -134,15 +136,12 @@ bool Label::create(Window& parent, const wchar_t* caption, const Placement& at, 
 
 namespace {
 
-constexpr wchar_t kEditProc[] = L"tepoEditProc";
+constexpr UINT_PTR kTabLeavesId = 1;
 
-LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(GetPropW(edit, kEditProc));
-  if (!previous) return DefWindowProcW(edit, message, wParam, lParam);
+LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    RemovePropW(edit, kEditProc);
-    return CallWindowProcW(previous, edit, message, wParam, lParam);
+    RemoveWindowSubclass(edit, tabLeavesProc, id);
+    return DefSubclassProc(edit, message, wParam, lParam);
   }
   if (message == WM_KEYDOWN && wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
     // Ctrl+Tab types the tab that Tab no longer does, unless the keyboard
@@ -153,7 +152,7 @@ LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     }
   }
-  LRESULT result = CallWindowProcW(previous, edit, message, wParam, lParam);
+  LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
   if (message == WM_GETDLGCODE && lParam) {
     const auto* msg = reinterpret_cast<const MSG*>(lParam);
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
@@ -163,12 +162,8 @@ LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
   return result;
 }
 
-void tabLeavesEdit(HWND edit) {
-  if (!edit || GetPropW(edit, kEditProc)) return;
-  auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
-  if (!previous || !SetPropW(edit, kEditProc, reinterpret_cast<HANDLE>(previous))) return;
-  SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tabLeavesProc));
-}
+// Installed once per edit; the edit drops it when it is destroyed.
+void tabLeavesEdit(HWND edit) { SetWindowSubclass(edit, tabLeavesProc, kTabLeavesId, 0); }
 
 }  // namespace
 

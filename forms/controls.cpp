@@ -70,6 +70,8 @@ bool Control::create(Window& parent, const wchar_t* className, const wchar_t* te
   return hwnd_ != nullptr;
 }
 
+HBRUSH Control::windowBackground() const { return parent_ ? parent_->background_ : nullptr; }
+
 bool Button::create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font) {
   return Control::create(parent, L"BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON, at, font);
 }
@@ -99,6 +101,8 @@ bool Edit::create(Window& parent, DWORD style, const Placement& at, HFONT font) 
   return true;
 }
 
+void Edit::removeLimit() const { SendMessageW(hwnd(), EM_SETLIMITTEXT, 0, 0); }
+
 bool ListBox::create(Window& parent, const Placement& at, HFONT font) {
   return Control::create(parent, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, at, font,
                          WS_EX_CLIENTEDGE);
@@ -112,8 +116,21 @@ int ListBox::selection() const { return static_cast<int>(SendMessageW(hwnd(), LB
 
 void ListBox::select(int row) const { SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
 
+void ListBox::setBackground(COLORREF colour) {
+  background_ = colour;
+  backgroundBrush_ = solidBrush(colour);
+}
+
+HBRUSH ListBox::colours(HDC dc) const {
+  // The rows are drawn on the DC's background colour, the rest with the brush.
+  if (backgroundBrush_) SetBkColor(dc, background_);
+  return backgroundBrush_;
+}
+
 void ListBox::fill(const std::vector<TextView>& rows) const {
   HWND list = hwnd();
+  // Without a list, the redraw at the end would invalidate every window.
+  if (!list) return;
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   std::size_t characters = 0;
@@ -132,6 +149,29 @@ void ListBox::fill(const std::vector<TextView>& rows) const {
 
 bool Label::create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font) {
   return Control::create(parent, L"STATIC", caption, SS_LEFT | SS_NOTIFY | SS_NOPREFIX, at, font);
+}
+
+void Label::setCaptionFitted(const Text& caption) const {
+  setText(caption);
+  RECT r{0, 0, 0, 0};
+  {
+    WindowDC dc(hwnd());
+    SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    if (caption.empty()) {
+      DrawTextW(dc.get(), L" ", 1, &r, DT_CALCRECT | DT_NOPREFIX);
+      r.right = 0;
+    } else {
+      DrawTextW(dc.get(), wide(caption), static_cast<int>(caption.size()), &r,
+                DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    }
+  }
+  SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HBRUSH Label::colours(HDC dc) const {
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  return windowBackground();
 }
 
 namespace {

@@ -86,21 +86,8 @@ void frmMsg::Form_Load(int32_t mx) {
 }
 
 void frmMsg::setCaption(const Text& text) {
-  lblDescription_.setText(text);
   // The label follows its caption, as many lines as it has.
-  RECT r{0, 0, 0, 0};
-  {
-    WindowDC dc(lblDescription_.hwnd());
-    SelectedObject font(dc.get(), balloonFont());
-    if (text.empty()) {
-      DrawTextW(dc.get(), L" ", 1, &r, DT_CALCRECT | DT_NOPREFIX);
-      r.right = 0;
-    } else {
-      DrawTextW(dc.get(), wide(text), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
-    }
-  }
-  SetWindowPos(lblDescription_.hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  lblDescription_.setCaptionFitted(text);
 }
 
 void frmMsg::Form_Click() { windowClose(); }
@@ -114,13 +101,6 @@ LRESULT frmMsg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       Form_Click();
       return 0;
-    case WM_CTLCOLORSTATIC: {
-      // The label is transparent: the balloon's pale yellow shows through.
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-      return reinterpret_cast<LRESULT>(backgroundBrush());
-    }
   }
   return Window::handleMessage(message, wParam, lParam);
 }

@@ -114,9 +114,9 @@ bool frmMente::createControls() {
 
   Frame1_.sendToBack();
   Frame2_.frame.sendToBack();
-  keepFocus(List1_.hwnd());
+  keepFocus(List1_);
   // No limit of its own: a long message from the file can be edited whole.
-  SendMessageW(text1_.hwnd(), EM_SETLIMITTEXT, 0, 0);
+  text1_.removeLimit();
   return true;
 }
 
@@ -135,7 +135,8 @@ void frmMente::dataRead(const Text& strFile) {
 }
 
 void frmMente::setList() {
-  if (!List1_.hwnd()) return;
+  // Nothing to fill once the window is gone.
+  if (!isOpen()) return;
   // One row per slot 0 .. U - 1: the spare slot at U is not shown.
   const std::vector<MenteRow>& slots = mente_.rows().slots();
   std::vector<TextView> rows;

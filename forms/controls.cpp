@@ -1,5 +1,7 @@
 #include "forms/controls.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -68,6 +70,8 @@ bool Control::create(Window& parent, const wchar_t* className, const wchar_t* te
   return hwnd_ != nullptr;
 }
 
+HBRUSH Control::windowBackground() const { return parent_ ? parent_->background_ : nullptr; }
+
 bool Button::create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font) {
   return Control::create(parent, L"BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON, at, font);
 }
@@ -97,6 +101,8 @@ bool Edit::create(Window& parent, DWORD style, const Placement& at, HFONT font) 
   return true;
 }
 
+void Edit::removeLimit() const { SendMessageW(hwnd(), EM_SETLIMITTEXT, 0, 0); }
+
 bool ListBox::create(Window& parent, const Placement& at, HFONT font) {
   return Control::create(parent, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, at, font,
                          WS_EX_CLIENTEDGE);
@@ -110,8 +116,21 @@ int ListBox::selection() const { return static_cast<int>(SendMessageW(hwnd(), LB
 
 void ListBox::select(int row) const { SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
 
+void ListBox::setBackground(COLORREF colour) {
+  background_ = colour;
+  backgroundBrush_ = solidBrush(colour);
+}
+
+HBRUSH ListBox::colours(HDC dc) const {
+  // The rows are drawn on the DC's background colour, the rest with the brush.
+  if (backgroundBrush_) SetBkColor(dc, background_);
+  return backgroundBrush_;
+}
+
 void ListBox::fill(const std::vector<TextView>& rows) const {
   HWND list = hwnd();
+  // Without a list, the redraw at the end would invalidate every window.
+  if (!list) return;
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   std::size_t characters = 0;
@@ -132,17 +151,37 @@ bool Label::create(Window& parent, const wchar_t* caption, const Placement& at, 
   return Control::create(parent, L"STATIC", caption, SS_LEFT | SS_NOTIFY | SS_NOPREFIX, at, font);
 }
 
+void Label::setCaptionFitted(const Text& caption) const {
+  setText(caption);
+  RECT r{0, 0, 0, 0};
+  {
+    WindowDC dc(hwnd());
+    SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    if (caption.empty()) {
+      DrawTextW(dc.get(), L" ", 1, &r, DT_CALCRECT | DT_NOPREFIX);
+      r.right = 0;
+    } else {
+      DrawTextW(dc.get(), wide(caption), static_cast<int>(caption.size()), &r,
+                DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    }
+  }
+  SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HBRUSH Label::colours(HDC dc) const {
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  return windowBackground();
+}
+
 namespace {
 
-constexpr wchar_t kEditProc[] = L"tepoEditProc";
+constexpr UINT_PTR kTabLeavesId = 1;
 
-LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(GetPropW(edit, kEditProc));
-  if (!previous) return DefWindowProcW(edit, message, wParam, lParam);
+LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    RemovePropW(edit, kEditProc);
-    return CallWindowProcW(previous, edit, message, wParam, lParam);
+    RemoveWindowSubclass(edit, tabLeavesProc, id);
+    return DefSubclassProc(edit, message, wParam, lParam);
   }
   if (message == WM_KEYDOWN && wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
     // Ctrl+Tab types the tab that Tab no longer does, unless the keyboard
@@ -153,7 +192,7 @@ LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     }
   }
-  LRESULT result = CallWindowProcW(previous, edit, message, wParam, lParam);
+  LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
   if (message == WM_GETDLGCODE && lParam) {
     const auto* msg = reinterpret_cast<const MSG*>(lParam);
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
@@ -163,12 +202,8 @@ LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
   return result;
 }
 
-void tabLeavesEdit(HWND edit) {
-  if (!edit || GetPropW(edit, kEditProc)) return;
-  auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
-  if (!previous || !SetPropW(edit, kEditProc, reinterpret_cast<HANDLE>(previous))) return;
-  SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tabLeavesProc));
-}
+// Installed once per edit; the edit drops it when it is destroyed.
+void tabLeavesEdit(HWND edit) { SetWindowSubclass(edit, tabLeavesProc, kTabLeavesId, 0); }
 
 }  // namespace
 

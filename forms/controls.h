@@ -44,19 +44,25 @@ class Control {
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
-  HWND hwnd() const { return hwnd_; }
   Text text() const { return windowText(hwnd_); }
   void setText(const Text& text) const { setWindowText(hwnd_, text); }
 
  protected:
+  // Only the forms layer speaks to the control's window.
+  HWND hwnd() const { return hwnd_; }
   // Creates the control in its place; false if the system refused.
   bool create(Window& parent, const wchar_t* className, const wchar_t* text, DWORD style, const Placement& at,
               HFONT font, DWORD exStyle = 0);
+  // The brush its window paints its own background with.
+  HBRUSH windowBackground() const;
 
  private:
   friend class Window;
   // A notification from the control (BN_CLICKED, LBN_SELCHANGE, ...).
   virtual void notify(WORD) {}
+  // Asked for its colours (WM_CTLCOLOR...): sets the DC's and gives the brush
+  // to fill with, or null for the system's.
+  virtual HBRUSH colours(HDC) const { return nullptr; }
 
   Window* parent_ = nullptr;
   HWND hwnd_ = nullptr;
@@ -98,6 +104,8 @@ class Edit : public Control {
   // A multi-line edit lets Tab and Shift+Tab walk on to the next or previous
   // control, as everywhere else in the window, and Ctrl+Tab types a tab.
   bool create(Window& parent, DWORD style, const Placement& at, HFONT font = defaultFont());
+  // Takes away the system's limit on the text (30000 characters by default).
+  void removeLimit() const;
 };
 
 class ListBox : public Control {
@@ -108,15 +116,28 @@ class ListBox : public Control {
   void fill(const std::vector<TextView>& rows) const;
   int selection() const;  // -1 when none
   void select(int row) const;
+  // Rows and the space below them on this colour instead of the system's.
+  void setBackground(COLORREF colour);
 
  private:
   void notify(WORD code) override;
+  HBRUSH colours(HDC dc) const override;
+
+  COLORREF background_ = 0;
+  HBRUSH backgroundBrush_ = nullptr;
 };
 
-// A label that reports its clicks.
+// A label that reports its clicks. It is transparent: its window's
+// background shows through, behind the text too.
 class Label : public Clickable {
  public:
   bool create(Window& parent, const wchar_t* caption, const Placement& at, HFONT font = defaultFont());
+  // Shows the caption and takes the size it needs in the label's font, as
+  // many lines as it has; an empty caption keeps the height of one line.
+  void setCaptionFitted(const Text& caption) const;
+
+ private:
+  HBRUSH colours(HDC dc) const override;
 };
 
 }  // namespace tepo::forms

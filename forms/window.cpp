@@ -23,19 +23,19 @@ std::vector<HWND>& navigated() {
   return windows;
 }
 
-// One solid brush per colour for the whole run: class brushes are never freed.
-HBRUSH brushFor(COLORREF colour) {
+}  // namespace
+
+HINSTANCE moduleHandle() { return GetModuleHandleW(nullptr); }
+
+// Never freed, as class brushes must outlive their windows: each colour is made once.
+HBRUSH solidBrush(COLORREF colour) {
   static std::map<COLORREF, HBRUSH> brushes;
   auto found = brushes.find(colour);
   if (found != brushes.end()) return found->second;
   HBRUSH brush = CreateSolidBrush(colour);
-  brushes[colour] = brush;
+  if (brush) brushes[colour] = brush;
   return brush;
 }
-
-}  // namespace
-
-HINSTANCE moduleHandle() { return GetModuleHandleW(nullptr); }
 
 Window::~Window() { destroy(); }
 
@@ -45,7 +45,7 @@ void Window::destroy() {
 
 bool Window::create(const WindowDesign& design, UniqueMenu menu) {
   if (hwnd_) return true;
-  background_ = brushFor(design.background);
+  background_ = solidBrush(design.background);
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
@@ -92,6 +92,12 @@ LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       restoreFocus();
       return 0;
   }
+  // WM_CTLCOLOR...: a control with colours of its own; the others get the system's.
+  if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+    if (Control* control = controlOf(reinterpret_cast<HWND>(lParam))) {
+      if (HBRUSH brush = control->colours(reinterpret_cast<HDC>(wParam))) return reinterpret_cast<LRESULT>(brush);
+    }
+  }
   return defaultProc(message, wParam, lParam);
 }
 
@@ -119,6 +125,14 @@ bool Window::runMenuCommand(UINT id) {
   return true;
 }
 
+Control* Window::controlOf(HWND hwnd) const {
+  if (!hwnd) return nullptr;
+  for (Control* control : controls_) {
+    if (control->hwnd_ == hwnd) return control;
+  }
+  return nullptr;
+}
+
 void Window::command(WPARAM wParam, LPARAM lParam) {
   const auto from = reinterpret_cast<HWND>(lParam);
   // Commands of no control of this window (IDOK and IDCANCEL from Enter and
@@ -127,16 +141,11 @@ void Window::command(WPARAM wParam, LPARAM lParam) {
     if (HIWORD(wParam) == 0) runMenuCommand(LOWORD(wParam));
     return;
   }
-  for (Control* control : controls_) {
-    if (control->hwnd_ == from) {
-      control->notify(HIWORD(wParam));
-      return;
-    }
-  }
+  if (Control* control = controlOf(from)) control->notify(HIWORD(wParam));
 }
 
-void Window::keepFocus(HWND first) {
-  focusFirst_ = first;
+void Window::keepFocus(const Control& first) {
+  focusFirst_ = first.hwnd_;
   focus_ = nullptr;
 }
 

@@ -64,7 +64,7 @@ class Window {
 
   // As in a dialog: when the window is activated again the focus goes back
   // to the control that had it, the first time to first.
-  void keepFocus(HWND first);
+  void keepFocus(const Control& first);
   void restoreFocus();
 
   // Called once the window is gone, whoever destroyed it.
@@ -72,14 +72,13 @@ class Window {
 
   LRESULT defaultProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-  HBRUSH backgroundBrush() const { return background_; }
-
  private:
   friend class Control;
   static LRESULT CALLBACK staticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   // Takes a control in; the id its WM_COMMAND comes with.
   int adopt(Control* control);
   void forget(Control* control);
+  Control* controlOf(HWND hwnd) const;
   void command(WPARAM wParam, LPARAM lParam);
 
   HWND hwnd_ = nullptr;
@@ -98,5 +97,9 @@ bool translateDialogMessage(MSG& msg);
 
 // The program's module handle.
 HINSTANCE moduleHandle();
+
+// One solid brush per colour, kept for the whole run; null if the system
+// could not make it.
+HBRUSH solidBrush(COLORREF colour);
 
 }  // namespace tepo::forms

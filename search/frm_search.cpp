@@ -49,9 +49,8 @@ bool frmSearch::createWindow() {
 }
 
 bool frmSearch::createControls() {
-  listBrush_.reset(CreateSolidBrush(kListBackground));
   text2Font_ = forms::gothicFont(9);
-  if (!listBrush_ || !text2Font_) return false;
+  if (!text2Font_) return false;
 
   // Created in tab order, which is also the order Tab walks.
   if (!Frame1_.create(*this, L"何をお探しですか？", kFrame1At) ||
@@ -65,27 +64,15 @@ bool frmSearch::createControls() {
   cmdSearch_.onClick = [this] { cmdSearch_Click(); };
   Frame4_.Command1.onClick = [this] { Command1_Click(); };
   List1_.onSelectionChanged = [this] { List1_Click(); };
+  List1_.setBackground(kListBackground);
 
   Frame1_.sendToBack();
   Frame4_.frame.sendToBack();
-  keepFocus(text1_.hwnd());
+  keepFocus(text1_);
   return true;
 }
 
-LRESULT frmSearch::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_CTLCOLORLISTBOX:
-      if (reinterpret_cast<HWND>(lParam) == List1_.hwnd() && listBrush_) {
-        SetBkColor(reinterpret_cast<HDC>(wParam), kListBackground);
-        return reinterpret_cast<LRESULT>(listBrush_.get());
-      }
-      break;
-  }
-  return Window::handleMessage(message, wParam, lParam);
-}
-
 void frmSearch::onDestroyed() {
-  listBrush_.reset();
   text2Font_.reset();
   hits_ = SearchHits();
   msgList_.reset();

@@ -27,7 +27,6 @@ class frmSearch : public forms::Window {
  private:
   bool createWindow();
   bool createControls();
-  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onDestroyed() override;
 
   void cmdSearch_Click();
@@ -45,7 +44,6 @@ class frmSearch : public forms::Window {
   // The table the last search went through: its rows show its messages,
   // whatever the icon has read since.
   std::shared_ptr<const MessageTable> msgList_;
-  UniqueBrush listBrush_;
   UniqueFont text2Font_;
   SearchHits hits_;
 };

@@ -44,5 +44,31 @@ TEST_F(SearchScreen, TheSearchRowIsDrawnInFrontOfItsFrame) {
   EXPECT_TRUE(screen.any(middle, isDark)) << "を検索！";
 }
 
+TEST_F(SearchScreen, TheListShowsItsRowsAndTheSpaceBelowOnPaleYellow) {
+  loadMessages(L"abc\r\nabd\r\n");
+  open();
+  search(L"ab");
+  SetForegroundWindow(form().hwnd());
+  RedrawWindow(form().hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT window{}, row{};
+  GetWindowRect(form().hwnd(), &window);
+  SendMessageW(List1(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  MapWindowPoints(List1(), nullptr, reinterpret_cast<POINT*>(&row), 2);
+  const RECT list = inner(List1(), 3);
+  const RECT rowText{row.left, row.top, row.left + 40, row.bottom};
+  const RECT rowEnd{row.left + 60, row.top, row.right - 2, row.bottom};
+  const RECT below{list.left, row.bottom + (row.bottom - row.top) + 2, list.right, list.bottom};
+  auto notPaleYellow = [](COLORREF c) { return c != RGB(255, 255, 192); };
+  auto drawn = [&] {
+    ScreenShot s(window);
+    return s.any(rowText, isDark) && !s.any(rowEnd, notPaleYellow) && !s.any(below, notPaleYellow);
+  };
+  waitFor(drawn, 5000);
+  ScreenShot screen(window);
+  EXPECT_TRUE(screen.any(rowText, isDark)) << "the first row's text";
+  EXPECT_FALSE(screen.any(rowEnd, notPaleYellow)) << "the first row, right of its text";
+  EXPECT_FALSE(screen.any(below, notPaleYellow)) << "the list below its two rows";
+}
+
 }  // namespace
 }  // namespace tepo::testing

@@ -15,8 +15,6 @@ constexpr wchar_t kClassName[] = L"tepoFrmMente";
 constexpr wchar_t kCaption[] = L"tepoデータメンテナンス";
 
 constexpr char16_t kReadFailed[] = u"ファイル読み込みに失敗しました";
-constexpr char16_t kSaveFailed[] = u"ファイル保存に失敗しました";
-constexpr char16_t kSaved[] = u"データを保存しました!";
 constexpr char16_t kAskAdd[] = u"追加します。よろしいですか？";
 constexpr char16_t kAdded[] = u"最終行に追加しました";
 constexpr char16_t kAskUpdate[] = u"更新します。よろしいですか？";
@@ -26,11 +24,7 @@ constexpr char16_t kDeleted[] = u"削除しました";
 constexpr char16_t kNoRow[] = u"行が選択されていません";
 constexpr char16_t kBlankRow[] = u"この行にはメッセージがありません";
 constexpr char16_t kFull[] = u"これ以上追加できません（最大32767件）";
-constexpr char16_t kAskSaveEdits[] = u"メッセージの変更が保存されていません。tepo.dat に保存しますか？";
 constexpr wchar_t kEditsUnsaved[] = L"メッセージの変更が保存されていません";
-constexpr char16_t kNewContentsAt[] = u"保存する内容は次のファイルにあります: ";
-constexpr char16_t kOldContentsAt[] = u"元の内容は次のファイルにあります: ";
-constexpr char16_t kNotRemoved[] = u"次のファイルを削除できませんでした: ";
 
 // Posted to itself when a sign-out was held up for unsaved edits.
 constexpr UINT kAskAfterSessionEnd = WM_APP + 1;
@@ -145,65 +139,6 @@ void frmMente::setList() {
   List1_.fill(rows);
 }
 
-frmMente::SaveOutcome frmMente::dataSave(const Text& strFile, FileOps& ops) {
-  SaveOutcome outcome;
-  SaveResult result;
-  try {
-    // Plan, ask, write: each question in its turn, then what the answers settled on.
-    SavePlan plan(mente_, strFile, ops);
-    while (const SavePlan::Question* question = plan.question()) plan.answer(ask(*question));
-    if (plan.declined()) return outcome;
-    result = mente_.write(strFile, ops, plan.takeSaving());
-  } catch (const RuntimeError&) {
-    forms::report(hwnd(), kSaveFailed);
-    return outcome;
-  } catch (const std::bad_alloc&) {
-    forms::report(hwnd(), kSaveFailed);
-    return outcome;
-  }
-  for (const Text& leftover : result.leftovers) outcome.note += u"\r\n" + Text(kNotRemoved) + leftover;
-  if (!result) {
-    // The old file is in its place unless both copies had to stay elsewhere;
-    // then the user learns where they are. The main table keeps its messages.
-    Text text = kSaveFailed;
-    if (!result.newContentsAt.empty()) text += u"\r\n" + Text(kNewContentsAt) + result.newContentsAt;
-    if (!result.oldContentsAt.empty()) text += u"\r\n" + Text(kOldContentsAt) + result.oldContentsAt;
-    forms::report(hwnd(), text + outcome.note);
-    return outcome;
-  }
-  outcome.saved = true;
-  if (saved_) saved_(strFile);
-  return outcome;
-}
-
-SavePlan::Answer frmMente::ask(const SavePlan::Question& question) {
-  if (!question.offersUtf8)
-    return forms::confirm(hwnd(), question.text) ? SavePlan::Answer::Ok : SavePlan::Answer::Cancel;
-  switch (forms::askYesNoCancel(hwnd(), question.text)) {
-    case forms::Answer::Yes:
-      return SavePlan::Answer::Yes;
-    case forms::Answer::No:
-      return SavePlan::Answer::No;
-    case forms::Answer::Cancel:
-      break;
-  }
-  return SavePlan::Answer::Cancel;
-}
-
-bool frmMente::queryUnload() {
-  if (!isOpen() || !mente_.modified()) return true;
-  switch (forms::askYesNoCancel(hwnd(), kAskSaveEdits)) {
-    case forms::Answer::Yes:
-      // Through every question of a save; closes only once it is saved.
-      return dataSave(path(), *ops_).saved;
-    case forms::Answer::No:
-      return true;
-    case forms::Answer::Cancel:
-      break;
-  }
-  return false;
-}
-
 LRESULT frmMente::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
@@ -293,11 +228,6 @@ void frmMente::Command1_Click() {
 
 void frmMente::mnuOpen_Click() {
   if (queryUnload()) Form_Load();
-}
-
-void frmMente::mnuSave_Click() {
-  SaveOutcome outcome = dataSave(path(), *ops_);
-  if (outcome) forms::report(hwnd(), kSaved + outcome.note);
 }
 
 void frmMente::mnuQuit_Click() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the native, the fuzzing and the Windows
-# configuration and runs every test, native and under Wine, in one CTest run.
+# Installs what is missing, builds the native (also with the sanitizers), the
+# fuzzing and the Windows configuration and runs every test, native and under Wine, in one CTest run.
 #   test.sh [ctest arguments]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,12 +31,13 @@ if [ "$wine_build" = win64 ]; then
   clang_dirs+=(win64-clang)
 fi
 bash "$root/scripts/build.sh" fuzz
+bash "$root/scripts/build.sh" sanitize
 
 # One CTest run over every configuration.
 if [ "$wine_build" = win64 ]; then
-  printf 'subdirs("native" "fuzz" "win" "win64")\n' > "$build/CTestTestfile.cmake"
+  printf 'subdirs("native" "sanitize" "fuzz" "win" "win64")\n' > "$build/CTestTestfile.cmake"
 else
-  printf 'subdirs("native" "fuzz" "win")\n' > "$build/CTestTestfile.cmake"
+  printf 'subdirs("native" "sanitize" "fuzz" "win")\n' > "$build/CTestTestfile.cmake"
 fi
 
 tepo_wine_env "$build/$wine_build/wineprefix" "$arch"

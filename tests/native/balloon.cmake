@@ -1,3 +1,0 @@
-add_executable(balloon_geometry_test balloon_geometry_test.cpp)
-target_link_libraries(balloon_geometry_test PRIVATE tepo_balloon gtest_main)
-add_test(NAME ${TEPO_NATIVE_PREFIX}.balloon_geometry_test COMMAND balloon_geometry_test)

@@ -8,10 +8,10 @@
 #include <random>
 
 #include "encodings/ansi.h"
+#include "mente_fixture.h"
 #include "messages/message_file.h"
 #include "messages/message_reader.h"
 #include "messages/message_writer.h"
-#include "mente_fixture.h"
 #include "tests/failing_ops.h"
 #include "tests/mente_slots.h"
 
@@ -80,7 +80,6 @@ TEST(MenteLoad, MoreThan32767FieldsKeepsTheFirst32767AndRaises) {
   EXPECT_EQ(slotTexts(table)[32766], u"32766");
   EXPECT_TRUE(slotTexts(table).back().empty());
 }
-
 
 TEST(MenteLoad, ALoadThatStopsEarlyIsIncompleteUntilACompleteOne) {
   MenteTable table;

@@ -7,10 +7,10 @@
 #include <random>
 
 #include "encodings/ansi.h"
+#include "mente_fixture.h"
 #include "messages/message_file.h"
 #include "messages/message_reader.h"
 #include "messages/message_writer.h"
-#include "mente_fixture.h"
 #include "tests/failing_ops.h"
 #include "tests/mente_slots.h"
 

@@ -5,6 +5,7 @@
 
 #include "files/paths.h"
 #include "files/save.h"
+#include "files/version.h"
 #include "temp_dir.h"
 #include "tests/failing_ops.h"
 
@@ -184,6 +185,26 @@ TEST(AtomicSave, TakenTemporaryNamesAreSkipped) {
 // Folders of every length a Windows path can reach: the temporary and backup
 // names stay in the folder, and a long path goes to the system in the form
 // that lifts the MAX_PATH limit.
+// What a save compares with the disk: the file read in blocks of any size
+// has the version of its bytes held whole, and the same bytes in another
+// order (two letters swapped) have another.
+TEST(FileVersion, BlocksOfAnySizeGiveTheVersionOfTheWholeAndAnOrderChangesIt) {
+  std::string bytes;
+  for (int i = 0; i < 70000; ++i) bytes += static_cast<char>('a' + i % 23);
+  const FileVersion whole = versionOf(bytes);
+  for (std::size_t block : {1u, 7u, 31u, 32u, 33u, 65536u}) {
+    VersionOf cut;
+    for (std::size_t at = 0; at < bytes.size(); at += block)
+      cut.add(bytes.data() + at, std::min(block, bytes.size() - at));
+    EXPECT_EQ(cut.version(), whole) << block;
+  }
+  for (std::size_t at : {0u, 5u, 40000u, 69998u}) {
+    std::string swapped = bytes;
+    std::swap(swapped[at], swapped[at + 1]);
+    EXPECT_NE(versionOf(swapped), whole) << at;
+  }
+}
+
 TEST(SaveNames, ComeOutRightForFoldersOfEveryLength) {
   for (std::size_t length = 3; length <= 32000; ++length) {
     Text folder = u"C:\\" + Text(length - 3, u'a');

@@ -9,6 +9,10 @@ namespace tepo {
 
 void KeptFile::clear() {
   bytes_.clear();
+  clearStretches();
+}
+
+void KeptFile::clearStretches() {
   encoding_ = FileEncoding::Ansi;
   stretches_.clear();
   rest_ = kNoStretch;

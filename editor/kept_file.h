@@ -27,6 +27,8 @@ class KeptFile {
   enum class LineEnd { CrLf, Lf, Cr, None };
 
   void clear();
+  // The same, the bytes kept.
+  void clearStretches();
 
   // The bytes as they are read, and the encoding they were read in.
   std::string& bytes() { return bytes_; }

@@ -1,6 +1,8 @@
 #include "editor/read_back.h"
 
 #include <algorithm>
+#include <memory>
+#include <string>
 
 #include "editor/table_reader.h"
 #include "messages/message_writer.h"
@@ -9,18 +11,57 @@ namespace tepo {
 
 namespace {
 
-// The bytes as a load would read them.
-struct BackTable {
+// The bytes as a load would read them, each message compared with the
+// table's row of its number as it arrives. The bytes stay the output's: the
+// kept file holds them only while it reads.
+class BackTable {
+ public:
+  BackTable(std::string& bytes, const MenteRows& table) : bytes_(bytes) {
+    kept.takeBytes(std::move(bytes));
+    TableReader reader(rows, kept);
+    reader.compareWith(table, same_);
+    read(reader);
+    bytes = std::move(kept.bytes());
+  }
+
+  // Whether the n messages from backRow on are the table's from row on.
+  bool same(int backRow, const MenteRows& table, int row, int n) {
+    for (int r = 0; r < n; ++r) {
+      const bool equal = backRow == row ? same_[static_cast<std::size_t>(row + r)] != 0
+                                        : texts().text(backRow + r) == table.text(row + r);
+      if (!equal) return false;
+    }
+    return true;
+  }
+
   MenteRows rows;
   KeptFile kept;
-  explicit BackTable(const std::string& bytes) {
-    BytesInput file(bytes);
+
+ private:
+  static void read(TableReader& reader) {
     try {
-      TableReader(rows, kept).read(file);
+      reader.readKept();
     } catch (const RuntimeError&) {
       // Past the 32767th message: the rest is kept as it is.
     }
   }
+  // The messages read back, for a piece that reads back in another place
+  // than it is written (a line before it read as two messages, say).
+  const MenteRows& texts() {
+    if (!texts_) {
+      texts_ = std::make_unique<MenteRows>();
+      KeptFile kept;
+      kept.takeBytes(std::move(bytes_));
+      TableReader reader(*texts_, kept);
+      read(reader);
+      bytes_ = std::move(kept.bytes());
+    }
+    return *texts_;
+  }
+
+  std::string& bytes_;
+  std::vector<char> same_;
+  std::unique_ptr<MenteRows> texts_;
 };
 
 // Where each of back's stretches begins among its rows.
@@ -36,7 +77,7 @@ std::vector<int> firstRows(const BackTable& back) {
 }
 
 // How each piece of the output reads back as back.
-std::vector<PieceReading> compare(const MenteRows& rows, const SaveOutput& out, const BackTable& back) {
+std::vector<PieceReading> compare(const MenteRows& rows, const SaveOutput& out, BackTable& back) {
   const std::vector<KeptFile::Stretch>& stretches = back.kept.stretches();
   const std::vector<int> firstRow = firstRows(back);
   std::vector<PieceReading> result(out.pieces.size());
@@ -52,10 +93,7 @@ std::vector<PieceReading> compare(const MenteRows& rows, const SaveOutput& out, 
     if (k == stretches.size() || stretches[k].end != piece.end) continue;
     const int backRow = firstRow[j];
     result[p].backRow = backRow;
-    result[p].same = firstRow[k + 1] - backRow == piece.rows;
-    for (int r = 0; result[p].same && r < piece.rows; ++r) {
-      result[p].same = back.rows.text(backRow + r) == rows.text(piece.row + r);
-    }
+    result[p].same = firstRow[k + 1] - backRow == piece.rows && back.same(backRow, rows, piece.row, piece.rows);
   }
   // Bytes that begin as a byte order mark the output has none of are read
   // as that mark, and the file in its encoding: the first message a user
@@ -100,7 +138,7 @@ Saving settle(const MenteRows& rows, const KeptFile& kept, FileEncoding encoding
   // Each round writes at least one more stretch anew; a few are plenty.
   for (int round = 0;; ++round) {
     saving.output = formatSave(rows, kept, encoding, anew);
-    BackTable back(saving.output.bytes);
+    BackTable back(saving.output.bytes, rows);
     saving.reading = compare(rows, saving.output, back);
     const std::size_t before = anew.size();
     for (std::size_t p = 0; p < saving.reading.size(); ++p) {

@@ -27,21 +27,39 @@ class KeepingInput : public InputFile {
 }  // namespace
 
 void TableReader::read(InputFile& file) {
-  rows_.clear();
   kept_.clear();
+  KeepingInput keeping(file, kept_.bytes());
+  readFrom(keeping);
+}
+
+void TableReader::readKept() {
+  kept_.clearStretches();
+  BytesInput file(kept_.bytes());
+  readFrom(file);
+}
+
+void TableReader::store(TextView message, const FieldNote& note) {
+  if (!table_) return rows_.appendRead(message, note);
+  const int row = rows_.count();
+  rows_.appendRead(TextView(), note);
+  same_->push_back(row < table_->count() && table_->text(row) == message);
+}
+
+void TableReader::readFrom(InputFile& file) {
+  rows_.clear();
+  if (same_) same_->clear();
   complete_ = false;
   ReadFacts facts;
-  KeepingInput keeping(file, kept_.bytes());
   try {
     readMessages(
-        keeping, [this](TextView message, const FieldNote& note) { rows_.appendRead(message, note); }, &facts);
+        file, [this](TextView message, const FieldNote& note) { store(message, note); }, &facts);
   } catch (const RuntimeError& e) {
     kept_.setEncoding(facts.encoding);
     if (e.code() == ErrorCode::Overflow) {
       // The rest of the file stays as it is: read it to its end, so that a
       // save can write it back behind the messages the rows hold.
       try {
-        readToTheEnd(keeping);
+        readToTheEnd(file);
         complete_ = true;
         kept_.find(rows_, true, false);
       } catch (const RuntimeError&) {

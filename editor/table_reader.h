@@ -5,6 +5,9 @@
 #include "editor/kept_file.h"
 #include "editor/mente_rows.h"
 #include "files/input.h"
+#include "messages/message_reader.h"
+
+#include <vector>
 
 namespace tepo {
 
@@ -16,15 +19,30 @@ class TableReader {
   // held. A failure raises, and the rows keep every message read before it
   // (at most 32767).
   void read(InputFile& file);
+  // The same for the bytes the kept file holds already.
+  void readKept();
+
+  // Instead of each message's text, same tells for each whether it is the
+  // text of the table's row of its number: what a read-back needs, without
+  // a copy of every message.
+  void compareWith(const MenteRows& table, std::vector<char>& same) {
+    table_ = &table;
+    same_ = &same;
+  }
 
   // Whether the file was read to its end: the rest past the 32767th
   // message included, which the kept file then holds.
   bool complete() const { return complete_; }
 
  private:
+  void readFrom(InputFile& file);
+  void store(TextView message, const FieldNote& note);
+
   MenteRows& rows_;
   KeptFile& kept_;
   bool complete_ = false;
+  const MenteRows* table_ = nullptr;
+  std::vector<char>* same_ = nullptr;
 };
 
 }  // namespace tepo

@@ -32,7 +32,9 @@ echo "Starting tepo.exe; its icon (tip \"Click Here!\") is in the notification a
 if [ -z "$had_display" ] || [ "${TEPO_WINE_DESKTOP:-}" = 1 ]; then
   if [ -z "$had_display" ]; then
     echo "No display was given: tepo runs on the virtual display $DISPLAY."
-    echo "Take a screenshot with:  xwd -root -display $DISPLAY | convert xwd:- tepo-screen.png"
+    # Not xwd: with Wine's windows, each program's with a colormap of its own,
+    # it reads every window by its whole rectangle, black outside a shape.
+    echo "Take a screenshot with:  import -display $DISPLAY -window root tepo-screen.png"
   fi
   echo "It runs in Wine's desktop \"tepo\" (1280x800): the icon is at the right end of its taskbar."
   echo "Quit from the icon's menu, or press Ctrl+C."

@@ -312,6 +312,13 @@ bool TepoProcess::choose(const wchar_t* item) const {
   return true;
 }
 
+HWND TepoProcess::openEditor() const {
+  if (!choose(L"データメンテナンス")) return nullptr;
+  HWND w = nullptr;
+  waitFor([&] { return (w = findWindow(pid_, L"tepoFrmMente", L"tepoデータメンテナンス")) && IsWindowVisible(w); });
+  return w && IsWindowVisible(w) ? w : nullptr;
+}
+
 void TepoProcess::trayEvent(UINT mouseMessage) const {
   PostMessageW(form1_, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
 }
@@ -343,6 +350,38 @@ bool trayIconExists(HWND owner) {
   nid.uID = 1;
   nid.uFlags = 0;
   return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
+namespace {
+
+struct WindowsOf {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectProc(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<WindowsOf*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == s->pid) s->found.push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
+bool callOffSignOut(DWORD pid) {
+  WindowsOf windows{pid, {}};
+  EnumWindows(collectProc, reinterpret_cast<LPARAM>(&windows));
+  bool refused = false;
+  for (HWND w : windows.found) {
+    DWORD_PTR agreed = TRUE;
+    SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &agreed);
+    if (!agreed) refused = true;
+  }
+  for (HWND w : windows.found) {
+    SendMessageTimeoutW(w, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, nullptr);
+  }
+  return refused;
 }
 
 HWND findMessageBox(DWORD pid) { return findWindow(pid, L"#32770", L"tepo"); }

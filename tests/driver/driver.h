@@ -80,6 +80,9 @@ class TepoProcess {
   // Chooses an item of the icon's menu as the user does: a right click, then
   // the arrow keys and Enter. Returns at once; false if no menu opened.
   bool choose(const wchar_t* item) const;
+  // Opens the editor from the icon's menu as choose does; its window once it
+  // shows, or nullptr.
+  HWND openEditor() const;
   // The balloon on screen and its text.
   HWND balloon() const;
   std::wstring balloonText() const;
@@ -97,6 +100,11 @@ class TepoProcess {
 // Whether the icon (hwnd, uID 1) is in the notification area: only an existing
 // icon can be modified.
 bool trayIconExists(HWND owner);
+
+// A sign-out that Windows calls off, as it does once a program refused it:
+// WM_QUERYENDSESSION to each top-level window of the process, then
+// WM_ENDSESSION with FALSE to each. Whether one of them refused.
+bool callOffSignOut(DWORD pid);
 
 // A message box of the given process with the caption "tepo", or nullptr.
 HWND findMessageBox(DWORD pid);

@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
 # In Wine's desktop with a taskbar, a real X-level click on tepo's icon at the
 # right end of the taskbar shows the balloon, and the balloon's tail stands
-# over the taskbar: its pixels there are the balloon's pale yellow.
+# over the taskbar: its pixels there are the balloon's pale yellow. Outside its
+# shape the balloon leaves the screen as it was: the taskbar shows through
+# below its body and beside its tail, at the bottom corners of its rectangle.
+# The screen is read with ImageMagick's import, as it is shown: xwd builds its
+# picture window by window when windows have colormaps of their own, as Wine's
+# do, and reads a shaped window's whole rectangle as that window's, black
+# outside the shape.
 #   desktop_tray_test.sh TEPO_EXE WORK_DIR win32|win64
 set -euo pipefail
 exe=$1
@@ -64,7 +70,8 @@ strip > "$work/before.txt"
 
 mkdir -p "$run"
 cp "$exe" "$run/tepo.exe"
-printf 'over the taskbar\r\n' > "$run/tepo.dat"
+msg='over the taskbar'
+printf '%s\r\n' "$msg" > "$run/tepo.dat"
 (cd "$run" && tepo_wine_desktop tepo.exe </dev/null >/dev/null 2>&1 &)
 
 # The icon: what changed in the right half of the taskbar.
@@ -80,6 +87,7 @@ find_icon() { box=$(icon_box); [ -n "$box" ]; }
 wait_for 60 find_icon || fail "tepo's icon did not appear in the taskbar"
 sleep 1
 find_icon || fail "tepo's icon went away"
+cp "$work/after.txt" "$work/unclicked.txt"
 read -r x0 y0 x1 y1 <<<"$box"
 echo "icon at x $x0-$x1, y $y0-$y1"
 [ "$x1" -ge $((W - 200)) ] || fail "the icon is not at the right end of the taskbar"
@@ -92,6 +100,7 @@ echo "taskbar from row $top, desktop $desk"
 
 cx=$(((x0 + x1) / 2))
 cy=$(((y0 + y1) / 2))
+clicked=$(date +%s%N)
 xdotool mousemove "$cx" "$cy" click 1
 
 # The balloon stands on the bottom edge with its tail's tip under the cursor:
@@ -104,3 +113,40 @@ wait_for 20 tail_shown || fail "no pale-yellow tail over the taskbar under the i
 # The same pixels were the taskbar's before the click.
 grep -q "^$((cx - 1)) $((H - 15)) ffffc0$" "$work/before.txt" && fail "the taskbar itself is pale yellow"
 echo "the balloon's tail stands over the taskbar at x $cx"
+
+# The balloon's rectangle: it begins where its body does, it is as wide as the
+# design makes it for this message (6 pixels a byte, plus 10) and, for one line,
+# 46 pixels high; the tail's tip is its rightmost pale-yellow column.
+strip > "$work/shown.txt"
+left=$(awk -v lo=$((H - 46)) -v hi=$((H - 22)) '$2 >= lo && $2 <= hi && $3 == "ffffc0" { if (x == "" || $1 < x) x = $1 }
+                                              END { print x }' "$work/shown.txt")
+tip=$(awk -v lo=$((H - 20)) -v hi=$((H - 11)) '$2 >= lo && $2 <= hi && $3 == "ffffc0" && $1 > x { x = $1 } END { print x }' \
+  "$work/shown.txt")
+if [ -z "$left" ] || [ -z "$tip" ]; then fail "the balloon's body or tail is not on the screen"; fi
+right=$((left + ${#msg} * 6 + 10 - 1))
+echo "balloon from x $left to $right, tail's tip at x $tip"
+# Outside the shape: the bottom corners and the top-left one, below the body
+# left of the tail and under its tip, and right of the tail where there is room.
+outside="$left $((H - 1))
+$right $((H - 1))
+$left $((H - 46))
+$((left + 3)) $((H - 15))
+$((tip - 13)) $((H - 15))
+$tip $((H - 4))"
+[ $((tip + 2)) -gt "$right" ] || outside+=$'\n'"$((tip + 2)) $((H - 15))"
+echo "$outside" > "$work/outside.txt"
+# The points outside the shape that the screenshot $1 shows otherwise than before the click.
+covered() {
+  awk 'FILENAME == ARGV[1] { want[$1 " " $2] = 1; next }
+       FILENAME == ARGV[2] { if (($1 " " $2) in want) was[$1 " " $2] = $3; next }
+       (($1 " " $2) in want) && $3 != was[$1 " " $2] { printf "(%s,%s) %s, was %s; ", $1, $2, $3, was[$1 " " $2] }' \
+    "$work/outside.txt" "$work/unclicked.txt" "$1"
+}
+# From 1 to 4 seconds after the click, the mouse still over the icon.
+for s in 1 2 3 4; do
+  while [ $((($(date +%s%N) - clicked) / 1000000)) -lt $((s * 1000)) ]; do sleep 0.05; done
+  strip > "$work/at-$s.txt"
+  bad=$(covered "$work/at-$s.txt")
+  [ -z "$bad" ] || fail "$s s after the click the balloon covers the screen outside its shape: $bad"
+done
+echo "outside its shape the taskbar and the desktop show through, 1 to 4 s after the click"

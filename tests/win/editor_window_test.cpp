@@ -385,11 +385,8 @@ TEST(MenteProgram, PopupMenuItemOpensTheWindowOnceWithTheFilesMessages) {
   const std::string messages = "one\r\ntwo\r\n";
   TepoProcess tepo(&messages);
   ASSERT_TRUE(tepo.started());
-  ASSERT_TRUE(tepo.choose(L"データメンテナンス"));
-  HWND w = nullptr;
-  ASSERT_TRUE(waitFor([&] {
-    return (w = findWindow(tepo.pid(), L"tepoFrmMente", L"tepoデータメンテナンス")) != nullptr && IsWindowVisible(w);
-  }));
+  HWND w = tepo.openEditor();
+  ASSERT_NE(w, nullptr);
   EXPECT_EQ(GetWindow(w, GW_OWNER), tepo.form1());
   HWND list = findControl(w, L"ListBox");
   EXPECT_EQ(listRows(list), (std::vector<std::wstring>{L"one", L"two"}));

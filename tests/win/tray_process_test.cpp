@@ -1,5 +1,6 @@
-// A real tepo.exe seen from outside: the messages two starts pick, and the
-// icon taken out of the notification area by Quit while the program still runs.
+// A real tepo.exe seen from outside: the messages two starts pick, a sign-out
+// called off, and the icon taken out of the notification area by Quit while
+// the program still runs.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor_fixture.h"
 #include "harness.h"
 
 namespace tepo::testing {
@@ -70,6 +72,50 @@ TEST(TrayProcess, TheNextBalloonFollowsTheFileAsItChanges) {
   const std::wstring unicode = L"\uFEFFユニコードで保存 😀\r\n";
   writeFileBytes(tepo.dataFile(), std::string(reinterpret_cast<const char*>(unicode.data()), 2 * unicode.size()));
   EXPECT_EQ(click(), L"ユニコードで保存 😀");
+}
+
+// A sign-out that Windows calls off, because another program refused it or
+// the editor did for its unsaved edits (whose question, once the user is
+// back, is answered Cancel): tepo goes on as it was, its icon working, its
+// windows open and the edits kept until a save writes them.
+TEST(TrayProcess, ASignOutCalledOffLeavesTheProgramAsItWas) {
+  const std::string messages = "one\r\ntwo\r\n";
+  std::vector<std::wstring> rows{L"one", L"two"};
+  TepoProcess tepo(&messages);
+  ASSERT_TRUE(tepo.started());
+  HWND w = tepo.openEditor();
+  ASSERT_NE(w, nullptr);
+  for (bool edited : {false, true}) {
+    if (edited) {
+      SetWindowTextW(findControl(w, L"Edit"), L"three");
+      MessageBoxAnswerer answerer(tepo.pid(), answerOk);
+      PostMessageW(findControl(w, L"Button", kBtnAdd), BM_CLICK, 0, 0);
+      ASSERT_TRUE(waitFor([&] { return answerer.count() == 2; }));
+      rows.push_back(L"three");
+    }
+    ASSERT_TRUE(tepo.trayEventHandled(WM_LBUTTONUP));
+    HWND shown = tepo.balloon();
+    ASSERT_NE(shown, nullptr);
+    {
+      MessageBoxAnswerer answerer(tepo.pid(), answerCancel);
+      EXPECT_EQ(callOffSignOut(tepo.pid()), edited);
+      // Time for a question to come, where one does.
+      waitFor([&] { return answerer.count() > 0; }, edited ? 5000 : 500);
+      EXPECT_EQ(answerer.texts(), edited ? kAskSaveEdits : L"");
+    }
+    EXPECT_FALSE(tepo.exited(0));
+    EXPECT_TRUE(trayIconExists(tepo.form1()));
+    EXPECT_EQ(tepo.balloon(), shown);
+    EXPECT_TRUE(IsWindowVisible(w));
+    EXPECT_EQ(listRows(findControl(w, L"ListBox")), rows);
+    ASSERT_TRUE(tepo.trayEventHandled(WM_LBUTTONUP));
+    EXPECT_NE(tepo.balloonText(), L"<no balloon>");
+  }
+  MessageBoxAnswerer answerer(tepo.pid(), answerOk);
+  ASSERT_TRUE(chooseFromMenuBar(w, 'F', 'S'));
+  ASSERT_TRUE(waitFor([&] { return answerer.count() == 1; }));
+  EXPECT_EQ(answerer.texts(), L"データを保存しました!");
+  EXPECT_EQ(readFileBytes(tepo.dataFile()), "one\r\ntwo\r\nthree\r\n");
 }
 
 // The screen's dots per inch, as the programs started while it lives see it.

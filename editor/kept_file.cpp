@@ -8,13 +8,14 @@
 namespace tepo {
 
 void KeptFile::clear() {
-  bytes_.clear();
+  // Not clear(): the room the bytes took would stay the string's.
+  releaseBytes();
   clearStretches();
 }
 
 void KeptFile::clearStretches() {
   encoding_ = FileEncoding::Ansi;
-  stretches_.clear();
+  std::vector<Stretch>().swap(stretches_);
   rest_ = kNoStretch;
 }
 

@@ -12,7 +12,7 @@ void MenteTable::reset(const Text& path) {
   MessageFile file;
   file.path = path;
   rows_ = MenteRows();
-  kept_ = KeptFile();
+  kept_.clear();
   loadComplete_ = true;
   file_ = std::move(file);
 }

@@ -1,16 +1,22 @@
 // Figures of the running program under Wine or Windows: the time from the tray
-// callback to the visible balloon, opening the editor on 32767 messages and one
-// addition there, and the CPU the resident program uses while idle.
+// callback to the visible balloon, opening the editor on 32767 messages, one
+// addition and a save there, the CPU the resident program uses while idle,
+// and the memory it holds, each against a floor measured in the same run.
 #include <windows.h>
+// psapi.h needs windows.h first.
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "driver/driver.h"
 
 using namespace tepo::testing;
+using tepo::UniqueFile;
+using tepo::UniqueKernelObject;
 
 namespace {
 
@@ -43,6 +49,88 @@ double cpuMs(HANDLE process) {
   return ms(kernel) + ms(user);
 }
 
+// Under Wine a Windows process is a Linux one: its anonymous resident
+// memory, which Linux counts in /proc, is the memory it holds of its own
+// (Wine leaves the private bytes of another process at zero). The process
+// is found by a part of its command line that no other has.
+double linuxAnonymousMb(const std::wstring& commandPart) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+  if (search == INVALID_HANDLE_VALUE) return -1;
+  double mb = -1;
+  do {
+    const std::wstring dir = std::wstring(L"Z:\\proc\\") + found.cFileName;
+    if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') continue;
+    std::string command = readFileBytes(dir + L"\\cmdline");
+    std::replace(command.begin(), command.end(), '\0', ' ');
+    const std::string part(commandPart.begin(), commandPart.end());
+    if (command.find(part) == std::string::npos) continue;
+    const std::string status = readFileBytes(dir + L"\\status");
+    const std::size_t at = status.find("RssAnon:");
+    if (at != std::string::npos) mb = std::strtod(status.c_str() + at + 8, nullptr) / 1024.0;
+    break;
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return mb;
+}
+
+// What a process holds of its own: under Wine its anonymous resident memory,
+// on Windows its private committed bytes.
+struct Memory {
+  double ownMb = 0;
+  double workingSetMb = 0;
+};
+Memory memoryOf(HANDLE process, const std::wstring& commandPart) {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof(counters);
+  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
+  const double anonymous = linuxAnonymousMb(commandPart);
+  return Memory{anonymous >= 0 ? anonymous : counters.PrivateUsage / 1048576.0, counters.WorkingSetSize / 1048576.0};
+}
+void printMemory(const char* what, const Memory& memory, const Memory& floor) {
+  std::printf("  %-40s its own %6.2f MB (%+.2f over the floor), working set %6.2f MB\n", what, memory.ownMb,
+              memory.ownMb - floor.ownMb, memory.workingSetMb);
+}
+// What a process holds once it has settled after its start or a change.
+Memory settled(HANDLE process, const std::wstring& commandPart) {
+  Sleep(1500);
+  return memoryOf(process, commandPart);
+}
+Memory settled(const TepoProcess& tepo) { return settled(tepo.process(), tepo.folder().path()); }
+
+// The floor of a resident program: a hidden window, an icon, a message loop.
+Memory bareTrayMemory() {
+  const std::wstring exe = testExeFolder() + L"\\bare_tray.exe";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  std::wstring command = L"\"" + exe + L"\"";
+  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return Memory();
+  }
+  UniqueKernelObject process(info.hProcess);
+  UniqueKernelObject thread(info.hThread);
+  WaitForInputIdle(process.get(), 5000);
+  const Memory memory = settled(process.get(), L"bare_tray.exe");
+  TerminateProcess(process.get(), 0);
+  WaitForSingleObject(process.get(), 5000);
+  return memory;
+}
+
+// A durable replace of the bytes, as any careful save does it: a temporary
+// file beside the target, flushed, then put in its place.
+void durableReplace(const std::wstring& target, const std::string& bytes) {
+  const std::wstring temp = target + L".floor";
+  {
+    UniqueFile file(
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    FlushFileBuffers(file.get());
+  }
+  ReplaceFileW(target.c_str(), temp.c_str(), nullptr, 0, nullptr, nullptr);
+}
+
 std::string bigFile() {
   std::wstring text;
   // One short of full, so that one more can be added.
@@ -52,10 +140,13 @@ std::string bigFile() {
   return shiftJis(text);
 }
 
-void balloonLatency() {
-  const std::string messages = shiftJis(L"こんにちは\r\nhello\r\n");
+void balloonLatency(const Memory& floor) {
+  std::wstring text;
+  for (int i = 0; i < 200; ++i) text += L"こんにちは、今日もいい天気ですね " + std::to_wstring(i) + L"\r\n";
+  const std::string messages = shiftJis(text);
   TepoProcess tepo(&messages);
   if (!tepo.started()) return;
+  printMemory("tepo at rest, 200 messages", settled(tepo), floor);
   std::vector<double> times;
   for (int i = 0; i < 50; ++i) {
     HWND old = findWindow(tepo.pid(), L"tepoBalloon", nullptr);
@@ -75,10 +166,14 @@ void balloonLatency() {
   std::printf("idle, ten-second mode off: %.1f ms CPU in 5 s\n", cpuMs(tepo.process()) - cpuBefore);
 }
 
-void editorFigures() {
+void saveFigures(const TepoProcess& tepo, HWND editor);
+
+void editorFigures(const Memory& floor) {
   const std::string messages = bigFile();
   TepoProcess tepo(&messages);
   if (!tepo.started()) return;
+  std::printf("  (the full file is %.2f MB)\n", messages.size() / 1048576.0);
+  printMemory("tepo at rest, 32766 messages", settled(tepo), floor);
   double start = nowMs();
   PostMessageW(tepo.form1(), WM_COMMAND, 1002, 0);  // the menu's データメンテナンス
   HWND editor = nullptr;
@@ -116,12 +211,52 @@ void editorFigures() {
   std::printf("one addition at 32766 rows (refill, select and report): %.0f ms, rows now %ld\n", nowMs() - start,
               static_cast<long>(SendMessageW(list, LB_GETCOUNT, 0, 0)));
   if (report) pressButton(report, IDOK);
+  saveFigures(tepo, editor);
+  printMemory("tepo, editor open on 32767 messages", memoryOf(tepo.process(), tepo.folder().path()), floor);
+  PostMessageW(editor, WM_CLOSE, 0, 0);
+  while (IsWindow(editor)) Sleep(10);
+  printMemory("tepo, the editor closed again", settled(tepo), floor);
+}
+
+// FILE > 保存 to the report, against a durable replace of the same bytes.
+void saveFigures(const TepoProcess& tepo, HWND editor) {
+  std::vector<double> saves;
+  for (int i = 0; i < 7; ++i) {
+    const double start = nowMs();
+    PostMessageW(editor, WM_COMMAND, 1002, 0);  // FILE > 保存
+    HWND report = nullptr;
+    while (nowMs() - start < 60000) {
+      report = findMessageBox(tepo.pid());
+      if (report && quickText(GetDlgItem(report, 0xFFFF)) == L"データを保存しました!") break;
+      Sleep(0);
+    }
+    saves.push_back(nowMs() - start);
+    if (!report) return;
+    pressButton(report, IDOK);
+    while (IsWindow(report)) Sleep(1);
+  }
+  const std::string bytes = readFileBytes(tepo.dataFile());
+  const std::wstring floorFile = tepo.folder().file(L"floor.dat");
+  writeFileBytes(floorFile, bytes);
+  std::vector<double> floors;
+  for (int i = 0; i < 15; ++i) {
+    const double start = nowMs();
+    durableReplace(floorFile, bytes);
+    floors.push_back(nowMs() - start);
+  }
+  std::printf(
+      "save at 32767 rows, FILE > 保存 to the report: %.1f ms; floor (temporary file, flush, ReplaceFileW) %.1f "
+      "ms; ratio %.1f\n",
+      median(saves), median(floors), median(saves) / median(floors));
 }
 
 }  // namespace
 
 int main() {
-  balloonLatency();
-  editorFigures();
+  const Memory floor = bareTrayMemory();
+  std::printf("memory of a bare tray program, the floor: its own %.2f MB, working set %.2f MB\n", floor.ownMb,
+              floor.workingSetMb);
+  balloonLatency(floor);
+  editorFigures(floor);
   return 0;
 }

@@ -23,8 +23,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   windowClass.hInstance = instance;
   windowClass.lpszClassName = L"bareTray";
   if (!RegisterClassW(&windowClass)) return 1;
-  HWND hwnd = CreateWindowExW(0, L"bareTray", L"bare tray", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                              instance, nullptr);
+  HWND hwnd =
+      CreateWindowExW(0, L"bareTray", L"bare tray", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 1;
   NOTIFYICONDATAW icon{};
   icon.cbSize = sizeof(icon);

@@ -180,7 +180,7 @@ bool frmMente::checkMessageRow(int row) {
 void frmMente::List1_Click() {
   int row = List1_.selection();
   if (row < 0 || row > mente_.upperBound()) return;
-  text1_.setText(mente_.rows().text(row));
+  text1_.setText(Text(mente_.rows().text(row)));
 }
 
 void frmMente::btnAdd_Click() {

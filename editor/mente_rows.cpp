@@ -6,16 +6,19 @@
 namespace tepo {
 
 void MenteRows::clear() {
-  menteList.assign(1, MenteRow());
+  // A new vector, not assign: the room of a cleared one would stay.
+  std::vector<MenteRow>(1).swap(menteList);
+  characters_.clear();
   menteCount = 0;
   modified_ = false;
 }
 
 void MenteRows::appendRead(TextView message, const FieldNote& note) {
   const int16_t grown = add16(menteCount, 1);
-  menteList.emplace_back();
+  const TextView stored = characters_.store(message);
+  menteList.push_back(MenteRow());
   MenteRow& row = at(menteCount);
-  row.text.assign(message);
+  row.text = stored;
   row.origin.note = note;
   menteCount = grown;
 }
@@ -23,13 +26,15 @@ void MenteRows::appendRead(TextView message, const FieldNote& note) {
 int MenteRows::add(const Text& text) {
   // Checked before anything moves, so that a full table stays as it was.
   const int16_t grown = add16(menteCount, 1);
+  TextView stored;
   try {
+    stored = characters_.store(text);
     // Upper bound menteCount + 1: shrinks after deletions, grows by one otherwise.
     menteList.resize(static_cast<std::size_t>(grown) + 1);
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }
-  at(menteCount) = MenteRow{text, RowOrigin()};
+  at(menteCount) = MenteRow{stored, RowOrigin()};
   at(grown) = MenteRow();
   menteCount = grown;
   modified_ = true;
@@ -38,8 +43,14 @@ int MenteRows::add(const Text& text) {
 
 void MenteRows::update(int row, const Text& text) {
   if (!isMessageRow(row)) raise(ErrorCode::SubscriptOutOfRange);
+  TextView stored;
+  try {
+    stored = characters_.store(text);
+  } catch (const std::bad_alloc&) {
+    raise(ErrorCode::OutOfMemory);
+  }
   // The user's own text now: nothing of the file is left in it to lose.
-  at(row) = MenteRow{text, RowOrigin()};
+  at(row) = MenteRow{stored, RowOrigin()};
   modified_ = true;
 }
 

@@ -10,6 +10,7 @@
 
 #include "messages/message_reader.h"
 #include "messages/message_table.h"
+#include "messages/text_arena.h"
 #include "runtime/runtime.h"
 
 namespace tepo {
@@ -27,9 +28,10 @@ struct RowOrigin {
   int32_t stretch = kNoStretch;
 };
 
-// One slot: a message and where it came from.
+// One slot: a message and where it came from. Its characters are the rows'
+// own, in their arena, until the rows are cleared.
 struct MenteRow {
-  Text text;
+  TextView text;
   RowOrigin origin;
 };
 
@@ -50,7 +52,8 @@ class MenteRows {
   int add(const Text& text);
 
   // Replaces the message in row: the user's own text, from no stretch of the
-  // file. Raises SubscriptOutOfRange, changing nothing, unless isMessageRow(row).
+  // file. The text replaced keeps its room until the rows are cleared. Raises SubscriptOutOfRange, changing nothing,
+  // unless isMessageRow(row).
   void update(int row, const Text& text);
 
   // Removes the message in row and closes the gap; the array keeps its size.
@@ -64,7 +67,7 @@ class MenteRows {
 
   const std::vector<MenteRow>& slots() const { return menteList; }
   const MenteRow& operator[](int slot) const { return menteList[static_cast<std::size_t>(slot)]; }
-  const Text& text(int slot) const { return (*this)[slot].text; }
+  TextView text(int slot) const { return (*this)[slot].text; }
   const FieldNote& note(int slot) const { return (*this)[slot].origin.note; }
   int32_t stretch(int slot) const { return (*this)[slot].origin.stretch; }
 
@@ -82,6 +85,9 @@ class MenteRows {
  private:
   MenteRow& at(int slot) { return menteList[static_cast<std::size_t>(slot)]; }
 
+  // The messages' characters: a few large blocks, which go back to the
+  // system together when the window closes, instead of one heap block each.
+  TextArena characters_;
   std::vector<MenteRow> menteList;
   int16_t menteCount = 0;
   bool modified_ = false;

@@ -144,7 +144,7 @@ int SavePlan::misreadRow() {
     const SaveOutput::Piece& piece = saving_.output.pieces[p];
     if (saving_.reading[p].backRow < 0 || saving_.reading[p].same) continue;
     // What the writer's line loses, or cannot carry, is asked about on its own.
-    const Text& message = table_.rows().text(piece.row);
+    const TextView message = table_.rows().text(piece.row);
     if (!piece.kept && (hasUnrepresentable(message, encoding) || formatCannotCarry(message))) continue;
     return piece.row;
   }

@@ -86,7 +86,7 @@ namespace {
 
 // A CR or LF that is not part of a CR LF pair: written as it is, it ends the
 // line there for the reader.
-bool hasLoneLineEnd(const Text& message) {
+bool hasLoneLineEnd(TextView message) {
   for (std::size_t i = 0; i < message.size(); ++i) {
     if (message[i] == u'\r' && (i + 1 == message.size() || message[i + 1] != u'\n')) return true;
     if (message[i] == u'\n' && (i == 0 || message[i - 1] != u'\r')) return true;
@@ -96,7 +96,7 @@ bool hasLoneLineEnd(const Text& message) {
 
 }  // namespace
 
-bool formatCannotCarry(const Text& message) {
+bool formatCannotCarry(TextView message) {
   if (hasLoneLineEnd(message) || message.find(u"\\n") != Text::npos) return true;
   // Without a double quote, quoting carries commas and leading blanks.
   if (message.find(u'"') == Text::npos) return false;
@@ -104,9 +104,9 @@ bool formatCannotCarry(const Text& message) {
   return message[first] == u'"' || message[0] == u' ' || message.find(u',') != Text::npos;
 }
 
-bool hasUnrepresentable(const Text& message, FileEncoding encoding) {
+bool hasUnrepresentable(TextView message, FileEncoding encoding) {
   bool lossy = false;
-  encodeText(message, encoding, &lossy);
+  encodeText(Text(message), encoding, &lossy);
   return lossy;
 }
 

@@ -38,9 +38,9 @@ std::string encodeText(const Text& text, FileEncoding encoding, bool* lossy = nu
 // with one after its leading spaces (read back as a quoted field, which may
 // run on into the messages after it), or also holds a comma or begins with
 // a blank.
-bool formatCannotCarry(const Text& message);
+bool formatCannotCarry(TextView message);
 
 // Whether a message loses characters in the encoding.
-bool hasUnrepresentable(const Text& message, FileEncoding encoding = FileEncoding::Ansi);
+bool hasUnrepresentable(TextView message, FileEncoding encoding = FileEncoding::Ansi);
 
 }  // namespace tepo

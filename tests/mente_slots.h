@@ -10,7 +10,7 @@ namespace tepo::testing {
 
 inline std::vector<Text> slotTexts(const MenteTable& table) {
   std::vector<Text> texts;
-  for (const MenteRow& row : table.rows().slots()) texts.push_back(row.text);
+  for (const MenteRow& row : table.rows().slots()) texts.emplace_back(row.text);
   return texts;
 }
 

@@ -100,7 +100,7 @@ tepo::MenteTable readBack(const std::string& bytes) {
 
 std::vector<tepo::Text> messages(const tepo::MenteTable& table) {
   std::vector<tepo::Text> texts;
-  for (int row = 0; row < table.count(); ++row) texts.push_back(table.rows().text(row));
+  for (int row = 0; row < table.count(); ++row) texts.emplace_back(table.rows().text(row));
   return texts;
 }
 

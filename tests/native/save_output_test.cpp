@@ -1,32 +1,12 @@
 // The bytes a save writes for messages typed in the editor.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-#include <functional>
-#include <random>
-
-#include "encodings/ansi.h"
 #include "mente_fixture.h"
-#include "messages/message_file.h"
-#include "messages/message_reader.h"
-#include "messages/message_writer.h"
-#include "tests/failing_ops.h"
-#include "tests/mente_slots.h"
 
 namespace tepo {
 namespace {
 
-using testing::BrokenFile;
-using testing::firstChanged;
-using testing::firstLossy;
-using testing::firstRow;
-using testing::loadedFrom;
 using testing::planOf;
-using testing::saveUnasked;
-using testing::slotTexts;
-using testing::TempDir;
-using testing::utf16;
 using testing::written;
 
 TEST(MenteFileBytes, ShiftJisLinesWithCrLfAndBackslashN) {

@@ -2,10 +2,8 @@
 // as it wrote it.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <functional>
-#include <random>
 
 #include "encodings/ansi.h"
 #include "mente_fixture.h"
@@ -19,16 +17,10 @@ namespace tepo {
 namespace {
 
 using testing::BrokenFile;
-using testing::firstChanged;
-using testing::firstLossy;
-using testing::firstRow;
 using testing::loadedFrom;
 using testing::planOf;
-using testing::saveUnasked;
 using testing::slotTexts;
 using testing::TempDir;
-using testing::utf16;
-using testing::written;
 
 // The questions of a save, in their order, each naming the first row it is
 // about; answered OK (or Yes) they all come, and then the bytes are settled.

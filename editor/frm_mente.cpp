@@ -3,28 +3,19 @@
 #include <new>
 #include <string>
 
+#include "editor/mente_texts.h"
 #include "forms/controls.h"
 #include "forms/msgbox.h"
 #include "forms/screen.h"
 
 namespace tepo {
 
+using namespace mente;
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"tepoFrmMente";
 constexpr wchar_t kCaption[] = L"tepoデータメンテナンス";
-
-constexpr char16_t kReadFailed[] = u"ファイル読み込みに失敗しました";
-constexpr char16_t kAskAdd[] = u"追加します。よろしいですか？";
-constexpr char16_t kAdded[] = u"最終行に追加しました";
-constexpr char16_t kAskUpdate[] = u"更新します。よろしいですか？";
-constexpr char16_t kUpdated[] = u"更新しました";
-constexpr char16_t kAskDelete[] = u"削除します。よろしいですか？";
-constexpr char16_t kDeleted[] = u"削除しました";
-constexpr char16_t kNoRow[] = u"行が選択されていません";
-constexpr char16_t kBlankRow[] = u"この行にはメッセージがありません";
-constexpr char16_t kFull[] = u"これ以上追加できません（最大32767件）";
-constexpr wchar_t kEditsUnsaved[] = L"メッセージの変更が保存されていません";
 
 // Posted to itself when a sign-out was held up for unsaved edits.
 constexpr UINT kAskAfterSessionEnd = WM_APP + 1;

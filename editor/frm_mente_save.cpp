@@ -4,21 +4,13 @@
 #include <new>
 
 #include "editor/frm_mente.h"
+#include "editor/mente_texts.h"
 #include "editor/save_plan.h"
 #include "forms/msgbox.h"
 
 namespace tepo {
 
-namespace {
-
-constexpr char16_t kSaveFailed[] = u"ファイル保存に失敗しました";
-constexpr char16_t kSaved[] = u"データを保存しました!";
-constexpr char16_t kAskSaveEdits[] = u"メッセージの変更が保存されていません。tepo.dat に保存しますか？";
-constexpr char16_t kNewContentsAt[] = u"保存する内容は次のファイルにあります: ";
-constexpr char16_t kOldContentsAt[] = u"元の内容は次のファイルにあります: ";
-constexpr char16_t kNotRemoved[] = u"次のファイルを削除できませんでした: ";
-
-}  // namespace
+using namespace mente;
 
 void frmMente::mnuSave_Click() {
   SaveOutcome outcome = dataSave(path(), *ops_);

@@ -172,6 +172,10 @@ LineReadings examineLine(const char* bytes, std::size_t length) {
     line.nonAsciiBytes += c.length;
     i += c.length;
   }
+  std::size_t text = length;
+  if (text > 0 && p[text - 1] == '\n') --text;
+  if (text > 0 && p[text - 1] == '\r') --text;
+  line.pair = text == 2 && p[0] >= 0xC2 && p[0] <= 0xDF && p[1] >= 0xA1 && p[1] <= 0xBF;
   // Only where the reading is weighed.
   if (line.utf8 || line.utf8Cut) {
     line.utf8Costs = cost.groups();
@@ -205,11 +209,16 @@ void FileEvidence::add(const LineReadings& line) {
     decided_ += utf8Evidence(line);
     return;
   }
+  lonePair_ = weighed_++ == 0 && line.pair;
   utf8_.add(line.utf8Costs);
   ansi_.add(line.ansiCosts);
 }
 
-std::int32_t FileEvidence::utf8() const { return decided_ + ansi_.best() - utf8_.best(); }
+std::int32_t FileEvidence::utf8() const {
+  const std::int32_t evidence = decided_ + ansi_.best() - utf8_.best();
+  // Leaning is all: a line after it may still settle the file either way.
+  return lonePair() ? std::min(evidence, -1) : evidence;
+}
 
 bool plainlyUtf8(const LineReadings& line) {
   // The code page reads UTF-8's bytes as rare kanji and half-width kana,

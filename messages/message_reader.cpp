@@ -95,13 +95,16 @@ class MessageReader {
   }
 
   // The file's lines so far had too little evidence to settle it: it goes
-  // the way they lean, UTF-8 on a tie of lines beyond ASCII.
+  // the way they lean, UTF-8 on a tie of lines beyond ASCII. A lone pair of
+  // bytes is the file's evidence and goes with the file, whatever it weighs
+  // alone.
   void settleByEvidence() {
     const std::int32_t evidence = evidence_.utf8();
-    settle(evidence > 0 || (evidence == 0 && sawNonAscii_) ? FileEncoding::Utf8 : FileEncoding::Ansi);
+    settle(evidence > 0 || (evidence == 0 && sawNonAscii_) ? FileEncoding::Utf8 : FileEncoding::Ansi,
+           evidence_.lonePair());
   }
 
-  void settle(FileEncoding encoding) {
+  void settle(FileEncoding encoding, bool withFile = false) {
     main_ = encoding;
     mainKnown_ = true;
     facts_.encoding = encoding;
@@ -110,7 +113,7 @@ class MessageReader {
     waiting.swap(waiting_);
     std::size_t begin = runEnd_;
     for (Waiting& line : waiting) {
-      place(begin, line.end, line.readings, line.last);
+      place(begin, line.end, line.readings, line.last, withFile);
       begin = line.end;
     }
   }
@@ -177,11 +180,12 @@ class MessageReader {
     place(begin, end, readings, last);
   }
 
-  // Decides how the line reads, the file's encoding being settled.
-  void place(std::size_t begin, std::size_t end, LineReadings& readings, bool last) {
+  // Decides how the line reads, the file's encoding being settled; withFile:
+  // as the file does.
+  void place(std::size_t begin, std::size_t end, LineReadings& readings, bool last, bool withFile = false) {
     const bool mainUtf8 = isUtf8(main_);
     bool utf8;
-    if (readings.ascii) {
+    if (readings.ascii || withFile) {
       utf8 = mainUtf8;
     } else if (!readings.utf8 && !(last && readings.utf8Cut)) {
       utf8 = false;

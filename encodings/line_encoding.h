@@ -76,6 +76,12 @@ struct LineReadings {
 LineReadings examineLine(const char* bytes, std::size_t length);
 void readAnsi(LineReadings& line, const char* bytes, std::size_t length);
 
+// Whether a file in the code page takes the line as its own whatever it
+// weighs: it is ASCII, or no UTF-8 before its end (a character merely cut
+// off by the end is weighed). A look at the bytes without examineLine's
+// weighing, for the many lines that are no UTF-8 from their first kana.
+bool goesWithCodePage(const char* bytes, std::size_t length);
+
 // A line whose readings differ by this much goes its own way, whatever the
 // file's encoding.
 constexpr std::int32_t kStrongLine = 16 * 4;

@@ -11,13 +11,10 @@ namespace {
 std::vector<Text> parseAll(const Text& input, std::size_t chunk = 0, std::vector<bool>* changes = nullptr) {
   FieldParser parser;
   std::vector<Text> fields;
-  char16_t* field = nullptr;
-  std::size_t length = 0;
-  bool changed = false;
   auto take = [&](bool atEnd) {
-    while (parser.next(field, length, atEnd, &changed)) {
-      fields.emplace_back(field, length);
-      if (changes) changes->push_back(changed);
+    while (std::optional<Field> field = parser.next(atEnd)) {
+      fields.emplace_back(field->text, field->length);
+      if (changes) changes->push_back(field->changed);
     }
   };
   if (chunk == 0) {
@@ -90,6 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"Japanese text", u"こんにちは、世界\r\n", {u"こんにちは、世界"}},
         FieldCase{"a quote closed at once keeps its field", u"\"ab\",c\r\n\"\"", {u"ab", u"c", u""}, {true, true}},
         FieldCase{"a quote never closed on the last line", u"a\r\n\"b", {u"a", u"b"}, {false, true}},
+        FieldCase{"\\n is a line break, in quotes too",
+                  u"a\\nb,\"\\\\n\"\r\nc\\",
+                  {u"a\r\nb", u"\\\r\n", u"c\\"},
+                  {true, true}},
         FieldCase{
             "doubled quotes end the field early", u"\"He said \"\"no\"\"\"\"\r\nx", {u"He said ", u"x"}, {true}}));
 

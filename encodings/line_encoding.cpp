@@ -72,6 +72,19 @@ std::size_t skipAscii(const unsigned char* p, std::size_t i, std::size_t length)
   return i;
 }
 
+// The first byte from i on that is not ASCII or is an LF, or length.
+std::size_t skipAsciiInLine(const unsigned char* p, std::size_t i, std::size_t length) {
+  for (; i + 8 <= length; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    // A byte of lf is 0 where word has an LF; the subtraction borrows there first.
+    const std::uint64_t lf = word ^ 0x0A0A0A0A0A0A0A0Au;
+    if ((word | ((lf - 0x0101010101010101u) & ~lf)) & 0x8080808080808080u) break;
+  }
+  while (i < length && p[i] < 0x80 && p[i] != '\n') ++i;
+  return i;
+}
+
 }  // namespace
 
 // Class and cost of every character of the first plane, laid out once from
@@ -230,6 +243,26 @@ bool goesWithCodePage(const char* bytes, std::size_t length) {
     i += c.length;
   }
   return ascii;
+}
+
+std::size_t codePageLines(const char* bytes, std::size_t length, std::size_t limit) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+  std::size_t taken = 0;
+  while (taken < limit) {
+    std::size_t i = skipAsciiInLine(p, taken, length);
+    if (i == length) break;
+    if (p[i] != '\n') {
+      const void* lf = std::memchr(p + i, '\n', length - i);
+      if (!lf) break;
+      const std::size_t end = static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - p);
+      // No UTF-8 begins with most bytes of the code page's characters. A
+      // whole line ends in an LF, so nothing in it is cut.
+      if (p[i] >= 0xC2 && p[i] <= 0xF4 && !goesWithCodePage(bytes + i, end + 1 - i)) break;
+      i = end;
+    }
+    taken = i + 1;
+  }
+  return taken;
 }
 
 std::int32_t utf8Evidence(const LineReadings& line) {

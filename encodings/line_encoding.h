@@ -81,6 +81,9 @@ void readAnsi(LineReadings& line, const char* bytes, std::size_t length);
 // off by the end is weighed). A look at the bytes without examineLine's
 // weighing, for the many lines that are no UTF-8 from their first kana.
 bool goesWithCodePage(const char* bytes, std::size_t length);
+// How many bytes of whole lines at the start of bytes a file in the code
+// page takes so, up to and including the line that reaches limit.
+std::size_t codePageLines(const char* bytes, std::size_t length, std::size_t limit);
 
 // A line whose readings differ by this much goes its own way, whatever the
 // file's encoding.

@@ -30,17 +30,19 @@ void EncodingChooser::settleByEvidence() {
 }
 
 void EncodingChooser::add(std::size_t begin, std::size_t end, bool last) {
-  const char* bytes = lines_.bytesAt(begin);
-  if (settled_ && !isUtf8(main_) && goesWithCodePage(bytes, end - begin)) {
-    lines_.take(begin, end, FileEncoding::Ansi, false, last);
-    return;
-  }
-  LineReadings readings = examineLine(bytes, end - begin);
+  LineReadings readings = examineLine(lines_.bytesAt(begin), end - begin);
   if (settled_) {
     place(begin, end, readings, last);
   } else {
     weigh(begin, end, readings, last);
   }
+}
+
+std::size_t EncodingChooser::addCodePageLines(std::size_t begin, std::size_t end, std::size_t limit) {
+  if (!settled_ || isUtf8(main_)) return begin;
+  const std::size_t taken = codePageLines(lines_.bytesAt(begin), end - begin, limit);
+  if (taken > 0) lines_.take(begin, begin + taken, FileEncoding::Ansi, false, false);
+  return begin + taken;
 }
 
 // A line before the file settled: its evidence adds up with the others'.

@@ -49,6 +49,10 @@ class EncodingChooser {
 
   // The file's next line, its line end included.
   void add(std::size_t begin, std::size_t end, bool last);
+  // In a file settled in the code page, the next lines in [begin, end) that
+  // go with it unweighed, handed on together, up to and including the line
+  // that reaches limit; where they end.
+  std::size_t addCodePageLines(std::size_t begin, std::size_t end, std::size_t limit);
   // No line follows: what waits goes the way the lines lean.
   void finish() {
     if (!settled_) settleByEvidence();

@@ -2,51 +2,7 @@
 
 #include <algorithm>
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#include <emmintrin.h>
-#define TEPO_FIELDS_SSE2 1
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <intrin.h>
-#endif
-#endif
-
 namespace tepo {
-
-namespace {
-
-#ifdef TEPO_FIELDS_SSE2
-// The lowest bit set in a mask that is not 0.
-inline unsigned lowestBit(unsigned mask) {
-#if defined(_MSC_VER) && !defined(__clang__)
-  unsigned long index;
-  _BitScanForward(&index, mask);
-  return static_cast<unsigned>(index);
-#else
-  return static_cast<unsigned>(__builtin_ctz(mask));
-#endif
-}
-#endif
-
-// Where the first of the stops lies in data[at, size), or size. Text is
-// mostly letters: eight units at a time are looked at in one go where the
-// processor can.
-template <char16_t... Stops>
-std::size_t findFirst(const char16_t* data, std::size_t at, std::size_t size) {
-#ifdef TEPO_FIELDS_SSE2
-  for (; at + 8 <= size; at += 8) {
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-    __m128i hits = _mm_setzero_si128();
-    ((hits = _mm_or_si128(hits, _mm_cmpeq_epi16(units, _mm_set1_epi16(static_cast<short>(Stops))))), ...);
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-    // Two bits a unit.
-    if (mask != 0) return at + lowestBit(mask) / 2;
-  }
-#endif
-  while (at < size && ((data[at] != Stops) && ...)) ++at;
-  return at;
-}
-
-}  // namespace
 
 void Marks::mark(std::size_t begin, std::size_t end) {
   if (begin >= end) return;
@@ -54,7 +10,7 @@ void Marks::mark(std::size_t begin, std::size_t end) {
   std::fill(bits_.begin() + static_cast<std::ptrdiff_t>(begin), bits_.begin() + static_cast<std::ptrdiff_t>(end), true);
 }
 
-bool Marks::any(std::size_t begin, std::size_t end) const {
+bool Marks::anyFrom(std::size_t begin, std::size_t end) const {
   end = std::min(end, bits_.size());
   for (std::size_t i = begin; i < end; ++i) {
     if (bits_[i]) return true;
@@ -74,7 +30,6 @@ void FieldParser::dropConsumed() {
   scan_ -= pos_;
   if (start_ != Text::npos) start_ -= pos_;
   if (close_ != Text::npos) close_ -= pos_;
-  if (backslash_ != Text::npos) backslash_ -= pos_;
   bad_.dropFront(pos_);
   other_.dropFront(pos_);
   pos_ = 0;
@@ -89,9 +44,12 @@ void FieldParser::mark(std::size_t at, std::size_t length, const std::vector<std
 
 void FieldParser::feed(const char16_t* chunk, std::size_t length, const std::vector<std::size_t>* bad,
                        bool otherEncoding) {
+  const bool moved = pos_ > 0;
   dropConsumed();
-  mark(buffer_.size(), length, bad, otherEncoding);
+  const std::size_t at = buffer_.size();
+  mark(at, length, bad, otherEncoding);
   buffer_.append(chunk, length);
+  stops_.update(buffer_.data(), moved ? 0 : at, buffer_.size());
 }
 
 void FieldParser::feed(Text&& chunk, const std::vector<std::size_t>* bad, bool otherEncoding) {
@@ -102,17 +60,17 @@ void FieldParser::feed(Text&& chunk, const std::vector<std::size_t>* bad, bool o
   dropConsumed();
   buffer_.swap(chunk);
   mark(0, buffer_.size(), bad, otherEncoding);
+  stops_.update(buffer_.data(), 0, buffer_.size());
 }
 
 void FieldParser::startNextField(std::size_t after) {
   pos_ = scan_ = after;
-  start_ = close_ = backslash_ = Text::npos;
+  start_ = close_ = Text::npos;
   lineEndInQuotes_ = false;
   quotedCr_ = quotedLf_ = quotedPairs_ = 0;
 }
 
-Field FieldParser::take(std::size_t begin, std::size_t end, std::size_t after, bool changedByRules) {
-  Field field;
+void FieldParser::take(Field& field, std::size_t begin, std::size_t end, std::size_t after, bool changedByRules) {
   field.changed = changedByRules || afterComma_ || bad_.any(pos_, after);
   // What ended the field, if anything was consumed after it.
   const char16_t delimiter = after > end ? buffer_[after - 1] : u'\0';
@@ -122,12 +80,9 @@ Field FieldParser::take(std::size_t begin, std::size_t end, std::size_t after, b
   field.otherEncoding = other_.any(pos_, after);
   field.text = &buffer_[0] + begin;
   field.length = end - begin;
-  // No "\n" begins before the field's first backslash.
-  if (backslash_ < end) expandLineBreaks(&buffer_[0] + backslash_, end - backslash_);
   // A comma split the line the user wrote: the field after it is a piece too.
   afterComma_ = delimiter == u',';
   startNextField(after);
-  return field;
 }
 
 bool FieldParser::findStart() {
@@ -139,85 +94,112 @@ bool FieldParser::findStart() {
   return true;
 }
 
-bool FieldParser::findClosingQuote() {
+bool FieldParser::passBackslash(bool atEnd) {
+  if (scan_ + 1 == buffer_.size()) {
+    // The n may come with the next feed.
+    if (!atEnd) return false;
+    ++scan_;
+    return true;
+  }
+  if (buffer_[scan_ + 1] == u'n') {
+    buffer_[scan_] = u'\r';
+    buffer_[scan_ + 1] = u'\n';
+    ++scan_;
+  }
+  ++scan_;
+  return true;
+}
+
+bool FieldParser::findClosingQuote(bool atEnd) {
   const std::size_t size = buffer_.size();
-  const char16_t* data = buffer_.data();
-  for (;; ++scan_) {
-    scan_ = findFirst<u'"', u'\r', u'\n', u'\\'>(data, scan_, size);
+  for (;;) {
+    scan_ = stops_.next(scan_);
     if (scan_ == size) return false;
-    const char16_t c = data[scan_];
+    const char16_t c = buffer_[scan_];
     if (c == u'"') break;
     if (c == u'\\') {
-      if (backslash_ == Text::npos) backslash_ = scan_;
+      if (!passBackslash(atEnd)) return false;
       continue;
     }
-    lineEndInQuotes_ = true;
-    if (c == u'\r') {
-      ++quotedCr_;
-    } else {
-      ++quotedLf_;
-      if (data[scan_ - 1] == u'\r') ++quotedPairs_;
+    if (c == u'\r' || c == u'\n') {
+      lineEndInQuotes_ = true;
+      if (c == u'\r') {
+        ++quotedCr_;
+      } else {
+        ++quotedLf_;
+        if (buffer_[scan_ - 1] == u'\r') ++quotedPairs_;
+      }
     }
+    ++scan_;
   }
   close_ = scan_++;
   return true;
 }
 
-std::size_t FieldParser::findDelimiter() {
+std::size_t FieldParser::findDelimiter(bool quoted, bool atEnd) {
   const std::size_t size = buffer_.size();
-  const char16_t* data = buffer_.data();
-  for (;; ++scan_) {
-    scan_ = findFirst<u',', u'\r', u'\n', u'\\'>(data, scan_, size);
-    if (scan_ == size || data[scan_] != u'\\') return scan_;
-    if (backslash_ == Text::npos) backslash_ = scan_;
+  for (;;) {
+    scan_ = stops_.next(scan_);
+    if (scan_ == size) return size;
+    const char16_t c = buffer_[scan_];
+    if (c == u',' || c == u'\r' || c == u'\n') return scan_;
+    // What follows a closing quote is dropped as it stands.
+    if (c == u'"' || quoted) {
+      ++scan_;
+    } else if (!passBackslash(atEnd)) {
+      return size;
+    }
   }
 }
 
 std::optional<Field> FieldParser::next(bool atEnd) {
+  // One field for every way out, so that it is made where the caller takes it.
+  std::optional<Field> field;
   const std::size_t size = buffer_.size();
-  if (pos_ >= size) return std::nullopt;
+  if (pos_ >= size) return field;
   if (start_ == Text::npos && !findStart()) {
-    if (!atEnd) return std::nullopt;
     // Only spaces remain: they make one empty field.
-    return take(size, size, size, true);
-  }
-  const bool quoted = buffer_[start_] == u'"';
-  if (quoted && close_ == Text::npos && !findClosingQuote()) {
-    if (!atEnd) return std::nullopt;
-    // Never closed: the field runs to the end of the text.
-    Field field = take(start_ + 1, size, size, true);
-    field.lines.unclosed = true;
+    if (atEnd) take(field.emplace(), size, size, size, true);
     return field;
   }
-  return endField(quoted, atEnd);
+  const bool quoted = buffer_[start_] == u'"';
+  if (quoted && close_ == Text::npos && !findClosingQuote(atEnd)) {
+    if (atEnd) {
+      // Never closed: the field runs to the end of the text.
+      take(field.emplace(), start_ + 1, size, size, true);
+      field->lines.unclosed = true;
+    }
+    return field;
+  }
+  endField(field, quoted, atEnd);
+  return field;
 }
 
-std::optional<Field> FieldParser::endField(bool quoted, bool atEnd) {
+void FieldParser::endField(std::optional<Field>& field, bool quoted, bool atEnd) {
   const std::size_t size = buffer_.size();
-  const std::size_t delimiter = findDelimiter();
-  const char16_t* data = buffer_.data();
+  const std::size_t delimiter = findDelimiter(quoted, atEnd);
   std::size_t after;
   if (delimiter == size) {
-    if (!atEnd) return std::nullopt;
+    if (!atEnd) return;
     after = size;
-  } else if (data[delimiter] == u'\r') {
+  } else if (buffer_[delimiter] == u'\r') {
     // A CR may be the first half of a CR LF that the next chunk completes.
-    if (delimiter + 1 >= size && !atEnd) return std::nullopt;
+    if (delimiter + 1 >= size && !atEnd) return;
     after = delimiter + 1;
-    if (after < size && data[after] == u'\n') ++after;
+    if (after < size && buffer_[after] == u'\n') ++after;
   } else {
     after = delimiter + 1;
   }
   const bool trimmed = start_ > pos_;
   const bool dropped = quoted && close_ + 1 != delimiter;
-  const bool splitAtComma = delimiter < size && data[delimiter] == u',';
-  return take(quoted ? start_ + 1 : start_, quoted ? close_ : delimiter, after,
-              trimmed || dropped || lineEndInQuotes_ || splitAtComma);
+  const bool splitAtComma = delimiter < size && buffer_[delimiter] == u',';
+  take(field.emplace(), quoted ? start_ + 1 : start_, quoted ? close_ : delimiter, after,
+       trimmed || dropped || lineEndInQuotes_ || splitAtComma);
 }
 
 void expandLineBreaks(char16_t* field, std::size_t length) {
-  for (std::size_t i = findFirst<u'\\'>(field, 0, length); i + 1 < length; i = findFirst<u'\\'>(field, i + 1, length)) {
-    if (field[i + 1] == u'n') {
+  for (std::size_t i = 0; i + 1 < length; ++i) {
+    if (field[i] == u'\\' && field[i + 1] == u'n') {
       field[i] = u'\r';
       field[++i] = u'\n';
     }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "messages/field_stops.h"
 #include "runtime/runtime.h"
 
 namespace tepo {
@@ -15,11 +16,13 @@ class Marks {
  public:
   // Marks begin .. end - 1.
   void mark(std::size_t begin, std::size_t end);
-  bool any(std::size_t begin, std::size_t end) const;
+  bool any(std::size_t begin, std::size_t end) const { return begin < bits_.size() && anyFrom(begin, end); }
   // The buffer lost its first n characters.
   void dropFront(std::size_t n);
 
  private:
+  bool anyFrom(std::size_t begin, std::size_t end) const;
+
   std::vector<bool> bits_;  // empty until something is marked
 };
 
@@ -59,7 +62,8 @@ struct Field {
 // - otherwise a field runs to the first comma, CR or LF; its other characters,
 //   trailing blanks and double quotes included, are kept as they are;
 // - a comma, a CR LF pair, a lone CR or a lone LF ends a field and is consumed;
-// - in the field handed out, every "\n" is a line break (expandLineBreaks).
+// - in the field handed out, every "\n" is a line break, as expandLineBreaks
+//   makes it (the scan does the same as it passes).
 // Each character is looked at once, however long a field grows.
 class FieldParser {
  public:
@@ -87,19 +91,23 @@ class FieldParser {
   void startNextField(std::size_t after);
   // Each of these goes on from scan_; false at the end of the text so far.
   bool findStart();
-  bool findClosingQuote();
-  std::size_t findDelimiter();
-  std::optional<Field> endField(bool quoted, bool atEnd);
+  bool findClosingQuote(bool atEnd);
+  std::size_t findDelimiter(bool quoted, bool atEnd);
+  // At the backslash at scan_: a "\n" there becomes a line break, and the
+  // scan goes on after it; false when what follows is yet to come.
+  bool passBackslash(bool atEnd);
+  // Fills field in when the field is complete.
+  void endField(std::optional<Field>& field, bool quoted, bool atEnd);
   // Hands out the field and notes what the rules did to it.
-  Field take(std::size_t begin, std::size_t end, std::size_t after, bool changedByRules);
+  void take(Field& field, std::size_t begin, std::size_t end, std::size_t after, bool changedByRules);
 
   Text buffer_;
+  FieldStops stops_;
   std::size_t pos_ = 0;  // where the open field begins
   // How far the open field has been read, so that a feed goes on from there.
   std::size_t scan_ = 0;
-  std::size_t start_ = Text::npos;      // its first character after the spaces, once seen
-  std::size_t close_ = Text::npos;      // the closing quote of a quoted field, once seen
-  std::size_t backslash_ = Text::npos;  // its first backslash, where a "\n" may begin
+  std::size_t start_ = Text::npos;  // its first character after the spaces, once seen
+  std::size_t close_ = Text::npos;  // the closing quote of a quoted field, once seen
   bool lineEndInQuotes_ = false;
   // Line ends inside the open field's quotes: a CR LF pair counts once.
   uint32_t quotedCr_ = 0;

@@ -26,7 +26,11 @@ constexpr std::size_t kDecodingPiece = 32 * 1024;
 // together, a block at a time.
 class MessageReader : private ChosenLines {
  public:
-  MessageReader(const MessageSink& store, ReadFacts& facts) : store_(store), facts_(facts), chooser_(*this) {}
+  MessageReader(const MessageSink& store, ReadFacts& facts) : store_(store), facts_(facts), chooser_(*this) {
+    // What waits, what is not decoded yet and a block read: room for all
+    // at once, so that the buffer does not grow block by block.
+    bytes_.reserve(3 * kBlockSize);
+  }
 
   void add(const char* bytes, std::size_t length) {
     // Bytes already decoded go first, now and then, so that what is pending
@@ -91,6 +95,10 @@ class MessageReader : private ChosenLines {
   // 0x40, which ends a character in both encodings.
   void readLines(bool final) {
     for (;;) {
+      // Most lines of a file in the code page go together, up to where the
+      // run would be decoded, as line by line.
+      const bool joins = runEnd_ == at_ || (runReading_ == FileEncoding::Ansi && !runOther_);
+      scan_ = chooser_.addCodePageLines(scan_, end(), kBlockSize - (joins ? runEnd_ - at_ : 0));
       const std::size_t available = end() - scan_;
       if (available == 0) return;
       const void* lf = std::memchr(bytesAt(scan_), '\n', available);

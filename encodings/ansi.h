@@ -42,6 +42,15 @@ bool isLeadByte(unsigned char byte);
 // How much of the bytes ends on a whole character.
 std::size_t completePrefix(const char* bytes, std::size_t length);
 
+// Whether the text holds the unit. Every unit is looked at, without a
+// branch, so that the compiler compares several at a time: a search that
+// stops at the first was most of what a block's decoding added.
+inline bool holds(const Text& text, char16_t unit) {
+  unsigned found = 0;
+  for (char16_t c : text) found |= c == unit;
+  return found != 0;
+}
+
 // How many bytes the character at bytes[at] takes, when it may be no
 // character at all: two after a lead byte, unless the next byte is below
 // 0x40, which is never a trail byte, so that a stray lead byte before a line

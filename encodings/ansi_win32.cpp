@@ -59,7 +59,7 @@ void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<st
   // Asking the system to refuse bytes of no character costs as much as the
   // decoding itself; it is asked only when the default character shows up,
   // which such bytes become, and which the text rarely holds of its own.
-  if (bad && out.find(defaultCharacter()) != Text::npos &&
+  if (bad && holds(out, defaultCharacter()) &&
       MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(length), nullptr, 0) == 0) {
     decodeCharacters(bytes, length, out, *bad);
   }

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "encodings/ansi.h"
+
 namespace tepo::cp932 {
 
 namespace {
@@ -99,7 +101,7 @@ void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<st
   out.clear();
   out.reserve(length);
   decodeBytes(data, length, out);
-  if (!bad || out.find(kDefaultCharacter) == Text::npos || allCharacters(data, length)) return;
+  if (!bad || !ansi::holds(out, kDefaultCharacter) || allCharacters(data, length)) return;
   // One character at a time, as the program asks the system once a block
   // holds bytes of no character; a lead byte takes no byte below 0x40 here.
   out.clear();

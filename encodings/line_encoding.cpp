@@ -1,6 +1,7 @@
 #include "encodings/line_encoding.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "encodings/ansi.h"
@@ -57,6 +58,31 @@ unsigned char classByRange(char32_t c) {
   if ((c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000) return kPrivateUse;
   if (c >= 0x1F000 && c <= 0x1FAFF) return kEmoji;
   return kOther;
+}
+
+// The first byte from i on that is not ASCII, or length: eight at a time,
+// since lines are often ASCII for long.
+std::size_t skipAscii(const unsigned char* p, std::size_t i, std::size_t length) {
+  for (; i + 8 <= length; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    if (word & 0x8080808080808080u) break;
+  }
+  while (i < length && p[i] < 0x80) ++i;
+  return i;
+}
+
+// The first byte from i on that is not ASCII or is an LF, or length.
+std::size_t skipAsciiInLine(const unsigned char* p, std::size_t i, std::size_t length) {
+  for (; i + 8 <= length; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    // A byte of lf is 0 where word has an LF; the subtraction borrows there first.
+    const std::uint64_t lf = word ^ 0x0A0A0A0A0A0A0A0Au;
+    if ((word | ((lf - 0x0101010101010101u) & ~lf)) & 0x8080808080808080u) break;
+  }
+  while (i < length && p[i] < 0x80 && p[i] != '\n') ++i;
+  return i;
 }
 
 }  // namespace
@@ -136,6 +162,31 @@ GroupCosts textCost(const char16_t* text, std::size_t length) {
   return cost.groups();
 }
 
+namespace {
+
+// The UTF-8 character at p[i]. Kana and kanji take three bytes: those are
+// decoded here, the rest by utf8::characterAt.
+utf8::Character utf8At(const unsigned char* p, std::size_t i, std::size_t length) {
+  if (i + 2 < length && (p[i] & 0xF0) == 0xE0 && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+    utf8::Character c;
+    c.code = (char32_t(p[i] & 0x0F) << 12) | (char32_t(p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F);
+    if (c.code >= 0x800 && (c.code < 0xD800 || c.code > 0xDFFF)) {
+      c.length = 3;
+      return c;
+    }
+  }
+  return utf8::characterAt(p + i, length - i);
+}
+
+// Two half-width kana and a line end at most.
+bool isKanaPair(const unsigned char* p, std::size_t length) {
+  if (length > 0 && p[length - 1] == '\n') --length;
+  if (length > 0 && p[length - 1] == '\r') --length;
+  return length == 2 && p[0] >= 0xC2 && p[0] <= 0xDF && p[1] >= 0xA1 && p[1] <= 0xBF;
+}
+
+}  // namespace
+
 LineReadings examineLine(const char* bytes, std::size_t length) {
   LineReadings line;
   TextCost cost;
@@ -144,24 +195,13 @@ LineReadings examineLine(const char* bytes, std::size_t length) {
     if (p[i] < 0x80) {
       // Only the ASCII beside other characters costs anything.
       const std::size_t start = i;
-      while (i < length && p[i] < 0x80) ++i;
+      i = skipAscii(p, i, length);
       if (start > 0) cost.add(p[start]);
       if (i < length && !(start > 0 && i - 1 == start)) cost.add(p[i - 1]);
       continue;
     }
     line.ascii = false;
-    // Kana and kanji take three bytes: those checked here, the rest by
-    // utf8::characterAt.
-    if (i + 2 < length && (p[i] & 0xF0) == 0xE0 && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
-      const char32_t code = (char32_t(p[i] & 0x0F) << 12) | (char32_t(p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F);
-      if (code >= 0x800 && (code < 0xD800 || code > 0xDFFF)) {
-        cost.add(code);
-        line.nonAsciiBytes += 3;
-        i += 3;
-        continue;
-      }
-    }
-    const utf8::Character c = utf8::characterAt(p + i, length - i);
+    const utf8::Character c = utf8At(p, i, length);
     if (c.length == 0) {
       line.utf8 = false;
       line.utf8Cut = c.cut;
@@ -172,6 +212,7 @@ LineReadings examineLine(const char* bytes, std::size_t length) {
     line.nonAsciiBytes += c.length;
     i += c.length;
   }
+  line.pair = isKanaPair(p, length);
   // Only where the reading is weighed.
   if (line.utf8 || line.utf8Cut) {
     line.utf8Costs = cost.groups();
@@ -192,6 +233,38 @@ void readAnsi(LineReadings& line, const char* bytes, std::size_t length) {
   line.ansiCost = line.ansiCosts.best();
 }
 
+bool goesWithCodePage(const char* bytes, std::size_t length) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+  bool ascii = true;
+  for (std::size_t i = skipAscii(p, 0, length); i < length; i = skipAscii(p, i, length)) {
+    const utf8::Character c = utf8::characterAt(p + i, length - i);
+    if (c.length == 0) return !c.cut;
+    ascii = false;
+    i += c.length;
+  }
+  return ascii;
+}
+
+std::size_t codePageLines(const char* bytes, std::size_t length, std::size_t limit) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+  std::size_t taken = 0;
+  while (taken < limit) {
+    std::size_t i = skipAsciiInLine(p, taken, length);
+    if (i == length) break;
+    if (p[i] != '\n') {
+      const void* lf = std::memchr(p + i, '\n', length - i);
+      if (!lf) break;
+      const std::size_t end = static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - p);
+      // No UTF-8 begins with most bytes of the code page's characters. A
+      // whole line ends in an LF, so nothing in it is cut.
+      if (p[i] >= 0xC2 && p[i] <= 0xF4 && !goesWithCodePage(bytes + i, end + 1 - i)) break;
+      i = end;
+    }
+    taken = i + 1;
+  }
+  return taken;
+}
+
 std::int32_t utf8Evidence(const LineReadings& line) {
   if (line.ascii) return 0;
   if (!line.utf8 && !line.utf8Cut) return -kDecisive;
@@ -205,11 +278,16 @@ void FileEvidence::add(const LineReadings& line) {
     decided_ += utf8Evidence(line);
     return;
   }
+  lonePair_ = weighed_++ == 0 && line.pair;
   utf8_.add(line.utf8Costs);
   ansi_.add(line.ansiCosts);
 }
 
-std::int32_t FileEvidence::utf8() const { return decided_ + ansi_.best() - utf8_.best(); }
+std::int32_t FileEvidence::utf8() const {
+  const std::int32_t evidence = decided_ + ansi_.best() - utf8_.best();
+  // Leaning is all: a line after it may still settle the file either way.
+  return lonePair() ? std::min(evidence, -1) : evidence;
+}
 
 bool plainlyUtf8(const LineReadings& line) {
   // The code page reads UTF-8's bytes as rare kanji and half-width kana,

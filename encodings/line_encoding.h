@@ -60,6 +60,9 @@ struct LineReadings {
   GroupCosts utf8Costs;           // of the UTF-8 reading, up to a cut
   std::int32_t utf8Cost = 0;      // the best of them
   std::size_t nonAsciiBytes = 0;  // up to where the UTF-8 reading stopped
+  // Two half-width kana (C2-DF, A1-BF) and its line end at most: one
+  // character in UTF-8.
+  bool pair = false;
   // Of the code page's reading, asked only where it decides something.
   bool ansiKnown = false;
   bool ansi = false;  // no byte that is no character
@@ -72,6 +75,15 @@ struct LineReadings {
 // both weigh only what comes before it.
 LineReadings examineLine(const char* bytes, std::size_t length);
 void readAnsi(LineReadings& line, const char* bytes, std::size_t length);
+
+// Whether a file in the code page takes the line as its own whatever it
+// weighs: it is ASCII, or no UTF-8 before its end (a character merely cut
+// off by the end is weighed). A look at the bytes without examineLine's
+// weighing, for the many lines that are no UTF-8 from their first kana.
+bool goesWithCodePage(const char* bytes, std::size_t length);
+// How many bytes of whole lines at the start of bytes a file in the code
+// page takes so, up to and including the line that reaches limit.
+std::size_t codePageLines(const char* bytes, std::size_t length, std::size_t limit);
 
 // A line whose readings differ by this much goes its own way, whatever the
 // file's encoding.
@@ -93,9 +105,16 @@ class FileEvidence {
   void add(const LineReadings& line);
   // How much more the lines so far read as UTF-8.
   std::int32_t utf8() const;
+  // The lines so far that are not ASCII are one pair (LineReadings::pair)
+  // that both read. On a Japanese system two half-width kana are a far
+  // likelier message than a lone letter of another alphabet in UTF-8
+  // (ﾐｷ, not з), so it leans to the code page, however it weighs alone.
+  bool lonePair() const { return lonePair_ && decided_ == 0; }
 
  private:
   std::int32_t decided_ = 0;  // from lines only one reading takes
+  std::int32_t weighed_ = 0;  // lines both read
+  bool lonePair_ = false;
   GroupCosts utf8_;
   GroupCosts ansi_;
 };

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "messages/field_stops.h"
 #include "runtime/runtime.h"
 
 namespace tepo {
@@ -14,11 +16,13 @@ class Marks {
  public:
   // Marks begin .. end - 1.
   void mark(std::size_t begin, std::size_t end);
-  bool any(std::size_t begin, std::size_t end) const;
+  bool any(std::size_t begin, std::size_t end) const { return begin < bits_.size() && anyFrom(begin, end); }
   // The buffer lost its first n characters.
   void dropFront(std::size_t n);
 
  private:
+  bool anyFrom(std::size_t begin, std::size_t end) const;
+
   std::vector<bool> bits_;  // empty until something is marked
 };
 
@@ -34,6 +38,22 @@ struct FieldLines {
   bool unclosed = false;
 };
 
+// One field as FieldParser hands it out.
+struct Field {
+  // Its characters inside the parser, which the caller may change in place,
+  // valid until the next feed.
+  char16_t* text = nullptr;
+  std::size_t length = 0;
+  // It differs from what the text said: leading spaces skipped, text
+  // dropped after a closing quote, a quote open across a line end or to the
+  // end, a line split at a comma (both sides), or bytes the decoder could
+  // not read. A "\n" made a line break is no change.
+  bool changed = false;
+  // Some of it was fed as read in the other encoding.
+  bool otherEncoding = false;
+  FieldLines lines;
+};
+
 // Splits text into comma-delimited fields:
 // - leading spaces before a field are skipped (a tab is an ordinary character);
 // - a field that begins with a double quote runs to the next double quote, commas
@@ -41,7 +61,9 @@ struct FieldLines {
 //   line end is dropped;
 // - otherwise a field runs to the first comma, CR or LF; its other characters,
 //   trailing blanks and double quotes included, are kept as they are;
-// - a comma, a CR LF pair, a lone CR or a lone LF ends a field and is consumed.
+// - a comma, a CR LF pair, a lone CR or a lone LF ends a field and is consumed;
+// - in the field handed out, every "\n" is a line break, as expandLineBreaks
+//   makes it (the scan does the same as it passes).
 // Each character is looked at once, however long a field grows.
 class FieldParser {
  public:
@@ -53,28 +75,34 @@ class FieldParser {
   }
   void feed(const char16_t* chunk, std::size_t length, const std::vector<std::size_t>* bad = nullptr,
             bool otherEncoding = false);
+  // The same, taking the chunk's storage when no field is open, so that a
+  // block is not copied; chunk is left for the caller to fill anew.
+  void feed(Text&& chunk, const std::vector<std::size_t>* bad = nullptr, bool otherEncoding = false);
 
-  // Takes the next complete field: its characters inside the parser, which
-  // the caller may change in place, valid until the next feed. Until atEnd is
-  // true a field that reaches the end of the text so far is incomplete and
-  // stays for the next feed. Returns false when no complete field is
-  // available or, at the end, no input is left. changed, when given, tells
-  // whether the field differs from what the text said: leading spaces
-  // skipped, text dropped after a closing quote, a quote open across a line
-  // end or to the end, a line split at a comma (both sides), or bytes the
-  // decoder could not read. otherEncoding, when given, tells whether some of
-  // it was fed as read in the other encoding.
-  // lines, when given, tells where the field lies among the lines.
-  bool next(char16_t*& field, std::size_t& length, bool atEnd, bool* changed = nullptr, bool* otherEncoding = nullptr,
-            FieldLines* lines = nullptr);
+  // The next complete field, if there is one. Until atEnd is true a field
+  // that reaches the end of the text so far is incomplete and stays for the
+  // next feed; at the end, nothing once no input is left.
+  std::optional<Field> next(bool atEnd);
 
  private:
+  void dropConsumed();
+  // Notes what feed was told of the chunk that lands at at.
+  void mark(std::size_t at, std::size_t length, const std::vector<std::size_t>* bad, bool otherEncoding);
   void startNextField(std::size_t after);
+  // Each of these goes on from scan_; false at the end of the text so far.
+  bool findStart();
+  bool findClosingQuote(bool atEnd);
+  std::size_t findDelimiter(bool quoted, bool atEnd);
+  // At the backslash at scan_: a "\n" there becomes a line break, and the
+  // scan goes on after it; false when what follows is yet to come.
+  bool passBackslash(bool atEnd);
+  // Fills field in when the field is complete.
+  void endField(std::optional<Field>& field, bool quoted, bool atEnd);
   // Hands out the field and notes what the rules did to it.
-  bool take(char16_t*& field, std::size_t& length, std::size_t begin, std::size_t end, std::size_t after,
-            bool changedByRules, bool* changed, bool* otherEncoding, FieldLines* lines);
+  void take(Field& field, std::size_t begin, std::size_t end, std::size_t after, bool changedByRules);
 
   Text buffer_;
+  FieldStops stops_;
   std::size_t pos_ = 0;  // where the open field begins
   // How far the open field has been read, so that a feed goes on from there.
   std::size_t scan_ = 0;

@@ -11,13 +11,10 @@ namespace {
 std::vector<Text> parseAll(const Text& input, std::size_t chunk = 0, std::vector<bool>* changes = nullptr) {
   FieldParser parser;
   std::vector<Text> fields;
-  char16_t* field = nullptr;
-  std::size_t length = 0;
-  bool changed = false;
   auto take = [&](bool atEnd) {
-    while (parser.next(field, length, atEnd, &changed)) {
-      fields.emplace_back(field, length);
-      if (changes) changes->push_back(changed);
+    while (std::optional<Field> field = parser.next(atEnd)) {
+      fields.emplace_back(field->text, field->length);
+      if (changes) changes->push_back(field->changed);
     }
   };
   if (chunk == 0) {
@@ -90,8 +87,52 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"Japanese text", u"こんにちは、世界\r\n", {u"こんにちは、世界"}},
         FieldCase{"a quote closed at once keeps its field", u"\"ab\",c\r\n\"\"", {u"ab", u"c", u""}, {true, true}},
         FieldCase{"a quote never closed on the last line", u"a\r\n\"b", {u"a", u"b"}, {false, true}},
+        FieldCase{"\\n is a line break, in quotes too",
+                  u"a\\nb,\"\\\\n\"\r\nc\\",
+                  {u"a\r\nb", u"\\\r\n", u"c\\"},
+                  {true, true}},
         FieldCase{
             "doubled quotes end the field early", u"\"He said \"\"no\"\"\"\"\r\nx", {u"He said ", u"x"}, {true}}));
+
+// Where each field lies among the lines, whatever chunks the text comes in:
+// how many line ends it took, whether it ends its line, whether its quote
+// was never closed.
+TEST(FieldLines, CountTheLineEndsEachFieldTook) {
+  struct Case {
+    Text input;
+    std::vector<Text> fields;
+    std::vector<FieldLines> lines;
+  };
+  const Case cases[] = {
+      {u"a,b\n", {u"a", u"b"}, {{0, false, false}, {1, true, false}}},
+      {u"\"a\r\nb\"\r\nc", {u"a\r\nb", u"c"}, {{2, true, false}, {0, true, false}}},
+      // A "\n" in what a closing quote drops is no line end.
+      {u"\"a\"x\\n", {u"a"}, {{0, true, false}}},
+      {u"\"a\"x\\n\r\nb", {u"a", u"b"}, {{1, true, false}, {0, true, false}}},
+      {u"x\r\n\"open\r\n", {u"x", u"open\r\n"}, {{1, true, false}, {1, true, true}}},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t chunk = 1; chunk <= c.input.size(); ++chunk) {
+      FieldParser parser;
+      std::vector<Text> fields;
+      std::vector<FieldLines> lines;
+      for (std::size_t at = 0; at <= c.input.size(); at += chunk) {
+        const bool atEnd = at + chunk > c.input.size();
+        parser.feed(c.input.substr(at, chunk));
+        while (std::optional<Field> field = parser.next(atEnd)) {
+          fields.emplace_back(field->text, field->length);
+          lines.push_back(field->lines);
+        }
+      }
+      ASSERT_EQ(fields, c.fields) << chunk;
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].lineEnds, c.lines[i].lineEnds) << i << " in chunks of " << chunk;
+        EXPECT_EQ(lines[i].endsLine, c.lines[i].endsLine) << i << " in chunks of " << chunk;
+        EXPECT_EQ(lines[i].unclosed, c.lines[i].unclosed) << i << " in chunks of " << chunk;
+      }
+    }
+  }
+}
 
 Text expandLineBreaks(Text field) {
   if (!field.empty()) tepo::expandLineBreaks(&field[0], field.size());

@@ -256,7 +256,7 @@ TEST(Encoding, EveryLineReadsAsItWasWritten) {
   }
   farBytes += "\x82\xA0\r\n";
   farMessages.emplace_back(u"あ");
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"a line that waited as long as a line may", farBytes, FileEncoding::Utf8, farMessages, {301}},
       {"UTF-8 after ASCII",
        "ascii\r\n"
@@ -345,6 +345,7 @@ TEST(Encoding, EveryLineReadsAsItWasWritten) {
        FileEncoding::Ansi,
        {u"あ", u"おやすみなさい"},
        {1}},
+      {"a pair before a line that settles the file", u8"é\r\n日本語\r\n", FileEncoding::Utf8, {u"é", u"日本語"}},
       {"UTF-16 little endian", utf16le, FileEncoding::Utf16Le, {u"あ", u"😀"}},
       {"UTF-16 big endian", utf16be, FileEncoding::Utf16Be, {u"あ"}},
       {"UTF-16 cut inside a unit",
@@ -356,6 +357,18 @@ TEST(Encoding, EveryLineReadsAsItWasWritten) {
        {},
        true},
   };
+  // Two half-width kana that are one letter in UTF-8 too (з, μ, ŵ, an Armenian հ; é,
+  // which alone would weigh as UTF-8 even in a Shift-JIS file), alone in the file or
+  // after ASCII lines, which say nothing either way.
+  const std::pair<const char*, Text> kanaPairs[] = {
+      {"\xD0\xB7", u"ﾐｷ"}, {"\xCE\xBC", u"ﾎｼ"}, {"\xC5\xB5", u"ﾅｵ"}, {"\xD5\xB0", u"ﾕｰ"}, {"\xC3\xA9", u"ﾃｩ"}};
+  for (const auto& [bytes, text] : kanaPairs) {
+    cases.push_back({"a half-width kana pair alone", bytes, FileEncoding::Ansi, {text}});
+    cases.push_back({"a half-width kana pair after ASCII",
+                     std::string("ab\r\ncd\r\n") + bytes + "\r\n",
+                     FileEncoding::Ansi,
+                     {u"ab", u"cd", text}});
+  }
   for (const Case& c : cases) {
     for (std::size_t chunk : {1u, 2u, 5u, 1024u}) {
       ChunkedFile file(c.bytes, chunk);

@@ -1,0 +1,53 @@
+// Where the field rules must look closer in a text: its commas, double
+// quotes, CRs, LFs and backslashes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
+
+namespace tepo {
+
+// One bit for each unit of a text, set at the units above. They are found
+// for a whole block at once, sixteen units at a time where the processor
+// can and without a branch for each, so that the field rules go from one to
+// the next instead of looking at every character.
+class FieldStops {
+ public:
+  // The text is size units long now; its units from from on are new or
+  // changed, and their bits are found again.
+  void update(const char16_t* text, std::size_t from, std::size_t size);
+  // The first stop at or after at, or size.
+  std::size_t next(std::size_t at) const {
+    std::size_t word = at / 64;
+    if (word >= words_.size()) return size_;
+    std::uint64_t bits = words_[word] & (~std::uint64_t(0) << (at % 64));
+    while (bits == 0) {
+      if (++word == words_.size()) return size_;
+      bits = words_[word];
+    }
+    return word * 64 + lowestBit(bits);
+  }
+
+ private:
+  // The index of the lowest bit set, which is not 0.
+  static std::size_t lowestBit(std::uint64_t bits) {
+#if defined(_MSC_VER) && !defined(__clang__)
+    unsigned long index;
+    if (_BitScanForward(&index, static_cast<unsigned long>(bits))) return index;
+    _BitScanForward(&index, static_cast<unsigned long>(bits >> 32));
+    return 32 + index;
+#else
+    return static_cast<std::size_t>(__builtin_ctzll(bits));
+#endif
+  }
+
+  std::vector<std::uint64_t> words_;
+  std::size_t size_ = 0;
+};
+
+}  // namespace tepo

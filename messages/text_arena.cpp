@@ -1,6 +1,11 @@
 #include "messages/text_arena.h"
 
 #include <algorithm>
+#include <new>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace tepo {
 
@@ -13,19 +18,24 @@ constexpr std::size_t kOwnBlockUnits = kBlockUnits / 4;
 
 }  // namespace
 
+void TextArena::makeRoomForBlock() {
+  // Room first, so that a block is never made that the list cannot take.
+  if (blocks_.size() == blocks_.capacity()) blocks_.reserve(blocks_.size() * 2 + 8);
+}
+
 TextView TextArena::store(TextView text) {
   const std::size_t units = text.size() + 1;
   char16_t* target;
   if (units > kOwnBlockUnits) {
     // The shared block keeps filling: free_ still points into it.
-    blocks_.reserve(blocks_.size() + 1);
-    blocks_.emplace_back(new char16_t[units]);
+    makeRoomForBlock();
+    blocks_.push_back(newBlock(units));
     target = blocks_.back().get();
     reserved_ += units;
   } else {
     if (units > left_) {
-      blocks_.reserve(blocks_.size() + 1);
-      blocks_.emplace_back(new char16_t[kBlockUnits]);
+      makeRoomForBlock();
+      blocks_.push_back(newBlock(kBlockUnits));
       free_ = blocks_.back().get();
       left_ = kBlockUnits;
       reserved_ += kBlockUnits;
@@ -38,6 +48,21 @@ TextView TextArena::store(TextView text) {
   target[text.size()] = u'\0';
   return TextView(target, text.size());
 }
+
+#ifdef _WIN32
+TextArena::Block TextArena::newBlock(std::size_t units) {
+  void* pages = VirtualAlloc(nullptr, units * sizeof(char16_t), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!pages) throw std::bad_alloc();
+  return Block(static_cast<char16_t*>(pages));
+}
+
+void TextArena::BlockRelease::operator()(char16_t* block) const noexcept { VirtualFree(block, 0, MEM_RELEASE); }
+#else
+// The C library maps blocks this large on their own and unmaps them when freed.
+TextArena::Block TextArena::newBlock(std::size_t units) { return Block(new char16_t[units]); }
+
+void TextArena::BlockRelease::operator()(char16_t* block) const noexcept { delete[] block; }
+#endif
 
 TextArena& TextArena::operator=(TextArena&& other) noexcept {
   if (this == &other) return *this;

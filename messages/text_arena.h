@@ -32,7 +32,17 @@ class TextArena {
   std::size_t reserved() const { return reserved_; }
 
  private:
-  std::vector<std::unique_ptr<char16_t[]>> blocks_;
+  // Blocks come straight from the system's pages, so that a table emptied
+  // gives its memory back at once: in a heap, the holes the blocks left
+  // between younger allocations would stay the process's.
+  struct BlockRelease {
+    void operator()(char16_t* block) const noexcept;
+  };
+  using Block = std::unique_ptr<char16_t[], BlockRelease>;
+  static Block newBlock(std::size_t units);
+  void makeRoomForBlock();
+
+  std::vector<Block> blocks_;
   char16_t* free_ = nullptr;  // the unused end of the newest shared block
   std::size_t left_ = 0;
   std::size_t reserved_ = 0;

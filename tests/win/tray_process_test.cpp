@@ -72,6 +72,10 @@ TEST(TrayProcess, TheNextBalloonFollowsTheFileAsItChanges) {
   const std::wstring unicode = L"\uFEFFユニコードで保存 😀\r\n";
   writeFileBytes(tepo.dataFile(), std::string(reinterpret_cast<const char*>(unicode.data()), 2 * unicode.size()));
   EXPECT_EQ(click(), L"ユニコードで保存 😀");
+
+  // Two half-width kana alone, which UTF-8 would read as one letter (з).
+  writeFileBytes(tepo.dataFile(), "\xD0\xB7\r\n");
+  EXPECT_EQ(click(), L"ﾐｷ");
 }
 
 // A sign-out that Windows calls off, because another program refused it or

@@ -32,10 +32,11 @@ class TextArena {
   std::size_t reserved() const { return reserved_; }
 
  private:
-  // Blocks come straight from the system's pages, so that a table emptied
-  // gives its memory back at once: in a heap, the holes the blocks left
-  // between younger allocations would stay the process's.
+  // Large blocks come straight from the system's pages, so that a table
+  // emptied gives its memory back at once: in a heap, the holes the blocks
+  // left between younger allocations would stay the process's.
   struct BlockRelease {
+    bool pages = false;
     void operator()(char16_t* block) const noexcept;
   };
   using Block = std::unique_ptr<char16_t[], BlockRelease>;

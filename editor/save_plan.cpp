@@ -73,7 +73,6 @@ const SavePlan::Step SavePlan::kSteps[] = {
     {&SavePlan::changedElsewhereRow, &SavePlan::askChangedElsewhere, &SavePlan::acceptDisk},
 };
 const std::size_t SavePlan::kDone = sizeof(kSteps) / sizeof(kSteps[0]);
-constexpr std::size_t kLossyStep = 2;
 
 SavePlan::SavePlan(const MenteTable& table, const Text& path, FileOps& ops)
     : table_(table), path_(path), ops_(ops), asked_(kDone, false), expected_(table.file().version) {
@@ -108,11 +107,13 @@ void SavePlan::answer(Answer answer) {
 }
 
 void SavePlan::toUtf8() {
-  // Every line is written anew in UTF-8: what was asked of the old bytes is
-  // asked again of the new where it applies. UTF-8 loses half a surrogate
-  // pair too, which the answer did not agree to.
+  // Every line is written anew in UTF-8: the questions not answered yet are
+  // asked of the new bytes where they apply, and the lossy one again, as
+  // UTF-8 loses half a surrogate pair too, which the answer did not agree to.
   saving_ = table_.settle(FileEncoding::Utf8Bom);
-  asked_[kLossyStep] = false;
+  for (std::size_t step = 0; step < kDone; ++step) {
+    if (kSteps[step].applies == &SavePlan::lossyRow) asked_[step] = false;
+  }
   advance(0);
 }
 

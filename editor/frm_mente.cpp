@@ -123,10 +123,9 @@ void frmMente::setList() {
   // Nothing to fill once the window is gone.
   if (!isOpen()) return;
   // One row per slot 0 .. U - 1: the spare slot at U is not shown.
-  const std::vector<MenteRow>& slots = mente_.rows().slots();
   std::vector<TextView> rows;
-  rows.reserve(slots.size());
-  for (std::size_t i = 0; i + 1 < slots.size(); ++i) rows.push_back(slots[i].text);
+  rows.reserve(static_cast<std::size_t>(mente_.upperBound()));
+  for (int slot = 0; slot < mente_.upperBound(); ++slot) rows.push_back(mente_.rows().text(slot));
   List1_.fill(rows);
 }
 

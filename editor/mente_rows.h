@@ -52,8 +52,8 @@ class MenteRows {
   int add(const Text& text);
 
   // Replaces the message in row: the user's own text, from no stretch of the
-  // file. The text replaced keeps its room until the rows are cleared. Raises SubscriptOutOfRange, changing nothing,
-  // unless isMessageRow(row).
+  // file. The text replaced keeps its room until the rows are cleared.
+  // Raises SubscriptOutOfRange, changing nothing, unless isMessageRow(row).
   void update(int row, const Text& text);
 
   // Removes the message in row and closes the gap; the array keeps its size.

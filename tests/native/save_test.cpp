@@ -182,9 +182,6 @@ TEST(AtomicSave, TakenTemporaryNamesAreSkipped) {
   EXPECT_EQ(dir.read("tepo.dat"), "new\r\n");
 }
 
-// Folders of every length a Windows path can reach: the temporary and backup
-// names stay in the folder, and a long path goes to the system in the form
-// that lifts the MAX_PATH limit.
 // What a save compares with the disk: the file read in blocks of any size
 // has the version of its bytes held whole, and the same bytes in another
 // order (two letters swapped) have another.
@@ -205,6 +202,9 @@ TEST(FileVersion, BlocksOfAnySizeGiveTheVersionOfTheWholeAndAnOrderChangesIt) {
   }
 }
 
+// Folders of every length a Windows path can reach: the temporary and backup
+// names stay in the folder, and a long path goes to the system in the form
+// that lifts the MAX_PATH limit.
 TEST(SaveNames, ComeOutRightForFoldersOfEveryLength) {
   for (std::size_t length = 3; length <= 32000; ++length) {
     Text folder = u"C:\\" + Text(length - 3, u'a');

@@ -7,6 +7,21 @@
 
 namespace tepo {
 
+namespace {
+
+// CR LF in each encoding, in the order of FileEncoding, made once: a file of
+// LF lines needs it behind every one of its stretches.
+const std::string& crLf(FileEncoding encoding) {
+  static const std::string forms[] = {
+      encodeText(u"\r\n", FileEncoding::Ansi),    encodeText(u"\r\n", FileEncoding::Utf8),
+      encodeText(u"\r\n", FileEncoding::Utf8Bom), encodeText(u"\r\n", FileEncoding::Utf16Le),
+      encodeText(u"\r\n", FileEncoding::Utf16Be),
+  };
+  return forms[static_cast<std::size_t>(encoding)];
+}
+
+}  // namespace
+
 void KeptFile::clear() {
   // Not clear(): the room the bytes took would stay the string's.
   releaseBytes();
@@ -102,11 +117,11 @@ void KeptFile::append(std::string& out, int32_t stretch, bool followed, bool unc
   switch (unclosed ? LineEnd::CrLf : lineEndOf(stretch)) {
     case LineEnd::Lf:
       out.append(bytes_, s.begin, s.end - unitSize(encoding_) - s.begin);
-      out += encodeText(u"\r\n", encoding_);
+      out += crLf(encoding_);
       break;
     case LineEnd::None:
       out.append(bytes_, s.begin, s.end - s.begin);
-      if (followed) out += encodeText(u"\r\n", encoding_);
+      if (followed) out += crLf(encoding_);
       break;
     default:
       out.append(bytes_, s.begin, s.end - s.begin);

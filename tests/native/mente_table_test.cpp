@@ -236,6 +236,8 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
        std::string("\xFF\xFE"
                    "a\0\x3D\xD8\r\0\n\0\xFD\x8F\xA0\x52\r\0\n\0",
                    18)},
+      {"UTF-16 big endian lines of Unix", std::string("\xFE\xFF\0a\0\n\0b", 8), add,
+       std::string("\xFE\xFF\0a\0\r\0\n\0b\0\r\0\n\x8F\xFD\x52\xA0\0\r\0\n", 22)},
       {"one message updated", "a\r\n  b\r\nc\r\n", [](MenteTable& t) { t.update(2, u"C"); }, "a\r\n  b\r\nC\r\n"},
       {"one message deleted", "a,b\r\nc\r\n\"d\"e\r\n", [](MenteTable& t) { t.remove(2); }, "a,b\r\n\"d\"e\r\n"},
       {"one piece of a line split at a comma deleted", "a,b\r\nc\r\n", [](MenteTable& t) { t.remove(1); }, "a\r\nc\r\n",

@@ -29,8 +29,14 @@ fi
 
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  $SUDO apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # A mirror caught mid-sync fails one list; what the others hold may still do.
+  $SUDO apt-get update -q || echo "install-deps: some package lists could not be read; going on with the rest"
+  install=($SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends)
+  # Without the security list of one architecture, an amd64 library can be
+  # newer than its i386 twin, which multiarch refuses: the release's own
+  # versions then agree.
+  "${install[@]}" "${missing[@]}" ||
+    "${install[@]}" -t "$(. /etc/os-release && echo "$VERSION_CODENAME")" "${missing[@]}"
 fi
 
 # The Japanese locale makes Wine use code page 932 for ANSI calls.

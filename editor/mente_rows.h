@@ -45,6 +45,9 @@ class MenteRows {
   // Puts a message behind the last one as the reader read it. When full,
   // raises Overflow and leaves the rows as they were.
   void appendRead(TextView message, const FieldNote& note);
+  // Room for that many messages read, so that the rows do not move as they
+  // grow.
+  void reserve(std::size_t messages) { menteList.reserve(messages + 1); }
 
   // Puts text behind the last message, dropping the blank rows of earlier
   // deletions. Returns the row of the new message. When full, raises Overflow

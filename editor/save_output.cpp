@@ -154,6 +154,10 @@ SaveOutput formatSave(const MenteRows& rows, const KeptFile& kept, FileEncoding 
   SaveOutput out;
   out.encoding = encoding;
   out.bytes = byteOrderMark(encoding);
+  // About the file's size, and a piece per row at most and the rest: the
+  // output does not move as it grows.
+  out.bytes.reserve(kept.bytes().size() + out.bytes.size());
+  out.pieces.reserve(static_cast<std::size_t>(rows.count()) + 1);
   Formatter(rows, kept, out).format(anew);
   return out;
 }

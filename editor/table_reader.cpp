@@ -47,7 +47,12 @@ void TableReader::store(TextView message, const FieldNote& note) {
 
 void TableReader::readFrom(InputFile& file) {
   rows_.clear();
-  if (same_) same_->clear();
+  if (same_) {
+    // A read-back reads about as many messages as the table holds.
+    same_->clear();
+    same_->reserve(static_cast<std::size_t>(table_->count()));
+    rows_.reserve(static_cast<std::size_t>(table_->count()));
+  }
   complete_ = false;
   ReadFacts facts;
   try {

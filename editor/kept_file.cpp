@@ -29,7 +29,7 @@ void KeptFile::clear() {
 }
 
 void KeptFile::clearStretches() {
-  encoding_ = FileEncoding::Ansi;
+  setEncoding(FileEncoding::Ansi);
   std::vector<Stretch>().swap(stretches_);
   rest_ = kNoStretch;
 }
@@ -53,6 +53,8 @@ void KeptFile::find(MenteRows& rows, bool overflowed, bool endsInsideCharacter) 
   std::size_t line = 0;                         // line ends before the message
   std::size_t stretchLine = 0;
   const int count = rows.count();
+  // A stretch per line at most, and the rest.
+  stretches_.reserve(std::min(lines, static_cast<std::size_t>(count)) + 1);
   int first = 0;
   for (int i = 0; i < count; ++i) {
     const FieldLines& at = rows.note(i).lines;

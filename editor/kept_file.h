@@ -34,7 +34,12 @@ class KeptFile {
   std::string& bytes() { return bytes_; }
   const std::string& bytes() const { return bytes_; }
   FileEncoding encoding() const { return encoding_; }
-  void setEncoding(FileEncoding encoding) { encoding_ = encoding; }
+  // settledAt: where the reader knew the encoding by (ReadFacts), or npos.
+  void setEncoding(FileEncoding encoding, std::size_t settledAt = std::string::npos) {
+    encoding_ = encoding;
+    settledAt_ = settledAt;
+  }
+  std::size_t settledAt() const { return settledAt_; }
   // The bytes of a file just written in place of the ones held.
   void takeBytes(std::string bytes) { bytes_ = std::move(bytes); }
   // Lets go of the bytes and of the room they took.
@@ -51,6 +56,11 @@ class KeptFile {
   // The stretch from the first line the rows do not hold wholly to the end
   // of the file, or none; its messages, if any, are the last the rows hold.
   int32_t rest() const { return rest_; }
+  // Adds a stretch behind the others; its number.
+  int32_t add(const Stretch& stretch) {
+    stretches_.push_back(stretch);
+    return static_cast<int32_t>(stretches_.size() - 1);
+  }
   // Adds the rest of a file behind its stretches, or forgets it.
   int32_t addRest(std::size_t begin, std::size_t end, int rows);
   void forgetRest() { rest_ = kNoStretch; }
@@ -70,6 +80,7 @@ class KeptFile {
 
   std::string bytes_;
   FileEncoding encoding_ = FileEncoding::Ansi;
+  std::size_t settledAt_ = std::string::npos;
   std::vector<Stretch> stretches_;
   int32_t rest_ = kNoStretch;
 };

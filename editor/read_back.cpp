@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "editor/spliced_read_back.h"
 #include "editor/table_reader.h"
 #include "messages/message_writer.h"
 
@@ -11,31 +12,32 @@ namespace tepo {
 
 namespace {
 
-// The bytes as a load would read them, each message compared with the
-// table's row of its number as it arrives. The bytes stay the output's: the
-// kept file holds them only while it reads.
+// The output's bytes as a load would read them, each message compared with
+// the table's row of its number as it arrives; where it can be told so, only
+// what may read otherwise than the kept file says is read. The bytes stay
+// the output's: the kept file holds them only while it reads.
 class BackTable {
  public:
-  BackTable(std::string& bytes, const MenteRows& table) : bytes_(bytes) {
-    kept.takeBytes(std::move(bytes));
-    TableReader reader(rows, kept);
-    reader.compareWith(table, same_);
+  BackTable(SaveOutput& out, const MenteRows& table, const KeptFile& file, ReadBack how) : bytes_(out.bytes) {
+    if (how == ReadBack::Needed && readSpliced(table, file, out, result)) return;
+    result.kept.takeBytes(std::move(out.bytes));
+    TableReader reader(result.rows, result.kept);
+    reader.compareWith(table, result.same);
     read(reader);
-    bytes = std::move(kept.bytes());
+    out.bytes = std::move(result.kept.bytes());
   }
 
   // Whether the n messages from backRow on are the table's from row on.
   bool same(int backRow, const MenteRows& table, int row, int n) {
     for (int r = 0; r < n; ++r) {
-      const bool equal = backRow == row ? same_[static_cast<std::size_t>(row + r)] != 0
+      const bool equal = backRow == row ? result.same[static_cast<std::size_t>(row + r)] != 0
                                         : texts().text(backRow + r) == table.text(row + r);
       if (!equal) return false;
     }
     return true;
   }
 
-  MenteRows rows;
-  KeptFile kept;
+  BackReading result;
 
  private:
   static void read(TableReader& reader) {
@@ -60,16 +62,15 @@ class BackTable {
   }
 
   std::string& bytes_;
-  std::vector<char> same_;
   std::unique_ptr<MenteRows> texts_;
 };
 
 // Where each of back's stretches begins among its rows.
 std::vector<int> firstRows(const BackTable& back) {
-  const std::size_t stretches = back.kept.stretches().size();
-  std::vector<int> first(stretches + 1, back.rows.count());
-  for (int r = back.rows.count() - 1; r >= 0; --r) {
-    const int32_t stretch = back.rows.stretch(r);
+  const std::size_t stretches = back.result.kept.stretches().size();
+  std::vector<int> first(stretches + 1, back.result.rows.count());
+  for (int r = back.result.rows.count() - 1; r >= 0; --r) {
+    const int32_t stretch = back.result.rows.stretch(r);
     if (stretch != kNoStretch) first[static_cast<std::size_t>(stretch)] = r;
   }
   for (std::size_t k = stretches; k-- > 0;) first[k] = std::min(first[k], first[k + 1]);
@@ -78,7 +79,7 @@ std::vector<int> firstRows(const BackTable& back) {
 
 // How each piece of the output reads back as back.
 std::vector<PieceReading> compare(const MenteRows& rows, const SaveOutput& out, BackTable& back) {
-  const std::vector<KeptFile::Stretch>& stretches = back.kept.stretches();
+  const std::vector<KeptFile::Stretch>& stretches = back.result.kept.stretches();
   const std::vector<int> firstRow = firstRows(back);
   std::vector<PieceReading> result(out.pieces.size());
   std::size_t j = 0;
@@ -100,7 +101,7 @@ std::vector<PieceReading> compare(const MenteRows& rows, const SaveOutput& out, 
   // began with U+FEFF loses it, or, in the code page, all of them read as
   // UTF-16. Its lines match none of the bytes, so the first is marked here:
   // kept, the file's line is written anew; written anew, it is asked about.
-  if (!result.empty() && byteOrderMark(out.encoding).empty() && !byteOrderMark(back.kept.encoding()).empty()) {
+  if (!result.empty() && byteOrderMark(out.encoding).empty() && !byteOrderMark(back.result.kept.encoding()).empty()) {
     result[0] = PieceReading{0, false};
   }
   return result;
@@ -111,7 +112,7 @@ std::vector<PieceReading> compare(const MenteRows& rows, const SaveOutput& out, 
 // rows behind the others.
 void takeOrigins(const MenteRows& rows, BackTable& back, Saving& saving) {
   const SaveOutput& out = saving.output;
-  saving.back = std::move(back.kept);
+  saving.back = std::move(back.result.kept);
   saving.back.releaseBytes();
   saving.back.forgetRest();
   saving.origins.assign(static_cast<std::size_t>(rows.count()), RowOrigin());
@@ -122,7 +123,7 @@ void takeOrigins(const MenteRows& rows, BackTable& back, Saving& saving) {
     for (int r = 0; r < piece.rows; ++r) {
       RowOrigin& origin = saving.origins[static_cast<std::size_t>(piece.row + r)];
       if (!rest && saving.reading[p].same) {
-        origin = back.rows[saving.reading[p].backRow + r].origin;
+        origin = back.result.rows[saving.reading[p].backRow + r].origin;
       } else {
         origin = RowOrigin{rows.note(piece.row + r), restStretch};
       }
@@ -132,13 +133,13 @@ void takeOrigins(const MenteRows& rows, BackTable& back, Saving& saving) {
 
 }  // namespace
 
-Saving settle(const MenteRows& rows, const KeptFile& kept, FileEncoding encoding) {
+Saving settle(const MenteRows& rows, const KeptFile& kept, FileEncoding encoding, ReadBack how) {
   Saving saving;
   std::vector<int> anew;
   // Each round writes at least one more stretch anew; a few are plenty.
   for (int round = 0;; ++round) {
     saving.output = formatSave(rows, kept, encoding, anew);
-    BackTable back(saving.output.bytes, rows);
+    BackTable back(saving.output, rows, kept, how);
     saving.reading = compare(rows, saving.output, back);
     const std::size_t before = anew.size();
     for (std::size_t p = 0; p < saving.reading.size(); ++p) {

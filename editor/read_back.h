@@ -32,10 +32,15 @@ struct Saving {
   std::vector<RowOrigin> origins;
 };
 
+// How much of an output a save reads back: what may read otherwise than the
+// file did (the lines up to where its encoding is known, and those written
+// anew), or, for a check that the two agree, all of it.
+enum class ReadBack { Needed, Whole };
+
 // The output in the encoding and what its bytes read back as. A stretch of
 // the file's own lines that would read back otherwise beside what is
 // written anew (a line that read with its neighbours reads alone now, say)
 // is written anew too.
-Saving settle(const MenteRows& rows, const KeptFile& kept, FileEncoding encoding);
+Saving settle(const MenteRows& rows, const KeptFile& kept, FileEncoding encoding, ReadBack how = ReadBack::Needed);
 
 }  // namespace tepo

@@ -75,7 +75,7 @@ void TableReader::readFrom(InputFile& file) {
     kept_.setEncoding(facts.encoding);
     raise(ErrorCode::OutOfMemory);
   }
-  kept_.setEncoding(facts.encoding);
+  kept_.setEncoding(facts.encoding, facts.settledAt);
   complete_ = true;
   kept_.find(rows_, false, facts.endsInsideCharacter);
 }

@@ -13,7 +13,7 @@ constexpr std::size_t kLongestWait = 256 * 1024;
 void EncodingChooser::settle(FileEncoding encoding, bool withFile) {
   main_ = encoding;
   settled_ = true;
-  lines_.settled(encoding);
+  lines_.settled(encoding, seen_);
   // The lines that waited for it, in their order.
   std::vector<Waiting> waiting;
   waiting.swap(waiting_);
@@ -34,6 +34,7 @@ void EncodingChooser::add(std::size_t begin, std::size_t end, bool last) {
   if (settled_) {
     place(begin, end, readings, last);
   } else {
+    seen_ = end;
     weigh(begin, end, readings, last);
   }
 }

@@ -18,8 +18,9 @@ class ChosenLines {
   // The file's bytes from offset on, as long as the line there has not been
   // handed on.
   virtual const char* bytesAt(std::size_t offset) const = 0;
-  // The file's encoding is settled: before any line waiting for it is handed on.
-  virtual void settled(FileEncoding encoding) = 0;
+  // The file's encoding is settled: before any line waiting for it is handed
+  // on. No line from at on had a say in it.
+  virtual void settled(FileEncoding encoding, std::size_t at) = 0;
   // The line's bytes are read in reading; other tells that this is not the
   // file's own encoding. last: the file's last line, without a line end.
   virtual void take(std::size_t begin, std::size_t end, FileEncoding reading, bool other, bool last) = 0;
@@ -53,9 +54,12 @@ class EncodingChooser {
   // go with it unweighed, handed on together, up to and including the line
   // that reaches limit; where they end.
   std::size_t addCodePageLines(std::size_t begin, std::size_t end, std::size_t limit);
-  // No line follows: what waits goes the way the lines lean.
+  // No line follows: what waits goes the way the lines lean. Every line had
+  // its say then, so no line is known to read as it would in another file.
   void finish() {
-    if (!settled_) settleByEvidence();
+    if (settled_) return;
+    seen_ = static_cast<std::size_t>(-1);
+    settleByEvidence();
   }
 
  private:
@@ -81,6 +85,7 @@ class EncodingChooser {
   // What the lines before the file settled say of it.
   FileEvidence evidence_;
   bool sawNonAscii_ = false;
+  std::size_t seen_ = 0;  // the end of the last line weighed
   std::vector<Waiting> waiting_;
 };
 

@@ -69,7 +69,10 @@ class MessageReader : private ChosenLines {
   std::size_t end() const { return base_ + bytes_.size(); }
   const char* bytesAt(std::size_t offset) const override { return bytes_.data() + (offset - base_); }
   unsigned char byteAt(std::size_t offset) const { return static_cast<unsigned char>(*bytesAt(offset)); }
-  void settled(FileEncoding encoding) override { facts_.encoding = encoding; }
+  void settled(FileEncoding encoding, std::size_t at) override {
+    facts_.encoding = encoding;
+    facts_.settledAt = at;
+  }
 
   // Looks for a byte order mark; false while too few bytes are there to tell.
   bool readMark(bool final) {
@@ -79,7 +82,7 @@ class MessageReader : private ChosenLines {
       form_ = Form::Utf16;
       at_ = 2;
       bigEndian_ = byteAt(0) == 0xFE;
-      settled(bigEndian_ ? FileEncoding::Utf16Be : FileEncoding::Utf16Le);
+      settled(bigEndian_ ? FileEncoding::Utf16Be : FileEncoding::Utf16Le, 0);
       return true;
     }
     form_ = Form::Lines;

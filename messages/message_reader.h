@@ -29,6 +29,10 @@ using MessageSink = std::function<void(TextView message, const FieldNote& note)>
 // What the reader learnt of the file as a whole.
 struct ReadFacts {
   FileEncoding encoding = FileEncoding::Ansi;
+  // Where the encoding was known by: each line from here on reads as it
+  // would in any file of that encoding, whatever comes before or after it;
+  // npos where only the end of the file settled it.
+  std::size_t settledAt = static_cast<std::size_t>(-1);
   // The last bytes are part of a character that never ends: a writer may be
   // at work on the file.
   bool endsInsideCharacter = false;

@@ -1,5 +1,6 @@
 // libFuzzer target for the editor's save: a file of any bytes, edited in any
-// way. Where the save asks nothing, or the user took UTF-8 with its mark at
+// way. A read-back of only what the save writes anew learns all that one of
+// the whole output does. Where the save asks nothing, or the user took UTF-8 with its mark at
 // each question, the bytes it writes read back as the editor holds them, and
 // a second save, by the same window or after the file is opened again, asks
 // nothing and writes the same bytes.
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "editor/mente_table.h"
+#include "editor/read_back.h"
 #include "editor/save_plan.h"
 #include "files/file_ops.h"
 #include "files/input.h"
@@ -104,6 +106,36 @@ std::vector<tepo::Text> messages(const tepo::MenteTable& table) {
   return texts;
 }
 
+bool sameNote(const tepo::FieldNote& a, const tepo::FieldNote& b) {
+  return a.changed == b.changed && a.otherEncoding == b.otherEncoding && a.lines.lineEnds == b.lines.lineEnds &&
+         a.lines.endsLine == b.lines.endsLine && a.lines.unclosed == b.lines.unclosed;
+}
+
+// Everything a save learns of its output, the same however much of it was read back.
+bool sameSaving(const tepo::Saving& a, const tepo::Saving& b) {
+  if (a.output.bytes != b.output.bytes || a.output.pieces.size() != b.output.pieces.size() ||
+      a.reading.size() != b.reading.size() || a.origins.size() != b.origins.size() ||
+      a.back.encoding() != b.back.encoding() || a.back.settledAt() != b.back.settledAt() ||
+      a.back.rest() != b.back.rest() || a.back.stretches().size() != b.back.stretches().size()) {
+    return false;
+  }
+  for (std::size_t p = 0; p < a.reading.size(); ++p) {
+    const tepo::SaveOutput::Piece &x = a.output.pieces[p], &y = b.output.pieces[p];
+    if (x.row != y.row || x.rows != y.rows || x.kept != y.kept || x.begin != y.begin || x.end != y.end ||
+        a.reading[p].backRow != b.reading[p].backRow || a.reading[p].same != b.reading[p].same) {
+      return false;
+    }
+  }
+  for (std::size_t k = 0; k < a.back.stretches().size(); ++k) {
+    const tepo::KeptFile::Stretch &x = a.back.stretches()[k], &y = b.back.stretches()[k];
+    if (x.begin != y.begin || x.end != y.end || x.rows != y.rows || x.keepable != y.keepable) return false;
+  }
+  for (std::size_t r = 0; r < a.origins.size(); ++r) {
+    if (a.origins[r].stretch != b.origins[r].stretch || !sameNote(a.origins[r].note, b.origins[r].note)) return false;
+  }
+  return true;
+}
+
 // Follows the plan, answering as the data says; true if the user was told
 // nothing, or took UTF-8 with its mark at every question.
 bool follow(tepo::SavePlan& plan, FuzzedDataProvider& fuzz) {
@@ -141,6 +173,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         if (rows > 0) table.remove(fuzz.ConsumeIntegralInRange(0, rows - 1));
         break;
     }
+  }
+  for (tepo::FileEncoding encoding : {table.encoding(), tepo::FileEncoding::Utf8Bom}) {
+    check(sameSaving(tepo::settle(table.rows(), table.kept(), encoding),
+                     tepo::settle(table.rows(), table.kept(), encoding, tepo::ReadBack::Whole)));
   }
   tepo::SavePlan plan(table, path, disk);
   if (!follow(plan, fuzz)) return 0;

@@ -220,6 +220,14 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
   const std::string added = "\x92\xC7\x89\xC1\r\n";
   std::string many;
   for (int i = 0; i < kMaxMessages + 2; ++i) many += "m" + std::to_string(i) + (i % 2 ? ",x\r\n" : "\r\n");
+  // Shift-JIS lines, some of two messages, some of two lines in quotes.
+  std::string sjis[2];
+  for (int i = 0; i < 300; ++i) {
+    const std::string line =
+        "\x82\xA0" + std::to_string(i) + (i % 3 ? i % 3 == 1 ? ",x\r\n" : ",\"q\nr\"\r\n" : "\r\n");
+    for (std::string& s : sjis) s += line;
+    if (i == 150) sjis[1].replace(sjis[1].size() - line.size(), line.size(), added);
+  }
   const Case cases[] = {
       {"NEC and IBM codes", "\x87\x90\xED\x95\xFA\xB1\r\n", add, "\x87\x90\xED\x95\xFA\xB1\r\n" + added},
       {"hand-written lines the reader changed",
@@ -247,6 +255,8 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
       {"a quote never closed at the end", "a\r\n\"b\n", [](MenteTable& t) { t.update(0, u"A"); }, "A\r\n\"b\n"},
       {"a quote never closed, its text ending in a comma", "a\r\n\"b,", [](MenteTable& t) { t.update(0, u"A"); },
        "A\r\n\"b,"},
+      {"one message in the middle of a Shift-JIS file updated", sjis[0], [](MenteTable& t) { t.update(250, u"追加"); },
+       sjis[1]},
       {"the messages past the 32767th", many, [](MenteTable& t) { t.remove(0); }, many.substr(many.find("m1,"))},
   };
   TempDir dir;

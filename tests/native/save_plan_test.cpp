@@ -79,6 +79,12 @@ TEST(SavePlan, AsksInOrderNamingTheFirstRow) {
        {kMisreadUtf8},
        {1}},
       {"the code page's FF FE first", "", adding({u"\uF8F3\uF8F2 first", u"ok"}), {kMisread}, {1}},
+      // Alone, "ﾃｽ" reads as UTF-8's "ý": only the first line told the code page.
+      {"the line that told the code page made ASCII, the lines after it either's",
+       "\x82\xA0\r\n\xC3\xBD\r\n\xC3\xBD\r\n",
+       [](MenteTable& t) { t.update(0, u"abc"); },
+       {kMisread},
+       {2}},
       {"a line of the file that comes first once the line before it goes",
        "x\r\n\xFF\xFE\r\n",
        [](MenteTable& t) { t.remove(0); },

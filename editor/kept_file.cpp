@@ -116,18 +116,14 @@ KeptFile::LineEnd KeptFile::lineEndOf(int32_t stretch) const {
 
 void KeptFile::append(std::string& out, int32_t stretch, bool followed, bool unclosed) const {
   const Stretch& s = (*this)[stretch];
-  switch (unclosed ? LineEnd::CrLf : lineEndOf(stretch)) {
-    case LineEnd::Lf:
-      out.append(bytes_, s.begin, s.end - unitSize(encoding_) - s.begin);
-      out += crLf(encoding_);
-      break;
-    case LineEnd::None:
-      out.append(bytes_, s.begin, s.end - s.begin);
-      if (followed) out += crLf(encoding_);
-      break;
-    default:
-      out.append(bytes_, s.begin, s.end - s.begin);
-      break;
+  if (appendsAsIs(stretch, followed, unclosed)) {
+    out.append(bytes_, s.begin, s.end - s.begin);
+  } else if (lineEndOf(stretch) == LineEnd::Lf) {
+    out.append(bytes_, s.begin, s.end - unitSize(encoding_) - s.begin);
+    out += crLf(encoding_);
+  } else {
+    out.append(bytes_, s.begin, s.end - s.begin);
+    out += crLf(encoding_);
   }
 }
 

@@ -74,6 +74,11 @@ class KeptFile {
   // lone LF ended it, or where nothing did but something follows; after a
   // quote never closed, as it was.
   void append(std::string& out, int32_t stretch, bool followed, bool unclosed) const;
+  // Whether append writes the stretch's bytes as they are.
+  bool appendsAsIs(int32_t stretch, bool followed, bool unclosed) const {
+    const LineEnd end = lineEndOf(stretch);
+    return unclosed || end == LineEnd::CrLf || end == LineEnd::Cr || (end == LineEnd::None && !followed);
+  }
 
  private:
   int32_t addStretch(MenteRows& rows, int first, int end, std::size_t begin, std::size_t stop);

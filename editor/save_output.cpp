@@ -28,6 +28,8 @@ class LineRun {
     lineEnds_.push_back(ends);
   }
 
+  bool empty() const { return lineEnds_.empty(); }
+
   void flush() {
     if (lineEnds_.empty()) return;
     const std::size_t from = out_.bytes.size();
@@ -65,12 +67,25 @@ class Formatter {
   // Writes the stretch of the rows from row on as it was, if it may go back so.
   bool keep(int32_t stretch, int row, int& count, int32_t before);
   void appendRest(int row);
+  // The file's own bytes go out in runs as long as they lie together in the
+  // file, not one line at a time; written() counts the run not copied yet.
+  void copyKept() {
+    out_.bytes.append(kept_.bytes(), copyFrom_, copyTo_ - copyFrom_);
+    copyFrom_ = copyTo_ = 0;
+  }
+  std::size_t written() const { return out_.bytes.size() + (copyTo_ - copyFrom_); }
+  void flushRun() {
+    if (run_.empty()) return;
+    copyKept();
+    run_.flush();
+  }
 
   const MenteRows& rows_;
   const KeptFile& kept_;
   SaveOutput& out_;
   std::vector<bool> intact_;
   LineRun run_;
+  std::size_t copyFrom_ = 0, copyTo_ = 0;  // in the kept file
 };
 
 // Whether the stretch of the rows from row on may go back as it was read
@@ -96,10 +111,21 @@ bool Formatter::keep(int32_t stretch, int row, int& count, int32_t before) {
   count = 1;
   while (row + count < rows_.count() && rows_.stretch(row + count) == stretch) ++count;
   if (!keepable(stretch, row, count, before)) return false;
-  run_.flush();
-  const std::size_t begin = out_.bytes.size();
-  kept_.append(out_.bytes, stretch, row + count < rows_.count(), rows_.note(row + count - 1).lines.unclosed);
-  out_.pieces.push_back({row, count, true, begin, out_.bytes.size()});
+  flushRun();
+  const std::size_t begin = written();
+  const bool followed = row + count < rows_.count(), unclosed = rows_.note(row + count - 1).lines.unclosed;
+  const KeptFile::Stretch& own = kept_[stretch];
+  if (!kept_.appendsAsIs(stretch, followed, unclosed)) {
+    copyKept();
+    kept_.append(out_.bytes, stretch, followed, unclosed);
+  } else if (copyTo_ > copyFrom_ && own.begin == copyTo_) {
+    copyTo_ = own.end;
+  } else {
+    copyKept();
+    copyFrom_ = own.begin;
+    copyTo_ = own.end;
+  }
+  out_.pieces.push_back({row, count, true, begin, written()});
   return true;
 }
 
@@ -130,7 +156,8 @@ void Formatter::format(const std::vector<int>& anew) {
     run_.add(row, rows_.text(row));
     ++row;
   }
-  run_.flush();
+  flushRun();
+  copyKept();
   if (rest == kNoStretch) return;
   if (keeping && intact_[static_cast<std::size_t>(rest)]) {
     appendRest(row);

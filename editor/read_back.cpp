@@ -94,7 +94,13 @@ std::vector<PieceReading> compare(const MenteRows& rows, const SaveOutput& out, 
     if (k == stretches.size() || stretches[k].end != piece.end) continue;
     const int backRow = firstRow[j];
     result[p].backRow = backRow;
-    result[p].same = firstRow[k + 1] - backRow == piece.rows && back.same(backRow, rows, piece.row, piece.rows);
+    // A line the output ends inside a character of (its bytes read in
+    // another encoding than the file's did) is one the next save writes
+    // anew: this one does.
+    bool keepable = true;
+    for (std::size_t s = j; s <= k; ++s) keepable = keepable && stretches[s].keepable;
+    result[p].same =
+        keepable && firstRow[k + 1] - backRow == piece.rows && back.same(backRow, rows, piece.row, piece.rows);
   }
   // Bytes that begin as a byte order mark the output has none of are read
   // as that mark, and the file in its encoding: the first message a user

@@ -257,6 +257,8 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
        "A\r\n\"b,"},
       {"one message in the middle of a Shift-JIS file updated", sjis[0], [](MenteTable& t) { t.update(250, u"追加"); },
        sjis[1]},
+      {"a tail the reader dropped, cut inside a character once the line that told the code page goes",
+       "\x82\xA0\r\n\"q\"x\xDA", [](MenteTable& t) { t.remove(0); }, "q\r\n", kChanged},
       {"the messages past the 32767th", many, [](MenteTable& t) { t.remove(0); }, many.substr(many.find("m1,"))},
   };
   TempDir dir;

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "encodings/ansi.h"
+#include "encodings/utf8.h"
 #include "mente_fixture.h"
 #include "messages/message_file.h"
 #include "messages/message_reader.h"
@@ -220,14 +221,20 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
   const std::string added = "\x92\xC7\x89\xC1\r\n";
   std::string many;
   for (int i = 0; i < kMaxMessages + 2; ++i) many += "m" + std::to_string(i) + (i % 2 ? ",x\r\n" : "\r\n");
-  // Shift-JIS lines, some of two messages, some of two lines in quotes.
-  std::string sjis[2];
+  // Lines of Japanese, some of two messages, some of two lines in quotes, in
+  // Shift-JIS, UTF-8 with its mark and UTF-16 big endian; and the same with
+  // the 151st line (message 251) written anew.
+  std::string sjis[2], withMark[2] = {"\xEF\xBB\xBF", "\xEF\xBB\xBF"}, bigEndian[2] = {"\xFE\xFF", "\xFE\xFF"};
   for (int i = 0; i < 300; ++i) {
-    const std::string line =
-        "\x82\xA0" + std::to_string(i) + (i % 3 ? i % 3 == 1 ? ",x\r\n" : ",\"q\nr\"\r\n" : "\r\n");
-    for (std::string& s : sjis) s += line;
-    if (i == 150) sjis[1].replace(sjis[1].size() - line.size(), line.size(), added);
+    const std::string digits = std::to_string(i);
+    const Text line =
+        u"あ" + Text(digits.begin(), digits.end()) + (i % 3 ? i % 3 == 1 ? u",x\r\n" : u",\"q\nr\"\r\n" : u"\r\n");
+    const Text& written = i == 150 ? u"追加\r\n" : line;
+    sjis[0] += ansi::encode(line), sjis[1] += ansi::encode(written);
+    withMark[0] += utf8::encode(line), withMark[1] += utf8::encode(written);
+    bigEndian[0] += testing::utf16(line, true), bigEndian[1] += testing::utf16(written, true);
   }
+  const auto update = [](MenteTable& t) { t.update(250, u"追加"); };
   const Case cases[] = {
       {"NEC and IBM codes", "\x87\x90\xED\x95\xFA\xB1\r\n", add, "\x87\x90\xED\x95\xFA\xB1\r\n" + added},
       {"hand-written lines the reader changed",
@@ -255,8 +262,9 @@ TEST(MenteSave, KeepsEveryLineTheUserDidNotChange) {
       {"a quote never closed at the end", "a\r\n\"b\n", [](MenteTable& t) { t.update(0, u"A"); }, "A\r\n\"b\n"},
       {"a quote never closed, its text ending in a comma", "a\r\n\"b,", [](MenteTable& t) { t.update(0, u"A"); },
        "A\r\n\"b,"},
-      {"one message in the middle of a Shift-JIS file updated", sjis[0], [](MenteTable& t) { t.update(250, u"追加"); },
-       sjis[1]},
+      {"one message in the middle of a Shift-JIS file updated", sjis[0], update, sjis[1]},
+      {"the same in UTF-8", withMark[0], update, withMark[1]},
+      {"the same in UTF-16", bigEndian[0], update, bigEndian[1]},
       {"a tail the reader dropped, cut inside a character once the line that told the code page goes",
        "\x82\xA0\r\n\"q\"x\xDA", [](MenteTable& t) { t.remove(0); }, "q\r\n", kChanged},
       {"the messages past the 32767th", many, [](MenteTable& t) { t.remove(0); }, many.substr(many.find("m1,"))},

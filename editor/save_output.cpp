@@ -118,11 +118,11 @@ bool Formatter::keep(int32_t stretch, int row, int& count, int32_t before) {
   if (!kept_.appendsAsIs(stretch, followed, unclosed)) {
     copyKept();
     kept_.append(out_.bytes, stretch, followed, unclosed);
-  } else if (copyTo_ > copyFrom_ && own.begin == copyTo_) {
-    copyTo_ = own.end;
   } else {
-    copyKept();
-    copyFrom_ = own.begin;
+    if (own.begin != copyTo_) {
+      copyKept();
+      copyFrom_ = own.begin;
+    }
     copyTo_ = own.end;
   }
   out_.pieces.push_back({row, count, true, begin, written()});

@@ -1,9 +1,9 @@
 // libFuzzer target for the editor's save: a file of any bytes, edited in any
 // way. A read-back of only what the save writes anew learns all that one of
-// the whole output does. Where the save asks nothing, or the user took UTF-8 with its mark at
-// each question, the bytes it writes read back as the editor holds them, and
-// a second save, by the same window or after the file is opened again, asks
-// nothing and writes the same bytes.
+// the whole output does. Where the save asks nothing, or the user took UTF-8
+// with its mark at each question, the bytes it writes read back as the editor
+// holds them, and a second save, by the same window or after the file is
+// opened again, asks nothing and writes the same bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>

@@ -1,7 +1,5 @@
 #include "forms/controls.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -176,12 +174,19 @@ HBRUSH Label::colours(HDC dc) const {
 
 namespace {
 
-constexpr UINT_PTR kTabLeavesId = 1;
+// The edit's own procedure, kept with the window. The subclass is the
+// user32 kind, not comctl32's: tepo imports nothing from comctl32, so that
+// the version 6 controls load with the first window that needs them and a
+// tepo that only sits in the tray never holds them.
+constexpr wchar_t kEditProc[] = L"tepoEditProc";
 
-LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto editProc = reinterpret_cast<WNDPROC>(GetPropW(edit, kEditProc));
+  if (!editProc) return DefWindowProcW(edit, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(edit, tabLeavesProc, id);
-    return DefSubclassProc(edit, message, wParam, lParam);
+    SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc));
+    RemovePropW(edit, kEditProc);
+    return CallWindowProcW(editProc, edit, message, wParam, lParam);
   }
   if (message == WM_KEYDOWN && wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
     // Ctrl+Tab types the tab that Tab no longer does, unless the keyboard
@@ -192,7 +197,7 @@ LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     }
   }
-  LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+  LRESULT result = CallWindowProcW(editProc, edit, message, wParam, lParam);
   if (message == WM_GETDLGCODE && lParam) {
     const auto* msg = reinterpret_cast<const MSG*>(lParam);
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
@@ -203,7 +208,11 @@ LRESULT CALLBACK tabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
 }
 
 // Installed once per edit; the edit drops it when it is destroyed.
-void tabLeavesEdit(HWND edit) { SetWindowSubclass(edit, tabLeavesProc, kTabLeavesId, 0); }
+void tabLeavesEdit(HWND edit) {
+  const LONG_PTR editProc = GetWindowLongPtrW(edit, GWLP_WNDPROC);
+  if (!editProc || !SetPropW(edit, kEditProc, reinterpret_cast<HANDLE>(editProc))) return;
+  SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&tabLeavesProc));
+}
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "encodings/utf8.h"
 #include "messages/encoding_choice.h"
 #include "messages/fields.h"
+#include "runtime/pages.h"
 
 namespace tepo {
 
@@ -32,15 +33,21 @@ class MessageReader : private ChosenLines {
     bytes_.reserve(3 * kBlockSize);
   }
 
-  void add(const char* bytes, std::size_t length) {
+  // Where the next block of the file goes, read straight into the buffer.
+  char* room() {
     // Bytes already decoded go first, now and then, so that what is pending
     // stays small when the file streams.
     const std::size_t consumed = at_ - base_;
     if (consumed > 0 && consumed >= bytes_.size() / 2) {
-      bytes_.erase(0, consumed);
+      bytes_.dropFront(consumed);
       base_ = at_;
     }
-    bytes_.append(bytes, length);
+    return bytes_.room(kBlockSize);
+  }
+
+  // The block read into room: length bytes.
+  void add(std::size_t length) {
+    bytes_.commit(length);
     if (form_ == Form::Unknown && !readMark(false)) return;
     if (form_ == Form::Utf16) {
       readUtf16(false);
@@ -86,7 +93,7 @@ class MessageReader : private ChosenLines {
       return true;
     }
     form_ = Form::Lines;
-    if (n >= 3 && bytes_.compare(0, 3, utf8::kByteOrderMark) == 0) {
+    if (n >= 3 && std::memcmp(bytes_.data(), utf8::kByteOrderMark, 3) == 0) {
       at_ = runEnd_ = scan_ = 3;
       chooser_.settle(FileEncoding::Utf8Bom);
     }
@@ -214,7 +221,7 @@ class MessageReader : private ChosenLines {
   Form form_ = Form::Unknown;
   bool bigEndian_ = false;  // of a UTF-16 file
   // The bytes from base_ (a file offset) on; offsets below are the file's.
-  std::string bytes_;
+  PageBytes bytes_;
   std::size_t base_ = 0;
   std::size_t at_ = 0;      // the first byte not yet decoded
   std::size_t runEnd_ = 0;  // the lines from at_ to here decode in one go
@@ -231,18 +238,17 @@ class MessageReader : private ChosenLines {
 void readMessages(InputFile& file, const MessageSink& store, ReadFacts* facts) {
   ReadFacts ignored;
   MessageReader reader(store, facts ? *facts : ignored);
-  std::unique_ptr<char[]> block(new char[kBlockSize]);
   for (;;) {
     std::size_t got;
     try {
-      got = file.read(block.get(), kBlockSize);
+      got = file.read(reader.room(), kBlockSize);
     } catch (const RuntimeError&) {
       // What was read before the failure still counts.
       reader.finish(false);
       throw;
     }
     if (got == 0) break;
-    reader.add(block.get(), got);
+    reader.add(got);
   }
   reader.finish(true);
 }

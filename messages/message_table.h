@@ -9,6 +9,7 @@
 #include "messages/message_file.h"
 #include "messages/message_reader.h"
 #include "messages/text_arena.h"
+#include "runtime/pages.h"
 #include "runtime/runtime.h"
 
 namespace tepo {
@@ -60,7 +61,7 @@ class MessageTable {
   // The file the table was read from, as it was then.
   const MessageFile& file() const { return file_; }
 
-  const std::vector<TextView>& list() const { return msgList; }
+  const PageVector<TextView>& list() const { return msgList; }
   int16_t count() const { return msgCount; }
 
  private:
@@ -73,7 +74,8 @@ class MessageTable {
   void read(InputFile& file, ReadFacts* facts = nullptr);
 
   TextArena characters_;
-  std::vector<TextView> msgList;
+  // In pages: the arrays it outgrows as a load adds messages go back.
+  PageVector<TextView> msgList;
   int16_t msgCount = 0;
   MessageFile file_;
   // A doubtful reading seen before, at this stamp: seen twice, it stands.

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "runtime/pages.h"
 
 namespace tepo {
 
@@ -57,29 +55,13 @@ TextView TextArena::store(TextView text) {
   return TextView(target, text.size());
 }
 
-#ifdef _WIN32
 TextArena::Block TextArena::newBlock(std::size_t units) {
-  // Smaller ones would waste most of the 64 KB of address space that each
-  // allocation of pages takes.
-  if (units < kBlockUnits / 2) return Block(new char16_t[units]);
-  void* pages = VirtualAlloc(nullptr, units * sizeof(char16_t), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  if (!pages) throw std::bad_alloc();
-  return Block(static_cast<char16_t*>(pages), BlockRelease{true});
+  return Block(static_cast<char16_t*>(allocatePages(units * sizeof(char16_t))), BlockRelease{units});
 }
 
 void TextArena::BlockRelease::operator()(char16_t* block) const noexcept {
-  if (pages) {
-    VirtualFree(block, 0, MEM_RELEASE);
-  } else {
-    delete[] block;
-  }
+  releasePages(block, units * sizeof(char16_t));
 }
-#else
-// The C library maps blocks this large on their own and unmaps them when freed.
-TextArena::Block TextArena::newBlock(std::size_t units) { return Block(new char16_t[units]); }
-
-void TextArena::BlockRelease::operator()(char16_t* block) const noexcept { delete[] block; }
-#endif
 
 TextArena& TextArena::operator=(TextArena&& other) noexcept {
   if (this == &other) return *this;

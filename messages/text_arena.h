@@ -36,7 +36,7 @@ class TextArena {
   // emptied gives its memory back at once: in a heap, the holes the blocks
   // left between younger allocations would stay the process's.
   struct BlockRelease {
-    bool pages = false;
+    std::size_t units = 0;
     void operator()(char16_t* block) const noexcept;
   };
   using Block = std::unique_ptr<char16_t[], BlockRelease>;

@@ -81,7 +81,7 @@ void frmSearch::onDestroyed() {
 void frmSearch::cmdSearch_Click() {
   const Text searchText = text1_.text();
   msgList_ = messages_();
-  const std::vector<TextView>& msgList = msgList_->list();
+  const PageVector<TextView>& msgList = msgList_->list();
   hits_ = findHits(msgList, searchText);
 
   // The rows give way to the hits, in table order.

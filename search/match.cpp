@@ -9,7 +9,7 @@ bool occursIn(const Text& searchText, TextView message) {
   return message.find(searchText) != TextView::npos;
 }
 
-SearchHits findHits(const std::vector<TextView>& msgList, const Text& searchText) {
+SearchHits findHits(const PageVector<TextView>& msgList, const Text& searchText) {
   SearchHits hits;
   // The table is at most 32768 entries, so every position fits 16 bits.
   const long upper = static_cast<long>(msgList.size()) - 1;
@@ -27,7 +27,7 @@ Text hitReport(int16_t hitCount) {
   return decimal(hitCount) + u"件 見つかりました。";
 }
 
-Text hitDetail(const SearchHits& hits, int row, const std::vector<TextView>& msgList) {
+Text hitDetail(const SearchHits& hits, int row, const PageVector<TextView>& msgList) {
   if (row < 0 || row >= hits.hitCount || static_cast<std::size_t>(row) >= hits.hitList.size()) return Text();
   const int16_t position = hits.hitList[static_cast<std::size_t>(row)];
   if (position < 0 || static_cast<std::size_t>(position) >= msgList.size()) return Text();

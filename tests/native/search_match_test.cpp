@@ -11,9 +11,10 @@ namespace {
 
 // A table as the loader leaves it: the messages and one spare empty entry.
 // The views are of string literals, which outlive every test.
-std::vector<TextView> table(std::vector<TextView> messages) {
-  messages.emplace_back();
-  return messages;
+PageVector<TextView> table(const std::vector<TextView>& messages) {
+  PageVector<TextView> list(messages.begin(), messages.end());
+  list.emplace_back();
+  return list;
 }
 
 std::vector<int16_t> positions(const SearchHits& hits) {

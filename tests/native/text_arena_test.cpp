@@ -5,6 +5,7 @@
 
 #include "messages/message_table.h"
 #include "messages/text_arena.h"
+#include "runtime/pages.h"
 
 namespace tepo {
 namespace {
@@ -81,6 +82,24 @@ TEST(TextArena, ClearAndMoveLeaveNothingBehind) {
   moved.clear();
   EXPECT_EQ(moved.reserved(), 0u);
   EXPECT_EQ(moved.store(u"again"), u"again");
+}
+
+// The reader's buffer: what waits survives its dropped front and every
+// growth, in pages or on the heap.
+TEST(PageBytes, KeepsWhatWaitsAsItGrowsAndDropsItsFront) {
+  PageBytes bytes;
+  std::string expected;
+  for (int i = 0; i < 40; ++i) {
+    const std::string block(1000 + static_cast<std::size_t>(i) * 7000, static_cast<char>('a' + i % 26));
+    std::copy(block.begin(), block.end(), bytes.room(block.size()));
+    bytes.commit(block.size());
+    expected += block;
+    if (i % 3 == 2) {
+      bytes.dropFront(expected.size() / 4);
+      expected.erase(0, expected.size() / 4);
+    }
+    ASSERT_EQ(std::string(bytes.data(), bytes.size()), expected) << "after block " << i;
+  }
 }
 
 TEST(MessageTableStorage, EarlierMessagesSurviveTheTableGrowing) {

@@ -40,7 +40,7 @@ const std::wstring kIncomplete =
 class MenteSaving : public MenteFixture {
  protected:
   std::vector<Text> mainMessages() {
-    const std::vector<TextView>& all = mainTable().list();
+    const PageVector<TextView>& all = mainTable().list();
     return std::vector<Text>(all.begin(), all.begin() + mainTable().count());
   }
   std::vector<Text> editorMessages() {

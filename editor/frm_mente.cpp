@@ -123,7 +123,7 @@ void frmMente::setList() {
   // Nothing to fill once the window is gone.
   if (!isOpen()) return;
   // One row per slot 0 .. U - 1: the spare slot at U is not shown.
-  std::vector<TextView> rows;
+  PageVector<TextView> rows;
   rows.reserve(static_cast<std::size_t>(mente_.upperBound()));
   for (int slot = 0; slot < mente_.upperBound(); ++slot) rows.push_back(mente_.rows().text(slot));
   List1_.fill(rows);

@@ -30,7 +30,7 @@ void KeptFile::clear() {
 
 void KeptFile::clearStretches() {
   setEncoding(FileEncoding::Ansi);
-  std::vector<Stretch>().swap(stretches_);
+  PageVector<Stretch>().swap(stretches_);
   rest_ = kNoStretch;
 }
 

@@ -9,6 +9,7 @@
 
 #include "editor/mente_rows.h"
 #include "encodings/file_encoding.h"
+#include "runtime/pages.h"
 
 namespace tepo {
 
@@ -51,7 +52,7 @@ class KeptFile {
   // not hold wholly; endsInsideCharacter: its last line is cut short.
   void find(MenteRows& rows, bool overflowed, bool endsInsideCharacter);
 
-  const std::vector<Stretch>& stretches() const { return stretches_; }
+  const PageVector<Stretch>& stretches() const { return stretches_; }
   const Stretch& operator[](int32_t stretch) const { return stretches_[static_cast<std::size_t>(stretch)]; }
   // The stretch from the first line the rows do not hold wholly to the end
   // of the file, or none; its messages, if any, are the last the rows hold.
@@ -86,7 +87,7 @@ class KeptFile {
   std::string bytes_;
   FileEncoding encoding_ = FileEncoding::Ansi;
   std::size_t settledAt_ = std::string::npos;
-  std::vector<Stretch> stretches_;
+  PageVector<Stretch> stretches_;
   int32_t rest_ = kNoStretch;
 };
 

@@ -7,7 +7,7 @@ namespace tepo {
 
 void MenteRows::clear() {
   // A new vector, not assign: the room of a cleared one would stay.
-  std::vector<MenteRow>(1).swap(menteList);
+  PageVector<MenteRow>(1).swap(menteList);
   characters_.clear();
   menteCount = 0;
   modified_ = false;

@@ -11,6 +11,7 @@
 #include "messages/message_reader.h"
 #include "messages/message_table.h"
 #include "messages/text_arena.h"
+#include "runtime/pages.h"
 #include "runtime/runtime.h"
 
 namespace tepo {
@@ -68,7 +69,7 @@ class MenteRows {
   void setOrigins(std::vector<RowOrigin> origins);
   void setStretch(int row, int32_t stretch) { at(row).origin.stretch = stretch; }
 
-  const std::vector<MenteRow>& slots() const { return menteList; }
+  const PageVector<MenteRow>& slots() const { return menteList; }
   const MenteRow& operator[](int slot) const { return menteList[static_cast<std::size_t>(slot)]; }
   TextView text(int slot) const { return (*this)[slot].text; }
   const FieldNote& note(int slot) const { return (*this)[slot].origin.note; }
@@ -91,7 +92,8 @@ class MenteRows {
   // The messages' characters: a few large blocks, which go back to the
   // system together when the window closes, instead of one heap block each.
   TextArena characters_;
-  std::vector<MenteRow> menteList;
+  // In pages, as the icon's table: what it outgrows goes back.
+  PageVector<MenteRow> menteList;
   int16_t menteCount = 0;
   bool modified_ = false;
 };

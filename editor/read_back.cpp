@@ -79,7 +79,7 @@ std::vector<int> firstRows(const BackTable& back) {
 
 // How each piece of the output reads back as back.
 std::vector<PieceReading> compare(const MenteRows& rows, const SaveOutput& out, BackTable& back) {
-  const std::vector<KeptFile::Stretch>& stretches = back.result.kept.stretches();
+  const PageVector<KeptFile::Stretch>& stretches = back.result.kept.stretches();
   const std::vector<int> firstRow = firstRows(back);
   std::vector<PieceReading> result(out.pieces.size());
   std::size_t j = 0;

@@ -37,7 +37,7 @@ void append(BackReading& back, const FieldNote& note, int32_t stretch, bool same
 // where a piece read does not read alone as its own rows.
 bool splice(const MenteRows& table, const SaveOutput& out, const std::vector<char>& unreadPiece, const MenteRows& rows,
             const KeptFile& read, BackReading& back) {
-  const std::vector<KeptFile::Stretch>& stretches = read.stretches();
+  const PageVector<KeptFile::Stretch>& stretches = read.stretches();
   std::size_t j = 0;        // the next stretch read
   int next = 0;             // the next row read
   std::size_t skipped = 0;  // the bytes not read before the piece

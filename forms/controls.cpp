@@ -125,7 +125,7 @@ HBRUSH ListBox::colours(HDC dc) const {
   return backgroundBrush_;
 }
 
-void ListBox::fill(const std::vector<TextView>& rows) const {
+void ListBox::fill(const PageVector<TextView>& rows) const {
   HWND list = hwnd();
   // Without a list, the redraw at the end would invalidate every window.
   if (!list) return;

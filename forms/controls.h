@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "runtime/pages.h"
 #include "runtime/runtime.h"
 
 namespace tepo::forms {
@@ -113,7 +114,7 @@ class ListBox : public Control {
   std::function<void()> onSelectionChanged;
   bool create(Window& parent, const Placement& at, HFONT font = defaultFont());
   // Replaces every row, drawing once at the end: many rows fill quickly.
-  void fill(const std::vector<TextView>& rows) const;
+  void fill(const PageVector<TextView>& rows) const;
   int selection() const;  // -1 when none
   void select(int row) const;
   // Rows and the space below them on this colour instead of the system's.

@@ -85,7 +85,7 @@ void frmSearch::cmdSearch_Click() {
   hits_ = findHits(msgList, searchText);
 
   // The rows give way to the hits, in table order.
-  std::vector<TextView> rows;
+  PageVector<TextView> rows;
   rows.reserve(static_cast<std::size_t>(hits_.hitCount));
   for (int k = 0; k < hits_.hitCount; ++k) rows.push_back(msgList[static_cast<std::size_t>(hits_.hitList[k])]);
   List1_.fill(rows);

@@ -199,23 +199,30 @@ void balloonLatency(const Memory& floor) {
 
 void saveFigures(const TepoProcess& tepo, HWND editor);
 
+// From the menu's データメンテナンス to the editor shown with its rows, in ms.
+double openEditor(const TepoProcess& tepo, LRESULT rows, HWND& editor, HWND& list) {
+  const double start = nowMs();
+  PostMessageW(tepo.form1(), WM_COMMAND, 1002, 0);
+  editor = nullptr;
+  list = nullptr;
+  while (nowMs() - start < 60000) {
+    editor = findWindow(tepo.pid(), nullptr, L"tepoデータメンテナンス");
+    list = editor ? FindWindowExW(editor, nullptr, L"LISTBOX", nullptr) : nullptr;
+    if (list && IsWindowVisible(editor) && SendMessageW(list, LB_GETCOUNT, 0, 0) == rows) break;
+    Sleep(1);
+  }
+  return nowMs() - start;
+}
+
 void editorFigures(const Memory& floor) {
   const std::string messages = bigFile();
   TepoProcess tepo(&messages);
   if (!tepo.started()) return;
   std::printf("  (the full file is %.2f MB)\n", messages.size() / 1048576.0);
   printMemory("tepo at rest, 32766 messages", settled(tepo), floor);
-  double start = nowMs();
-  PostMessageW(tepo.form1(), WM_COMMAND, 1002, 0);  // the menu's データメンテナンス
   HWND editor = nullptr;
   HWND list = nullptr;
-  while (nowMs() - start < 60000) {
-    editor = findWindow(tepo.pid(), nullptr, L"tepoデータメンテナンス");
-    list = editor ? FindWindowExW(editor, nullptr, L"LISTBOX", nullptr) : nullptr;
-    if (list && IsWindowVisible(editor) && SendMessageW(list, LB_GETCOUNT, 0, 0) == 32766) break;
-    Sleep(1);
-  }
-  const double open = nowMs() - start;
+  const double open = openEditor(tepo, 32766, editor, list);
   const double listFloor = listBoxFloorMs();
   std::printf(
       "editor open with 32766 messages (load and list): %.0f ms; floor (a list box filled in-process) %.0f ms; "
@@ -232,7 +239,7 @@ void editorFigures(const Memory& floor) {
   PostMessageW(editor, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(add), BN_CLICKED), reinterpret_cast<LPARAM>(add));
   HWND box = nullptr;
   while (!(box = findMessageBox(tepo.pid()))) Sleep(1);
-  start = nowMs();
+  double start = nowMs();
   pressButton(box, IDOK);
   while (IsWindow(box) && nowMs() - start < 60000) Sleep(1);
   std::printf("  question closed after %.0f ms\n", nowMs() - start);
@@ -252,6 +259,11 @@ void editorFigures(const Memory& floor) {
   PostMessageW(editor, WM_CLOSE, 0, 0);
   while (IsWindow(editor)) Sleep(10);
   printMemory("tepo, the editor closed again", settled(tepo), floor);
+  // The first open also loads the version 6 controls, which a second finds there.
+  const double again = openEditor(tepo, 32767, editor, list);
+  std::printf("editor opened a second time: %.0f ms\n", again);
+  if (editor) PostMessageW(editor, WM_CLOSE, 0, 0);
+  while (editor && IsWindow(editor)) Sleep(10);
 }
 
 // What the report alone costs: a message box shown by a thread of this

@@ -13,6 +13,9 @@ namespace tepo {
 namespace {
 
 constexpr UINT_PTR kTimer1 = 1;
+// Fires once the menu is up: every command but Quit and the ten-second mode
+// opens a window of version 6 controls, which load meanwhile.
+constexpr UINT_PTR kControlsTimer = 2;
 constexpr UINT kTenSeconds = 10000;
 constexpr char16_t kComplaint[] = u"なんだか調子悪いみたい...";
 
@@ -153,11 +156,21 @@ void Form1::Popmenu() {
   }
   POINT at{0, 0};
   GetCursorPos(&at);
+  // A timer comes after the menu's first paint, so the menu shows at once.
+  if (!controlsLoaded_) SetTimer(hwnd(), kControlsTimer, USER_TIMER_MINIMUM, nullptr);
   UINT id = static_cast<UINT>(
       TrackPopupMenu(menu0_.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, hwnd(), nullptr));
   // Without this the menu would not close when the user clicks elsewhere.
   PostMessageW(hwnd(), WM_NULL, 0, 0);
   runMenuCommand(id);
+}
+
+void Form1::loadControls() {
+  KillTimer(hwnd(), kControlsTimer);
+  if (controlsLoaded_) return;
+  // The manifest makes this the version 6 controls; they stay loaded, as
+  // the system keeps them once a window has used them.
+  controlsLoaded_ = LoadLibraryW(L"comctl32.dll") != nullptr;
 }
 
 void Form1::mnuTenmin_Click() {
@@ -200,6 +213,7 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_TIMER:
       if (wParam == kTimer1) Timer1_Timer();
+      if (wParam == kControlsTimer) loadControls();
       return 0;
     case WM_CLOSE:
       // Unloading Form1 ends the program: not before unsaved edits are asked about.

@@ -76,6 +76,10 @@ class Form1 : public forms::Window {
   void showMessage();
   void Popmenu();
   void Timer1_Timer();
+  // Loads the version 6 controls while the menu is shown, so that the window
+  // a command opens does not wait for them; a tepo whose menu never opened
+  // does without them.
+  void loadControls();
   void applyTimer1();
 
   FileOps& ops_;
@@ -88,6 +92,7 @@ class Form1 : public forms::Window {
   UniqueMenu menu0_;
   UINT mnuTenmin_ = 0;
   bool timer1Enabled_ = false;
+  bool controlsLoaded_ = false;
   UINT timer1Interval_ = 0;
   bool unloaded_ = false;
   tepo::frmMsg frmMsg_;

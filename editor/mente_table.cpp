@@ -17,10 +17,10 @@ void MenteTable::reset(const Text& path) {
   file_ = std::move(file);
 }
 
-void MenteTable::read(InputFile& file) {
+void MenteTable::read(InputFile& file, std::uint64_t size) {
   TableReader reader(rows_, kept_);
   try {
-    reader.read(file);
+    reader.read(file, size);
   } catch (const RuntimeError&) {
     loadComplete_ = reader.complete();
     file_.encoding = kept_.encoding();
@@ -44,7 +44,7 @@ void MenteTable::load(const Text& path, FileOps& ops) {
   }
   // The bytes the table keeps are the file's version too.
   try {
-    read(*file);
+    read(*file, ops.stamp(path).size);
   } catch (const RuntimeError&) {
     // Past the 32767th message the rest was read as well; after a read
     // error nothing is known of the file.

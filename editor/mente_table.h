@@ -4,6 +4,8 @@
 // asks are the save plan's.
 #pragma once
 
+#include <cstdint>
+
 #include "editor/kept_file.h"
 #include "editor/mente_rows.h"
 #include "editor/read_back.h"
@@ -60,7 +62,7 @@ class MenteTable {
   SaveResult write(const Text& path, FileOps& ops, Saving saving);
 
  private:
-  void read(InputFile& file);
+  void read(InputFile& file, std::uint64_t size = 0);
 
   MenteRows rows_;
   KeptFile kept_;

@@ -1,5 +1,6 @@
 #include "editor/table_reader.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -8,6 +9,10 @@
 namespace tepo {
 
 namespace {
+
+// Room taken ahead for a file's bytes: beyond this a file's size is no
+// promise worth the memory.
+constexpr std::uint64_t kReservedAtMost = 256u << 20;
 
 // A file read through another, its bytes kept on the way.
 class KeepingInput : public InputFile {
@@ -26,10 +31,18 @@ class KeepingInput : public InputFile {
 
 }  // namespace
 
-void TableReader::read(InputFile& file) {
+void TableReader::read(InputFile& file, std::uint64_t size) {
   kept_.clear();
+  if (size > 0) {
+    // Room for the bytes at once instead of through copies as they come;
+    // a file that grew meanwhile still fits, by growing.
+    try {
+      kept_.bytes().reserve(static_cast<std::size_t>(std::min<std::uint64_t>(size, kReservedAtMost)));
+    } catch (const std::bad_alloc&) {
+    }
+  }
   KeepingInput keeping(file, kept_.bytes());
-  readFrom(keeping);
+  readFrom(keeping, size);
 }
 
 void TableReader::readKept() {
@@ -45,8 +58,15 @@ void TableReader::store(TextView message, const FieldNote& note) {
   same_->push_back(row < table_->count() && table_->text(row) == message);
 }
 
-void TableReader::readFrom(InputFile& file) {
+void TableReader::readFrom(InputFile& file, std::uint64_t size) {
   rows_.clear();
+  if (size > 0) {
+    // A field takes a byte at least; slots untouched cost nothing.
+    try {
+      rows_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, kMaxMessages)));
+    } catch (const std::bad_alloc&) {
+    }
+  }
   if (same_) {
     // A read-back reads about as many messages as the table holds.
     same_->clear();

@@ -7,6 +7,7 @@
 #include "files/input.h"
 #include "messages/message_reader.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace tepo {
@@ -17,8 +18,9 @@ class TableReader {
 
   // Reads the file into the rows and the kept file, replacing what they
   // held. A failure raises, and the rows keep every message read before it
-  // (at most 32767).
-  void read(InputFile& file);
+  // (at most 32767). size: the file's size as it was seen before, if known,
+  // for the room the rows and the bytes take at once.
+  void read(InputFile& file, std::uint64_t size = 0);
   // The same for the bytes the kept file holds already.
   void readKept();
 
@@ -35,7 +37,7 @@ class TableReader {
   bool complete() const { return complete_; }
 
  private:
-  void readFrom(InputFile& file);
+  void readFrom(InputFile& file, std::uint64_t size = 0);
   void store(TextView message, const FieldNote& note);
 
   MenteRows& rows_;

@@ -61,9 +61,9 @@ void TableReader::store(TextView message, const FieldNote& note) {
 void TableReader::readFrom(InputFile& file, std::uint64_t size) {
   rows_.clear();
   if (size > 0) {
-    // A field takes a byte at least; slots untouched cost nothing.
+    // Slots untouched cost nothing.
     try {
-      rows_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, kMaxMessages)));
+      rows_.reserve(mostMessages(size));
     } catch (const std::bad_alloc&) {
     }
   }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "encodings/ansi.h"
 #include "encodings/utf16.h"

@@ -1,7 +1,5 @@
 #include "messages/message_table.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <memory>
 #include <new>
 
@@ -39,11 +37,11 @@ MessageTable::Reading MessageTable::loadFrom(const Text& path, FileOps& ops) {
   file_.path = path;
   const FileStamp before = ops.stamp(path);
   file_.stamp = before;
-  // Room for every entry the file can make (a field takes a byte at least),
-  // taken at once: the list's pages cost nothing until it fills them, and it
-  // never grows through copies.
+  // Room for every message the file can make and the spare, taken at once:
+  // the list's pages cost nothing until it fills them, and it never grows
+  // through copies.
   try {
-    msgList.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(before.size + 2, kMaxMessages + 1)));
+    msgList.reserve(mostMessages(before.size) + 1);
   } catch (const std::bad_alloc&) {
     // The list grows as it fills instead.
   }

@@ -2,6 +2,9 @@
 // file order, entry msgCount is one spare empty text.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -15,6 +18,12 @@
 namespace tepo {
 
 constexpr int16_t kMaxMessages = 32767;
+
+// The most messages a file of this many bytes can make (a field takes a
+// byte at least), up to what a table holds: the room a table reads into.
+inline std::size_t mostMessages(std::uint64_t bytes) {
+  return static_cast<std::size_t>(std::min<std::uint64_t>(bytes + 1, kMaxMessages));
+}
 
 // The messages' characters live in an arena the table owns, so a load makes
 // a few large allocations instead of one per message. The entries are views

@@ -10,10 +10,6 @@ namespace tepo {
 
 namespace {
 
-// Room taken ahead for a file's bytes: beyond this a file's size is no
-// promise worth the memory.
-constexpr std::uint64_t kReservedAtMost = 256u << 20;
-
 // A file read through another, its bytes kept on the way.
 class KeepingInput : public InputFile {
  public:
@@ -37,7 +33,7 @@ void TableReader::read(InputFile& file, std::uint64_t size) {
     // Room for the bytes at once instead of through copies as they come;
     // a file that grew meanwhile still fits, by growing.
     try {
-      kept_.bytes().reserve(static_cast<std::size_t>(std::min<std::uint64_t>(size, kReservedAtMost)));
+      kept_.bytes().reserve(roomForBytes(size));
     } catch (const std::bad_alloc&) {
     }
   }

@@ -30,6 +30,11 @@ std::string encode(const Text& text);
 // look-alike; lossy, when given, tells whether that happened.
 std::string encodeForFile(const Text& text, bool* lossy = nullptr);
 
+// The text in the code page into out, which has room for twice its units,
+// when each of its characters has a form of its own there, so that decode
+// gives the text back as it was: the bytes written; npos when one has none.
+std::size_t encodeExactly(const char16_t* text, std::size_t units, char* out);
+
 // Length of the text in bytes once converted.
 std::size_t byteLength(const Text& text);
 

@@ -22,6 +22,10 @@ std::string encode(const Text& text) { return cp932::encode(text); }
 
 std::string encodeForFile(const Text& text, bool* lossy) { return cp932::encodeForFile(text, lossy); }
 
+std::size_t encodeExactly(const char16_t* text, std::size_t units, char* out) {
+  return cp932::encodeExactly(text, units, out);
+}
+
 std::size_t byteLength(const Text& text) { return cp932::byteLength(text); }
 
 bool hasCharacter(char16_t c) { return cp932::hasCharacter(c); }

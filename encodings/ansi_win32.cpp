@@ -1,13 +1,24 @@
 // The ANSI calls of the program: the system code page through the Win32 API.
 #include <windows.h>
 
-#include <bitset>
+#include <array>
+#include <cstdint>
+#include <new>
+#include <string>
 
 #include "encodings/ansi.h"
 
 namespace tepo::ansi {
 
-bool isLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_ACP, byte) != FALSE; }
+bool isLeadByte(unsigned char byte) {
+  // Asked once for every byte: a search walks a message's characters by them.
+  static const auto lead = [] {
+    std::array<bool, 0x100> is{};
+    for (unsigned b = 0; b < 0x100; ++b) is[b] = IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(b)) != FALSE;
+    return is;
+  }();
+  return lead[byte];
+}
 
 namespace {
 
@@ -105,28 +116,78 @@ std::string encodeForFile(const Text& text, bool* lossy) {
   return out;
 }
 
+namespace {
+
+constexpr std::uint16_t kNoCode = 0xFFFF;  // no code page has a pair 0xFF 0xFF
+
+// The code of each unit of a page of 256 in the code page, where the unit
+// has one of its own (it comes back as itself), else kNoCode.
+struct CodePage256 {
+  std::uint16_t code[0x100];
+};
+
+void learnPage(unsigned page, CodePage256& own) {
+  for (std::uint16_t& code : own.code) code = kNoCode;
+  Text all(0x100, u'\0');
+  for (unsigned i = 0; i < 0x100; ++i) all[i] = static_cast<char16_t>(page << 8 | i);
+  std::string bytes;
+  Text back;
+  try {
+    bytes = convert(all, WC_NO_BEST_FIT_CHARS, nullptr);
+    back = decode(bytes);
+  } catch (const RuntimeError&) {
+    // A page the system will not convert has nothing of the code page.
+    return;
+  }
+  // There and back in two calls: the bytes split into one character per
+  // unit, and a unit that came back as itself has its code.
+  if (back.size() != all.size()) return;
+  CodePage256 learnt;
+  std::size_t at = 0;
+  for (unsigned i = 0; i < 0x100; ++i) {
+    // Bytes that do not split so leave the page without codes.
+    if (at >= bytes.size()) return;
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    const bool pair = isLeadByte(first);
+    if (pair && at + 1 >= bytes.size()) return;
+    learnt.code[i] = back[i] != all[i] ? kNoCode
+                     : pair ? static_cast<std::uint16_t>(first << 8 | static_cast<unsigned char>(bytes[at + 1]))
+                            : first;
+    at += pair ? 2 : 1;
+  }
+  if (at == bytes.size()) own = learnt;
+}
+
+// Learnt a page at a time, as the texts met need them: a Japanese file's
+// characters take about ninety pages, 512 bytes each.
+std::uint16_t ownCode(char16_t c) {
+  static CodePage256* pages[0x100] = {};
+  const unsigned page = c >> 8;
+  if (!pages[page]) {
+    // Kept for the program's life, as the system keeps its own tables.
+    auto* learnt = new (std::nothrow) CodePage256;
+    if (!learnt) return kNoCode;
+    learnPage(page, *learnt);
+    pages[page] = learnt;
+  }
+  return pages[page]->code[c & 0xFF];
+}
+
+}  // namespace
+
+std::size_t encodeExactly(const char16_t* text, std::size_t units, char* out) {
+  char* at = out;
+  for (std::size_t i = 0; i < units; ++i) {
+    const std::uint16_t code = ownCode(text[i]);
+    if (code == kNoCode) return static_cast<std::size_t>(-1);
+    if (code > 0xFF) *at++ = static_cast<char>(code >> 8);
+    *at++ = static_cast<char>(code);
+  }
+  return static_cast<std::size_t>(at - out);
+}
+
 std::size_t byteLength(const Text& text) { return convert(text, 0, nullptr).size(); }
 
-bool hasCharacter(char16_t c) {
-  // Learnt 256 characters at a time, each page once: there and back in two
-  // calls, a character the code page has comes back as itself.
-  static std::bitset<0x10000> has;
-  static std::bitset<0x100> learnt;
-  const unsigned page = c >> 8;
-  if (!learnt[page]) {
-    learnt[page] = true;
-    Text all(0x100, u'\0');
-    for (unsigned i = 0; i < 0x100; ++i) all[i] = static_cast<char16_t>(page << 8 | i);
-    try {
-      Text back = decode(convert(all, WC_NO_BEST_FIT_CHARS, nullptr));
-      if (back.size() == all.size()) {
-        for (unsigned i = 0; i < 0x100; ++i) has[page << 8 | i] = back[i] == all[i];
-      }
-    } catch (const RuntimeError&) {
-      // A page the system will not convert has nothing of the code page.
-    }
-  }
-  return has[c];
-}
+bool hasCharacter(char16_t c) { return ownCode(c) != kNoCode; }
 
 }  // namespace tepo::ansi

@@ -147,6 +147,26 @@ std::string encodeForFile(const Text& text, bool* lossy) {
   return out;
 }
 
+std::size_t encodeExactly(const char16_t* text, std::size_t units, char* out) {
+  // Each unit's own code, or kNoCode where the code page has only a
+  // look-alike or nothing: a pair of 0xFF is no code of it.
+  constexpr std::uint16_t kNoCode = 0xFFFF;
+  static const std::array<std::uint16_t, 0x10000> exact = [] {
+    std::array<std::uint16_t, 0x10000> own;
+    const auto& table = codes();
+    for (unsigned c = 0; c < 0x10000; ++c) own[c] = readCode(table[c]) == c ? table[c] : kNoCode;
+    return own;
+  }();
+  char* at = out;
+  for (std::size_t i = 0; i < units; ++i) {
+    const std::uint16_t code = exact[text[i]];
+    if (code == kNoCode) return static_cast<std::size_t>(-1);
+    if (code > 0xFF) *at++ = static_cast<char>(code >> 8);
+    *at++ = static_cast<char>(code);
+  }
+  return static_cast<std::size_t>(at - out);
+}
+
 std::size_t byteLength(const Text& text) {
   const auto& table = codes();
   std::size_t n = 0;

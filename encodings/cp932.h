@@ -15,6 +15,7 @@ bool isLeadByte(unsigned char byte);
 void decodeInto(const char* bytes, std::size_t length, Text& out, std::vector<std::size_t>* bad);
 std::string encode(const Text& text);
 std::string encodeForFile(const Text& text, bool* lossy);
+std::size_t encodeExactly(const char16_t* text, std::size_t units, char* out);
 std::size_t byteLength(const Text& text);
 bool hasCharacter(char16_t c);
 

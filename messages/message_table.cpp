@@ -8,8 +8,7 @@
 namespace tepo {
 
 void MessageTable::reset() {
-  msgList.assign(1, TextView());
-  characters_.clear();
+  msgList.clear();
   msgCount = 0;
   file_ = MessageFile();
   doubted_ = false;
@@ -18,12 +17,7 @@ void MessageTable::reset() {
 void MessageTable::append(TextView message) {
   int16_t grown = add16(msgCount, 1);
   try {
-    // Room for the new spare first, so that a failure leaves the table as it was.
-    if (msgList.size() == msgList.capacity()) msgList.reserve(msgList.size() * 2);
-    TextView stored = characters_.store(message);
-    // The spare entry becomes the message; a new spare goes behind it.
-    msgList[static_cast<std::size_t>(msgCount)] = stored;
-    msgList.emplace_back();
+    msgList.add(message);
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }
@@ -37,11 +31,11 @@ MessageTable::Reading MessageTable::loadFrom(const Text& path, FileOps& ops) {
   file_.path = path;
   const FileStamp before = ops.stamp(path);
   file_.stamp = before;
-  // Room for every message the file can make and the spare, taken at once:
-  // the list's pages cost nothing until it fills them, and it never grows
-  // through copies.
+  // Room for every message the file can make, and for its bytes (which its
+  // messages in the code page take at most), at once: pages cost nothing
+  // until they are filled, and the table never grows through copies.
   try {
-    msgList.reserve(mostMessages(before.size) + 1);
+    msgList.reserve(mostMessages(before.size), roomForBytes(before.size));
   } catch (const std::bad_alloc&) {
     // The list grows as it fills instead.
   }
@@ -115,9 +109,19 @@ bool MessageTable::reloadIfChanged(FileOps& ops) {
   return true;
 }
 
-TextView MessageTable::at(long index) const {
+Text MessageTable::at(long index) const {
+  Text text;
+  textInto(index, text);
+  return text;
+}
+
+void MessageTable::textInto(long index, Text& text) const {
   if (index < 0 || index > msgCount) raise(ErrorCode::SubscriptOutOfRange);
-  return msgList[static_cast<std::size_t>(index)];
+  if (index == msgCount) {
+    text.clear();
+  } else {
+    msgList.textInto(static_cast<std::size_t>(index), text);
+  }
 }
 
 }  // namespace tepo

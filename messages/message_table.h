@@ -11,7 +11,7 @@
 #include "files/file_ops.h"
 #include "messages/message_file.h"
 #include "messages/message_reader.h"
-#include "messages/text_arena.h"
+#include "messages/packed_texts.h"
 #include "runtime/pages.h"
 #include "runtime/runtime.h"
 
@@ -25,16 +25,20 @@ inline std::size_t mostMessages(std::uint64_t bytes) {
   return static_cast<std::size_t>(std::min<std::uint64_t>(bytes + 1, kMaxMessages));
 }
 
-// The messages' characters live in an arena the table owns, so a load makes
-// a few large allocations instead of one per message. The entries are views
-// into it, valid until the table is next loaded or reset: whoever needs a
-// message for longer keeps a copy.
+// The room taken ahead for a file's bytes: beyond 256 MB a file's size is no
+// promise worth the memory.
+inline std::size_t roomForBytes(std::uint64_t bytes) {
+  return static_cast<std::size_t>(std::min<std::uint64_t>(bytes, 256u << 20));
+}
+
+// The messages are kept packed (mostly in the code page, as the file holds
+// them), since the table stays all day while a message is wanted only now
+// and then: at gives one as text.
 class MessageTable {
  public:
   MessageTable() { reset(); }
   MessageTable(const MessageTable&) = delete;
   MessageTable& operator=(const MessageTable&) = delete;
-  // Moving keeps the characters where they are, so the entries stay valid.
   MessageTable(MessageTable&&) = default;
   MessageTable& operator=(MessageTable&&) = default;
 
@@ -65,12 +69,18 @@ class MessageTable {
   bool reloadIfChanged(FileOps& ops);
 
   // Raises SubscriptOutOfRange outside 0 .. count(), the spare empty entry included.
-  TextView at(long index) const;
+  Text at(long index) const;
+  // The same into text, its storage kept, for a caller that reads every message.
+  void textInto(long index, Text& text) const;
+  // Whether the message holds sought (see PackedTexts::holds); the spare
+  // empty entry holds nothing.
+  bool holds(long index, const SoughtText& sought) const {
+    return index >= 0 && index < msgCount && msgList.holds(static_cast<std::size_t>(index), sought);
+  }
 
   // The file the table was read from, as it was then.
   const MessageFile& file() const { return file_; }
 
-  const PageVector<TextView>& list() const { return msgList; }
   int16_t count() const { return msgCount; }
 
  private:
@@ -82,9 +92,8 @@ class MessageTable {
   Reading loadFrom(const Text& path, FileOps& ops);
   void read(InputFile& file, ReadFacts* facts = nullptr);
 
-  TextArena characters_;
-  // In pages: the arrays it outgrows as a load adds messages go back.
-  PageVector<TextView> msgList;
+  // msgList: entries 0 .. msgCount - 1; the spare empty entry is implied.
+  PackedTexts msgList;
   int16_t msgCount = 0;
   MessageFile file_;
   // A doubtful reading seen before, at this stamp: seen twice, it stands.

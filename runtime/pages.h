@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace tepo {
@@ -51,7 +52,18 @@ class PageBytes {
   PageBytes() = default;
   PageBytes(const PageBytes&) = delete;
   PageBytes& operator=(const PageBytes&) = delete;
+  PageBytes(PageBytes&& other) noexcept { swap(other); }
+  PageBytes& operator=(PageBytes&& other) noexcept {
+    PageBytes taken(std::move(other));
+    swap(taken);
+    return *this;
+  }
   ~PageBytes() { releasePages(data_, capacity_); }
+  void swap(PageBytes& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
 
   const char* data() const { return data_; }
   std::size_t size() const { return size_; }

@@ -3,6 +3,7 @@
 #include "forms/controls.h"
 #include "forms/msgbox.h"
 #include "forms/screen.h"
+#include "messages/text_arena.h"
 
 namespace tepo {
 
@@ -81,13 +82,18 @@ void frmSearch::onDestroyed() {
 void frmSearch::cmdSearch_Click() {
   const Text searchText = text1_.text();
   msgList_ = messages_();
-  const PageVector<TextView>& msgList = msgList_->list();
-  hits_ = findHits(msgList, searchText);
+  hits_ = findHits(*msgList_, searchText);
 
-  // The rows give way to the hits, in table order.
+  // The rows give way to the hits, in table order; the list keeps its own
+  // copies, so theirs go once it is filled.
+  TextArena texts;
   PageVector<TextView> rows;
   rows.reserve(static_cast<std::size_t>(hits_.hitCount));
-  for (int k = 0; k < hits_.hitCount; ++k) rows.push_back(msgList[static_cast<std::size_t>(hits_.hitList[k])]);
+  Text message;
+  for (int k = 0; k < hits_.hitCount; ++k) {
+    msgList_->textInto(hits_.hitList[static_cast<std::size_t>(k)], message);
+    rows.push_back(texts.store(message));
+  }
   List1_.fill(rows);
 
   forms::report(hwnd(), hitReport(hits_.hitCount));
@@ -96,7 +102,7 @@ void frmSearch::cmdSearch_Click() {
 void frmSearch::List1_Click() {
   const int row = List1_.selection();
   if (row < 0 || !msgList_) return;
-  Text2_.setText(hitDetail(hits_, row, msgList_->list()));
+  Text2_.setText(hitDetail(hits_, row, *msgList_));
 }
 
 void frmSearch::Command1_Click() { destroy(); }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/pages.h"
+#include "messages/message_table.h"
 #include "runtime/runtime.h"
 
 namespace tepo {
@@ -23,7 +23,7 @@ struct SearchHits {
 
 // Scans every entry of msgList in table order, the spare empty one at the end
 // included (it never matches).
-SearchHits findHits(const PageVector<TextView>& msgList, const Text& searchText);
+SearchHits findHits(const MessageTable& msgList, const Text& searchText);
 
 // The report after a search: the count followed by "件 見つかりました。", or
 // "見つかりませんでした。" for none.
@@ -32,6 +32,6 @@ Text hitReport(int16_t hitCount);
 // What the detail box shows for a selected row: the message now standing at
 // the row's recorded position. A position past the end of the table (recorded
 // before a reload shrank it) or a row without a hit gives the empty text.
-Text hitDetail(const SearchHits& hits, int row, const PageVector<TextView>& msgList);
+Text hitDetail(const SearchHits& hits, int row, const MessageTable& msgList);
 
 }  // namespace tepo

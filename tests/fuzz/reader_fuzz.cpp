@@ -1,9 +1,11 @@
 // libFuzzer target for the message file reader: whatever the bytes, the load
-// ends, the table keeps its invariant and no message holds a "\n".
+// ends, the table keeps its invariant, no message holds a "\n", and the
+// table gives back each message as the reader handed it over.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "messages/message_table.h"
 
@@ -43,8 +45,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // Ending early is allowed; the table must still be whole.
   }
   check(table.count() >= 0 && table.count() <= 32767);
-  check(table.list().size() == static_cast<std::size_t>(table.count()) + 1);
-  check(table.list().back().empty());
-  for (tepo::TextView m : table.list()) check(m.find(u"\\n") == tepo::TextView::npos);
+  check(table.at(table.count()).empty());
+  std::vector<tepo::Text> read;
+  MemoryFile again(data, size);
+  try {
+    tepo::readMessages(again, [&](tepo::TextView message, const tepo::FieldNote&) { read.emplace_back(message); });
+  } catch (const tepo::RuntimeError&) {
+    // As above.
+  }
+  check(read.size() >= static_cast<std::size_t>(table.count()));
+  for (long i = 0; i < table.count(); ++i) {
+    const tepo::Text message = table.at(i);
+    check(message == read[static_cast<std::size_t>(i)]);
+    check(message.find(u"\\n") == tepo::Text::npos);
+  }
   return 0;
 }

@@ -41,7 +41,7 @@ TEST(BadInput, FortyThousandLinesLoad32767) {
   MessageTable table;
   EXPECT_THROW(table.load(file), RuntimeError);
   EXPECT_EQ(table.count(), 32767);
-  EXPECT_EQ(table.list().size(), 32768u);
+  EXPECT_TRUE(table.at(32767).empty());
 }
 
 TEST(BadInput, LineOfSeveralMegabytesIsOneMessage) {

@@ -28,8 +28,8 @@ void loadFrom(MessageTable& table, const TempDir& dir, const std::string& bytes)
 }
 
 void expectBoundsInvariant(const MessageTable& table) {
-  ASSERT_EQ(table.list().size(), static_cast<std::size_t>(table.count()) + 1);
-  EXPECT_TRUE(table.list().back().empty());
+  EXPECT_TRUE(table.at(table.count()).empty());
+  EXPECT_THROW(table.at(table.count() + 1), RuntimeError);
 }
 
 TEST(MessageTable, MissingFileLeavesOneEmptyEntry) {
@@ -55,6 +55,26 @@ TEST(MessageTable, ThreeLinesWithALineBreakInTheMiddle) {
   ASSERT_EQ(table.count(), 3);
   EXPECT_EQ(table.at(1), u"a\r\nb");
   EXPECT_EQ(table.at(3), u"");
+  expectBoundsInvariant(table);
+}
+
+TEST(MessageTable, GivesBackEveryMessageAsReadWhateverItsCharacters) {
+  TempDir dir;
+  MessageTable table;
+  // UTF-8: kana, then characters the code page lacks (alone, among kana and
+  // as a surrogate pair), a byte UTF-8 lacks (read in the code page), ASCII and an empty line.
+  loadFrom(table, dir,
+           "\xEF\xBB\xBF\xE3\x81\x82\xE3\x81\x84\\n\xEF\xBD\xB1\r\n"
+           "caf\xC3\xA9\r\n"
+           "\xE3\x81\x82\xF0\x9F\x98\x80\xE3\x81\x84\r\n"
+           "x\xFFy\r\n"
+           "plain\r\n"
+           "\r\n"
+           "\xE2\x80\x94\xE3\x80\x9C\r\n");
+  const std::vector<Text> expected = {u"あい\r\nｱ", u"café", u"あ\U0001F600い", u"x\uF8F3y",
+                                      u"plain",     u"",     u"\u2014\u301C"};
+  ASSERT_EQ(table.count(), static_cast<int16_t>(expected.size()));
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(table.at(static_cast<long>(i)), expected[i]) << i;
   expectBoundsInvariant(table);
 }
 

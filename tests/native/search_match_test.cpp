@@ -10,10 +10,9 @@ namespace tepo {
 namespace {
 
 // A table as the loader leaves it: the messages and one spare empty entry.
-// The views are of string literals, which outlive every test.
-PageVector<TextView> table(const std::vector<TextView>& messages) {
-  PageVector<TextView> list(messages.begin(), messages.end());
-  list.emplace_back();
+MessageTable table(const std::vector<TextView>& messages) {
+  MessageTable list;
+  for (TextView message : messages) list.append(message);
   return list;
 }
 
@@ -48,10 +47,22 @@ TEST(SearchMatch, ComparesCodeUnitsExactly) {
       {u"\r\n", u"a\r\nb", true},
       {u"\U0001F600", u"x\U0001F600", true},
       {u"\xD83D", u"x\U0001F600", true},  // a lone surrogate unit still matches as a unit
+      {u"A", u"ア", false},               // nor does 0x41, the second byte of ア in the code page
+      {u"\x8341", u"ア", false},          // nor ア's two bytes taken as one unit
+      {u"caf", u"café", true},            // the code page lacks é
+      {u"é", u"caféと", true},
+      {u"\x00E9", u"\x0065\x0301", false},
+      {u"い", u"あ\U0001F600い", true},
+      {u"\x2014", u"a\x2015", false},  // a dash the code page lacks against the one it has
+      {u"\x6100", u"ab", false},       // a unit across two in UTF-16
+      {u"\x6200", u"éab", false},
   };
   for (const MatchCase& c : cases) {
+    // As the rule says, and as a search of the table finds it.
     EXPECT_EQ(occursIn(c.searchText, c.message), c.occurs)
         << "search text of " << Text(c.searchText).size() << " units in a message of " << Text(c.message).size();
+    EXPECT_EQ(findHits(table({c.message}), c.searchText).hitCount, c.occurs ? 1 : 0)
+        << "search text of " << Text(c.searchText).size() << " units in a table message of " << Text(c.message).size();
   }
 }
 
@@ -67,6 +78,8 @@ TEST(SearchMatch, EmbeddedNulIsPartOfTheText) {
   const Text withNul(u"a\0b", 3);
   EXPECT_TRUE(occursIn(Text(u"\0b", 2), withNul));
   EXPECT_FALSE(occursIn(Text(u"\0c", 2), withNul));
+  EXPECT_EQ(findHits(table({withNul}), Text(u"\0b", 2)).hitCount, 1);
+  EXPECT_EQ(findHits(table({withNul}), Text(u"\0c", 2)).hitCount, 0);
 }
 
 TEST(SearchScan, ListsOnlyExactMatchesInTableOrder) {
@@ -157,8 +170,8 @@ TEST(SearchScan, FullTableOf32767Messages) {
   MessageTable full;
   for (int i = 0; i < kMaxMessages; ++i) full.append(Text(u"message number ") + static_cast<char16_t>(u'0' + i % 10));
   const auto start = std::chrono::steady_clock::now();
-  SearchHits every = findHits(full.list(), u"");
-  SearchHits sevens = findHits(full.list(), u"7");
+  SearchHits every = findHits(full, u"");
+  SearchHits sevens = findHits(full, u"7");
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(every.hitCount, kMaxMessages);
   EXPECT_EQ(every.hitList.back(), kMaxMessages - 1);  // the spare entry is not listed

@@ -40,8 +40,9 @@ const std::wstring kIncomplete =
 class MenteSaving : public MenteFixture {
  protected:
   std::vector<Text> mainMessages() {
-    const PageVector<TextView>& all = mainTable().list();
-    return std::vector<Text>(all.begin(), all.begin() + mainTable().count());
+    std::vector<Text> all;
+    for (long i = 0; i < mainTable().count(); ++i) all.push_back(mainTable().at(i));
+    return all;
   }
   std::vector<Text> editorMessages() {
     std::vector<Text> all = slotTexts(form().table());

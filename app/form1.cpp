@@ -16,6 +16,9 @@ constexpr UINT_PTR kTimer1 = 1;
 // Fires once the menu is up: every command but Quit and the ten-second mode
 // opens a window of version 6 controls, which load meanwhile.
 constexpr UINT_PTR kControlsTimer = 2;
+// Fires a moment after a load, once the balloon it was for is shown.
+constexpr UINT_PTR kPackTimer = 3;
+constexpr UINT kPackDelay = 250;
 constexpr UINT kTenSeconds = 10000;
 constexpr char16_t kComplaint[] = u"なんだか調子悪いみたい...";
 
@@ -82,11 +85,23 @@ void Form1::dataRead(const Text& strFile) {
     // Silent by design: the table keeps what was read before the failure.
   }
   table_ = std::move(table);
+  packLater();
+}
+
+void Form1::packLater() {
+  if (hwnd()) {
+    SetTimer(hwnd(), kPackTimer, kPackDelay, nullptr);
+  } else {
+    table_->pack();
+  }
 }
 
 std::shared_ptr<const MessageTable> Form1::currentMessages() {
   // Messages added in Notepad meanwhile come in without a restart.
-  if (std::unique_ptr<MessageTable> fresh = table_->reloaded(ops_)) table_ = std::move(fresh);
+  if (std::unique_ptr<MessageTable> fresh = table_->reloaded(ops_)) {
+    table_ = std::move(fresh);
+    packLater();
+  }
   return table_;
 }
 
@@ -214,6 +229,10 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kTimer1) Timer1_Timer();
       if (wParam == kControlsTimer) loadControls();
+      if (wParam == kPackTimer) {
+        KillTimer(hwnd(), kPackTimer);
+        table_->pack();
+      }
       return 0;
     case WM_CLOSE:
       // Unloading Form1 ends the program: not before unsaved edits are asked about.

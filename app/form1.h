@@ -80,6 +80,9 @@ class Form1 : public forms::Window {
   // a command opens does not wait for them; a tepo whose menu never opened
   // does without them.
   void loadControls();
+  // A table just read holds its messages as read; it is made small once the
+  // click it was read for has its balloon.
+  void packLater();
   void applyTimer1();
 
   FileOps& ops_;

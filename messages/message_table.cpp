@@ -14,10 +14,16 @@ void MessageTable::reset() {
   doubted_ = false;
 }
 
-void MessageTable::append(TextView message) {
+void MessageTable::append(TextView message) { add(message, false); }
+
+void MessageTable::add(TextView message, bool asRead) {
   int16_t grown = add16(msgCount, 1);
   try {
-    msgList.add(message);
+    if (asRead) {
+      msgList.addAsIs(message);
+    } else {
+      msgList.add(message);
+    }
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }
@@ -31,11 +37,11 @@ MessageTable::Reading MessageTable::loadFrom(const Text& path, FileOps& ops) {
   file_.path = path;
   const FileStamp before = ops.stamp(path);
   file_.stamp = before;
-  // Room for every message the file can make, and for its bytes (which its
-  // messages in the code page take at most), at once: pages cost nothing
-  // until they are filled, and the table never grows through copies.
+  // Room for every message the file can make, and for its characters as
+  // UTF-16 (twice its bytes at most), at once: pages cost nothing until they
+  // are filled, and the table never grows through copies.
   try {
-    msgList.reserve(mostMessages(before.size), roomForBytes(before.size));
+    msgList.reserve(mostMessages(before.size), roomForBytes(before.size * 2));
   } catch (const std::bad_alloc&) {
     // The list grows as it fills instead.
   }
@@ -65,7 +71,7 @@ void MessageTable::load(InputFile& file) {
 void MessageTable::read(InputFile& file, ReadFacts* facts) {
   try {
     readMessages(
-        file, [this](TextView message, const FieldNote&) { append(message); }, facts);
+        file, [this](TextView message, const FieldNote&) { add(message, true); }, facts);
   } catch (const std::bad_alloc&) {
     raise(ErrorCode::OutOfMemory);
   }

@@ -32,8 +32,8 @@ inline std::size_t roomForBytes(std::uint64_t bytes) {
 }
 
 // The messages are kept packed (mostly in the code page, as the file holds
-// them), since the table stays all day while a message is wanted only now
-// and then: at gives one as text.
+// them) once pack has run, since the table stays all day while a message is
+// wanted only now and then: at gives one as text.
 class MessageTable {
  public:
   MessageTable() { reset(); }
@@ -48,6 +48,10 @@ class MessageTable {
   // Adds a message behind the last one; raises Overflow when 32767 are held,
   // leaving the table as it was.
   void append(TextView message);
+
+  // A load keeps the messages as read, which is quick; this makes them
+  // small, for a table that is then held all day. Each reads as before.
+  void pack() { msgList.pack(); }
 
   // Reads the file into the table, replacing what it held. A failure raises,
   // and the table keeps every message read before it. The table knows the
@@ -91,6 +95,7 @@ class MessageTable {
   };
   Reading loadFrom(const Text& path, FileOps& ops);
   void read(InputFile& file, ReadFacts* facts = nullptr);
+  void add(TextView message, bool asRead);
 
   // msgList: entries 0 .. msgCount - 1; the spare empty entry is implied.
   PackedTexts msgList;

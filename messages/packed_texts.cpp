@@ -13,6 +13,7 @@ void PackedTexts::clear() {
   bytes_.swap(none);
   PageVector<std::uint32_t> one(1, 0);
   starts_.swap(one);
+  packed_ = true;
 }
 
 void PackedTexts::reserve(std::size_t texts, std::size_t bytes) {
@@ -23,6 +24,8 @@ void PackedTexts::reserve(std::size_t texts, std::size_t bytes) {
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+// A text's length, in units, below which it is copied unit by unit.
+constexpr std::size_t kShortText = 256;
 
 // Where the bytes are found in text from at on, starting where step allows:
 // every other byte in UTF-16, a character's first byte in the code page.
@@ -58,10 +61,21 @@ bool PackedTexts::holds(std::size_t i, const SoughtText& sought) const {
   return found(text, sought.bytes, [&](std::size_t at) { return ansi::characterLength(text.data(), at, text.size()); });
 }
 
-void PackedTexts::add(TextView text) {
+char* PackedTexts::roomFor(TextView text) {
   if (text.size() > (kWide - 1 - bytes_.size()) / 2) throw std::bad_alloc();
   if (starts_.size() == starts_.capacity()) starts_.reserve(starts_.size() * 2);
-  char* room = bytes_.room(text.size() * 2);
+  return bytes_.room(text.size() * 2);
+}
+
+void PackedTexts::added(std::size_t length, bool wide) {
+  // The text's own entry takes the wide mark; the next begins behind it.
+  if (wide) starts_.back() |= kWide;
+  bytes_.commit(length);
+  starts_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+}
+
+void PackedTexts::add(TextView text) {
+  char* room = roomFor(text);
   std::size_t length;
   unsigned units = 0;
   for (char16_t c : text) units |= c;
@@ -72,16 +86,41 @@ void PackedTexts::add(TextView text) {
   } else {
     length = ansi::encodeExactly(text.data(), text.size(), room);
   }
-  std::uint32_t wide = 0;
-  if (length == kNone) {
+  const bool wide = length == kNone;
+  if (wide) {
     length = text.size() * 2;
     std::memcpy(room, text.data(), length);
-    wide = kWide;
   }
-  // The text's own entry takes the wide mark; the next begins behind it.
-  starts_.back() |= wide;
-  bytes_.commit(length);
-  starts_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+  added(length, wide);
+}
+
+void PackedTexts::addAsIs(TextView text) {
+  char* room = roomFor(text);
+  if (text.size() < kShortText) {
+    // A call to the C library's copy costs more than a message's own copy
+    // under Wine, whose msvcrt makes it; a copy of one unit's size is inlined.
+    for (std::size_t i = 0; i < text.size(); ++i) std::memcpy(room + 2 * i, &text[i], sizeof(char16_t));
+  } else {
+    std::memcpy(room, text.data(), text.size() * 2);
+  }
+  added(text.size() * 2, true);
+  packed_ = false;
+}
+
+void PackedTexts::pack() {
+  if (packed_) return;
+  try {
+    PackedTexts small;
+    small.reserve(size(), bytes_.size());
+    Text text;
+    for (std::size_t i = 0; i < size(); ++i) {
+      textInto(i, text);
+      small.add(text);
+    }
+    *this = std::move(small);
+  } catch (const std::bad_alloc&) {
+    // What is held still reads as it did.
+  }
 }
 
 void PackedTexts::textInto(std::size_t i, Text& out) const {

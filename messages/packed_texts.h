@@ -29,6 +29,12 @@ class PackedTexts {
 
   // Behind the last; raises std::bad_alloc, keeping what it held.
   void add(TextView text);
+  // The same, kept as UTF-16 for now: a copy, for a load that should be
+  // quick, which pack makes small later.
+  void addAsIs(TextView text);
+  // Every text kept as UTF-16 that the code page holds goes into it. Short
+  // of memory, the texts stay as they are.
+  void pack();
   std::size_t size() const { return starts_.size() - 1; }
   // Text i as it was added, into out (its storage kept, for a caller that
   // reads one text after another).
@@ -52,6 +58,9 @@ class PackedTexts {
   // Where each text begins in bytes_, with kWide set for one kept as UTF-16;
   // one more entry for where the last ends.
   static constexpr std::uint32_t kWide = 0x80000000u;
+  char* roomFor(TextView text);
+  void added(std::size_t length, bool wide);
+  bool packed_ = true;  // no text kept as UTF-16 that the code page holds
   PageBytes bytes_;
   PageVector<std::uint32_t> starts_;
 };

@@ -1,6 +1,7 @@
 // libFuzzer target for the message file reader: whatever the bytes, the load
 // ends, the table keeps its invariant, no message holds a "\n", and the
-// table gives back each message as the reader handed it over.
+// table gives back each message as the reader handed it over, before and
+// after it is packed.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -54,10 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // As above.
   }
   check(read.size() >= static_cast<std::size_t>(table.count()));
-  for (long i = 0; i < table.count(); ++i) {
-    const tepo::Text message = table.at(i);
-    check(message == read[static_cast<std::size_t>(i)]);
-    check(message.find(u"\\n") == tepo::Text::npos);
+  // As read, and once made small.
+  for (int packed = 0; packed < 2; ++packed) {
+    if (packed) table.pack();
+    for (long i = 0; i < table.count(); ++i) {
+      const tepo::Text message = table.at(i);
+      check(message == read[static_cast<std::size_t>(i)]);
+      check(message.find(u"\\n") == tepo::Text::npos);
+    }
   }
   return 0;
 }

@@ -74,8 +74,14 @@ TEST(MessageTable, GivesBackEveryMessageAsReadWhateverItsCharacters) {
   const std::vector<Text> expected = {u"あい\r\nｱ", u"café", u"あ\U0001F600い", u"x\uF8F3y",
                                       u"plain",     u"",     u"\u2014\u301C"};
   ASSERT_EQ(table.count(), static_cast<int16_t>(expected.size()));
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(table.at(static_cast<long>(i)), expected[i]) << i;
-  expectBoundsInvariant(table);
+  // As read, and once made small for the day.
+  for (int packed = 0; packed < 2; ++packed) {
+    if (packed) table.pack();
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(table.at(static_cast<long>(i)), expected[i]) << i << (packed ? " packed" : " as read");
+    }
+    expectBoundsInvariant(table);
+  }
 }
 
 TEST(MessageTable, LoadReplacesThePreviousContents) {

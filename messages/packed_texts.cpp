@@ -117,6 +117,8 @@ void PackedTexts::pack() {
       textInto(i, text);
       small.add(text);
     }
+    // Held all day: only what the texts take stays committed.
+    small.bytes_.shrinkToFit();
     *this = std::move(small);
   } catch (const std::bad_alloc&) {
     // What is held still reads as it did.

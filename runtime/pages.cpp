@@ -46,6 +46,17 @@ void PageBytes::dropFront(std::size_t n) {
   size_ -= n;
 }
 
+void PageBytes::shrinkToFit() {
+  if (size_ == capacity_) return;
+  PageBytes fit;
+  if (size_ > 0) {
+    fit.reserve(size_);
+    std::memcpy(fit.data_, data_, size_);
+    fit.size_ = size_;
+  }
+  swap(fit);
+}
+
 void PageBytes::reserve(std::size_t capacity) {
   if (capacity <= capacity_) return;
   char* grown = static_cast<char*>(allocatePages(capacity));

@@ -72,6 +72,9 @@ class PageBytes {
   void commit(std::size_t n) { size_ += n; }
   void dropFront(std::size_t n);
   void reserve(std::size_t capacity);
+  // Gives back the room behind the last byte, for bytes kept long: a page
+  // committed counts against the system's memory, touched or not.
+  void shrinkToFit();
 
  private:
   char* data_ = nullptr;

@@ -62,6 +62,9 @@ bool splice(const MenteRows& table, const SaveOutput& out, const std::vector<cha
       if (s.end + skipped > piece.end || done + s.rows > piece.rows) return false;
       const int32_t stretch = back.kept.add({s.begin + skipped, s.end + skipped, s.rows, s.keepable});
       for (int r = 0; r < s.rows; ++r, ++next, ++done) {
+        // A quote left open takes in the lines that follow it in the whole
+        // output, which were left out here.
+        if (rows.note(next).lines.unclosed && p + 1 < out.pieces.size()) return false;
         append(back, rows.note(next), stretch, rows.text(next) == table.text(piece.row + done));
       }
     }

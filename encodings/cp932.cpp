@@ -55,6 +55,19 @@ const std::array<std::uint16_t, 0x10000>& codes() {
   return table;
 }
 
+// Each unit's own code, or kNoCode where the code page has only a
+// look-alike or nothing: a pair of 0xFF is no code of it.
+constexpr std::uint16_t kNoCode = 0xFFFF;
+const std::array<std::uint16_t, 0x10000>& ownCodes() {
+  static const std::array<std::uint16_t, 0x10000> own = [] {
+    std::array<std::uint16_t, 0x10000> exact;
+    const auto& table = codes();
+    for (unsigned c = 0; c < 0x10000; ++c) exact[c] = readCode(table[c]) == c ? table[c] : kNoCode;
+    return exact;
+  }();
+  return own;
+}
+
 // MultiByteToWideChar without flags: a lead byte takes the next byte along,
 // whatever it is, unless it is the last byte or a NUL.
 void decodeBytes(const unsigned char* bytes, std::size_t length, Text& out) {
@@ -148,15 +161,7 @@ std::string encodeForFile(const Text& text, bool* lossy) {
 }
 
 std::size_t encodeExactly(const char16_t* text, std::size_t units, char* out) {
-  // Each unit's own code, or kNoCode where the code page has only a
-  // look-alike or nothing: a pair of 0xFF is no code of it.
-  constexpr std::uint16_t kNoCode = 0xFFFF;
-  static const std::array<std::uint16_t, 0x10000> exact = [] {
-    std::array<std::uint16_t, 0x10000> own;
-    const auto& table = codes();
-    for (unsigned c = 0; c < 0x10000; ++c) own[c] = readCode(table[c]) == c ? table[c] : kNoCode;
-    return own;
-  }();
+  const auto& exact = ownCodes();
   char* at = out;
   for (std::size_t i = 0; i < units; ++i) {
     const std::uint16_t code = exact[text[i]];
@@ -174,6 +179,6 @@ std::size_t byteLength(const Text& text) {
   return n;
 }
 
-bool hasCharacter(char16_t c) { return readCode(codes()[c]) == c; }
+bool hasCharacter(char16_t c) { return ownCodes()[c] != kNoCode; }
 
 }  // namespace tepo::cp932

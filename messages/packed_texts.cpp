@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "encodings/ansi.h"
+#include "messages/text_arena.h"
 
 namespace tepo {
 
@@ -24,8 +25,6 @@ void PackedTexts::reserve(std::size_t texts, std::size_t bytes) {
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-// A text's length, in units, below which it is copied unit by unit.
-constexpr std::size_t kShortText = 256;
 
 // Where the bytes are found in text from at on, starting where step allows:
 // every other byte in UTF-16, a character's first byte in the code page.
@@ -89,20 +88,14 @@ void PackedTexts::add(TextView text) {
   const bool wide = length == kNone;
   if (wide) {
     length = text.size() * 2;
-    std::memcpy(room, text.data(), length);
+    copyUnits(text, room);
   }
   added(length, wide);
 }
 
 void PackedTexts::addAsIs(TextView text) {
   char* room = roomFor(text);
-  if (text.size() < kShortText) {
-    // A call to the C library's copy costs more than a message's own copy
-    // under Wine, whose msvcrt makes it; a copy of one unit's size is inlined.
-    for (std::size_t i = 0; i < text.size(); ++i) std::memcpy(room + 2 * i, &text[i], sizeof(char16_t));
-  } else {
-    std::memcpy(room, text.data(), text.size() * 2);
-  }
+  copyUnits(text, room);
   added(text.size() * 2, true);
   packed_ = false;
 }

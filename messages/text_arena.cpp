@@ -1,6 +1,6 @@
 #include "messages/text_arena.h"
 
-#include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "runtime/pages.h"
@@ -44,15 +44,20 @@ TextView TextArena::store(TextView text) {
     free_ += units;
     left_ -= units;
   }
-  if (text.size() < kShortText) {
-    // A call to the C library's copy costs more than a message's own copy
-    // under Wine, whose msvcrt makes it.
-    for (std::size_t i = 0; i < text.size(); ++i) target[i] = text[i];
-  } else {
-    std::copy(text.begin(), text.end(), target);
-  }
+  copyUnits(text, target);
   target[text.size()] = u'\0';
   return TextView(target, text.size());
+}
+
+void copyUnits(TextView text, void* to) {
+  char* bytes = static_cast<char*>(to);
+  if (text.size() < kShortText) {
+    // A call to the C library's copy costs more than a message's own copy
+    // under Wine, whose msvcrt makes it; a copy of one unit's size is inlined.
+    for (std::size_t i = 0; i < text.size(); ++i) std::memcpy(bytes + 2 * i, &text[i], sizeof(char16_t));
+  } else {
+    std::memcpy(bytes, text.data(), text.size() * sizeof(char16_t));
+  }
 }
 
 TextArena::Block TextArena::newBlock(std::size_t units) {

@@ -11,6 +11,9 @@
 
 namespace tepo {
 
+// Copies the text's units to to, which need not be aligned for them.
+void copyUnits(TextView text, void* to);
+
 class TextArena {
  public:
   TextArena() = default;

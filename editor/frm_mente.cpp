@@ -7,6 +7,7 @@
 #include "forms/controls.h"
 #include "forms/msgbox.h"
 #include "forms/screen.h"
+#include "runtime/pages.h"
 
 namespace tepo {
 
@@ -228,6 +229,8 @@ void frmMente::onDestroyed() {
   // Unloaded: the next opening reads the file again.
   mente_.reset();
   text1Font_.reset();
+  // The list box's rows went with it.
+  giveBackFreedHeapPages();
 }
 
 }  // namespace tepo

@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#elif defined(__GLIBC__)
+#include <malloc.h>
 #endif
 
 namespace tepo {
@@ -26,11 +28,41 @@ void releasePages(void* memory, std::size_t bytes) noexcept {
     VirtualFree(memory, 0, MEM_RELEASE);
   }
 }
+
+void giveBackFreedHeapPages() noexcept {
+  // A debugger turns on the heap's checks of freed blocks, which the system
+  // would then see change.
+  if (IsDebuggerPresent()) return;
+  HANDLE heap = GetProcessHeap();
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  const UINT_PTR page = system.dwPageSize;
+  // A free block keeps its links to the other free blocks at its start, and
+  // may keep a pointer back to its start at its end: both stay untouched.
+  const UINT_PTR margin = 64;
+  if (!HeapLock(heap)) return;
+  PROCESS_HEAP_ENTRY entry{};
+  while (HeapWalk(heap, &entry)) {
+    if (entry.wFlags & (PROCESS_HEAP_ENTRY_BUSY | PROCESS_HEAP_REGION | PROCESS_HEAP_UNCOMMITTED_RANGE)) continue;
+    const UINT_PTR start = reinterpret_cast<UINT_PTR>(entry.lpData);
+    if (entry.cbData < 2 * margin + page) continue;
+    const UINT_PTR from = (start + margin + page - 1) & ~(page - 1);
+    const UINT_PTR to = (start + entry.cbData - margin) & ~(page - 1);
+    if (to > from) VirtualAlloc(reinterpret_cast<void*>(from), to - from, MEM_RESET, PAGE_READWRITE);
+  }
+  HeapUnlock(heap);
+}
 #else
 // The C library maps blocks this large on their own and unmaps them when freed.
 void* allocatePages(std::size_t bytes) { return ::operator new(bytes); }
 
 void releasePages(void* memory, std::size_t) noexcept { ::operator delete(memory); }
+
+void giveBackFreedHeapPages() noexcept {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
+}
 #endif
 
 char* PageBytes::room(std::size_t n) {

@@ -43,6 +43,14 @@ struct PageAllocator {
   }
 };
 
+// Tells the system that the whole pages inside the process heap's free blocks
+// hold nothing worth keeping, so that they stop counting as the process's
+// memory until the heap hands them out again. For after a window that held
+// many small blocks has gone: the list box keeps each row in the heap, and
+// under Wine a heap gives back only the free room at its end, which a block
+// allocated later can hold up for the rest of the day.
+void giveBackFreedHeapPages() noexcept;
+
 template <class T>
 using PageVector = std::vector<T, PageAllocator<T>>;
 

@@ -4,6 +4,7 @@
 #include "forms/msgbox.h"
 #include "forms/screen.h"
 #include "messages/text_arena.h"
+#include "runtime/pages.h"
 
 namespace tepo {
 
@@ -77,6 +78,8 @@ void frmSearch::onDestroyed() {
   text2Font_.reset();
   hits_ = SearchHits();
   msgList_.reset();
+  // The list box's rows went with it.
+  giveBackFreedHeapPages();
 }
 
 void frmSearch::cmdSearch_Click() {

@@ -1,14 +1,19 @@
-// The test environment itself: a wrong setup must fail loudly here rather than
+// The test environment itself, and what the program asks of the system below
+// its windows: a wrong setup must fail loudly here rather than
 // quietly test another code page or font.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "encodings/ansi.h"
 #include "encodings/cp932.h"
 #include "forms/controls.h"
 #include "forms/screen.h"
+#include "runtime/pages.h"
 
 namespace {
 
@@ -113,6 +118,28 @@ TEST(Platform, GothicFontIsAJapaneseMonospace) {
   EXPECT_EQ(tm.tmCharSet, SHIFTJIS_CHARSET);
   EXPECT_EQ(narrow.cx, wide.cx) << "not monospaced: the font substitution is missing";
   EXPECT_EQ(kana.cx, 2 * narrow.cx / 4) << "a full-width character is two half-width cells";
+}
+
+// Freed blocks of every size between live ones, so that some free block ends
+// on a page's edge: what the heap keeps at either end of one must survive.
+TEST(Platform, FreedHeapPagesGivenBackLeaveTheHeapWhole) {
+  HANDLE heap = GetProcessHeap();
+  std::vector<char*> freed, kept;
+  for (std::size_t i = 0; i < 1536; ++i) {
+    freed.push_back(static_cast<char*>(HeapAlloc(heap, 0, 2 * 4096 + 8 * (i % 512))));
+    kept.push_back(static_cast<char*>(HeapAlloc(heap, 0, 24)));
+    ASSERT_TRUE(freed.back() && kept.back());
+    std::memset(kept.back(), static_cast<int>(i % 251), 24);
+  }
+  for (char* block : freed) ASSERT_TRUE(HeapFree(heap, 0, block));
+  tepo::giveBackFreedHeapPages();
+  EXPECT_TRUE(HeapValidate(heap, 0, nullptr));
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    EXPECT_EQ(std::string(kept[i], 24), std::string(24, static_cast<char>(i % 251))) << i;
+  }
+  // Each live block freed now joins the free block before it, found from its end.
+  for (char* block : kept) ASSERT_TRUE(HeapFree(heap, 0, block));
+  EXPECT_TRUE(HeapValidate(heap, 0, nullptr));
 }
 
 TEST(Platform, ScreenIs96DotsPerInch) {

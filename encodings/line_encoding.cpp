@@ -8,6 +8,14 @@
 #include "encodings/reading_table.h"
 #include "encodings/utf8.h"
 
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define TEPO_LINES_SSE2 1
+#endif
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
+
 namespace tepo {
 
 namespace {
@@ -69,19 +77,6 @@ std::size_t skipAscii(const unsigned char* p, std::size_t i, std::size_t length)
     if (word & 0x8080808080808080u) break;
   }
   while (i < length && p[i] < 0x80) ++i;
-  return i;
-}
-
-// The first byte from i on that is not ASCII or is an LF, or length.
-std::size_t skipAsciiInLine(const unsigned char* p, std::size_t i, std::size_t length) {
-  for (; i + 8 <= length; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p + i, 8);
-    // A byte of lf is 0 where word has an LF; the subtraction borrows there first.
-    const std::uint64_t lf = word ^ 0x0A0A0A0A0A0A0A0Au;
-    if ((word | ((lf - 0x0101010101010101u) & ~lf)) & 0x8080808080808080u) break;
-  }
-  while (i < length && p[i] < 0x80 && p[i] != '\n') ++i;
   return i;
 }
 
@@ -245,22 +240,84 @@ bool goesWithCodePage(const char* bytes, std::size_t length) {
   return ascii;
 }
 
+namespace {
+
+// Where bytes has LFs, or bytes beyond ASCII, one bit each, found 64 at a
+// time and once each as the look moves on: a file's lines are short, and a
+// call to find each line's end would cost more than the line's own look.
+class ByteMarks {
+ public:
+  enum Kind { kLf, kHigh };
+  ByteMarks(const unsigned char* p, std::size_t length, Kind kind) : p_(p), length_(length), kind_(kind) {}
+
+  // The first marked byte from at to before, or before.
+  std::size_t next(std::size_t at, std::size_t before) {
+    while (at < before) {
+      load(at / 64);
+      const std::uint64_t bits = bits_ & (~std::uint64_t(0) << (at % 64));
+      if (bits) return std::min(chunk_ * 64 + lowestBit(bits), before);
+      at = (at / 64 + 1) * 64;
+    }
+    return before;
+  }
+
+ private:
+  bool marked(unsigned char c) const { return kind_ == kLf ? c == '\n' : c >= 0x80; }
+
+  void load(std::size_t chunk) {
+    if (chunk == chunk_) return;
+    chunk_ = chunk;
+    const std::size_t at = chunk * 64;
+    bits_ = 0;
+    if (at + 64 > length_) {
+      for (std::size_t i = at; i < length_; ++i) bits_ |= std::uint64_t(marked(p_[i])) << (i - at);
+      return;
+    }
+#ifdef TEPO_LINES_SSE2
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (unsigned i = 0; i < 64; i += 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + at + i));
+      if (kind_ == kLf) v = _mm_cmpeq_epi8(v, lf);
+      bits_ |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(v))) << i;
+    }
+#else
+    for (unsigned i = 0; i < 64; ++i) bits_ |= std::uint64_t(marked(p_[at + i])) << i;
+#endif
+  }
+
+  static std::size_t lowestBit(std::uint64_t bits) {
+#if defined(_MSC_VER) && !defined(__clang__)
+    unsigned long index;
+    if (_BitScanForward(&index, static_cast<unsigned long>(bits))) return index;
+    _BitScanForward(&index, static_cast<unsigned long>(bits >> 32));
+    return 32 + index;
+#else
+    return static_cast<std::size_t>(__builtin_ctzll(bits));
+#endif
+  }
+
+  const unsigned char* p_;
+  std::size_t length_;
+  Kind kind_;
+  std::size_t chunk_ = static_cast<std::size_t>(-1);
+  std::uint64_t bits_ = 0;
+};
+
+}  // namespace
+
 std::size_t codePageLines(const char* bytes, std::size_t length, std::size_t limit) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+  ByteMarks lfs(p, length, ByteMarks::kLf);
+  ByteMarks high(p, length, ByteMarks::kHigh);
   std::size_t taken = 0;
   while (taken < limit) {
-    std::size_t i = skipAsciiInLine(p, taken, length);
-    if (i == length) break;
-    if (p[i] != '\n') {
-      const void* lf = std::memchr(p + i, '\n', length - i);
-      if (!lf) break;
-      const std::size_t end = static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - p);
-      // No UTF-8 begins with most bytes of the code page's characters. A
-      // whole line ends in an LF, so nothing in it is cut.
-      if (p[i] >= 0xC2 && p[i] <= 0xF4 && !goesWithCodePage(bytes + i, end + 1 - i)) break;
-      i = end;
-    }
-    taken = i + 1;
+    const std::size_t end = lfs.next(taken, length);
+    if (end == length) break;
+    const std::size_t i = high.next(taken, end);
+    // No UTF-8 begins with most bytes of the code page's characters. A
+    // whole line ends in an LF, so nothing in it is cut.
+    if (i < end && p[i] >= 0xC2 && p[i] <= 0xF4 && !goesWithCodePage(bytes + i, end + 1 - i)) break;
+    taken = end + 1;
   }
   return taken;
 }

@@ -54,7 +54,11 @@ void copyUnits(TextView text, void* to) {
   if (text.size() < kShortText) {
     // A call to the C library's copy costs more than a message's own copy
     // under Wine, whose msvcrt makes it; a copy of one unit's size is inlined.
-    for (std::size_t i = 0; i < text.size(); ++i) std::memcpy(bytes + 2 * i, &text[i], sizeof(char16_t));
+    // Four units at a time, the rest one by one: each copy's size is fixed,
+    // so it is inlined.
+    std::size_t i = 0;
+    for (; i + 4 <= text.size(); i += 4) std::memcpy(bytes + 2 * i, text.data() + i, 4 * sizeof(char16_t));
+    for (; i < text.size(); ++i) std::memcpy(bytes + 2 * i, &text[i], sizeof(char16_t));
   } else {
     std::memcpy(bytes, text.data(), text.size() * sizeof(char16_t));
   }

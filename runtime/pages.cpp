@@ -65,11 +65,9 @@ void giveBackFreedHeapPages() noexcept {
 }
 #endif
 
-char* PageBytes::room(std::size_t n) {
-  if (capacity_ - size_ < n) {
-    if (n > static_cast<std::size_t>(-1) / 2 - size_) throw std::bad_alloc();
-    reserve(std::max(capacity_ * 2, size_ + n));
-  }
+char* PageBytes::grownRoom(std::size_t n) {
+  if (n > static_cast<std::size_t>(-1) / 2 - size_) throw std::bad_alloc();
+  reserve(std::max(capacity_ * 2, size_ + n));
   return data_ + size_;
 }
 

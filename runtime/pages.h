@@ -76,7 +76,7 @@ class PageBytes {
   const char* data() const { return data_; }
   std::size_t size() const { return size_; }
   // Room for n more bytes behind the last, which commit then counts.
-  char* room(std::size_t n);
+  char* room(std::size_t n) { return capacity_ - size_ >= n ? data_ + size_ : grownRoom(n); }
   void commit(std::size_t n) { size_ += n; }
   void dropFront(std::size_t n);
   void reserve(std::size_t capacity);
@@ -85,6 +85,8 @@ class PageBytes {
   void shrinkToFit();
 
  private:
+  char* grownRoom(std::size_t n);
+
   char* data_ = nullptr;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;

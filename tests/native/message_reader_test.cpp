@@ -80,7 +80,19 @@ TEST(Encoding, EveryLineReadsAsItWasWritten) {
   }
   farBytes += "\x82\xA0\r\n";
   farMessages.emplace_back(u"あ");
+  // Lines of the code page and UTF-8 lines between them, whose first byte
+  // beyond ASCII comes at every place of the lines before and after it.
+  std::string mixedBytes = "\x82\xA0\r\n";
+  std::vector<Text> mixedMessages = {u"あ"};
+  std::vector<std::size_t> mixedOther;
+  for (std::size_t k = 0; k < 70; ++k) {
+    mixedBytes += std::string(k, 'a') + u8"日本語\r\n" + std::string(k % 7, 'b') + "\x82\xA2\r\n";
+    mixedOther.push_back(mixedMessages.size());
+    mixedMessages.push_back(Text(k, u'a') + u"日本語");
+    mixedMessages.push_back(Text(k % 7, u'b') + u"い");
+  }
   std::vector<Case> cases = {
+      {"UTF-8 lines among Shift-JIS lines", mixedBytes, FileEncoding::Ansi, mixedMessages, mixedOther},
       {"a line that waited as long as a line may", farBytes, FileEncoding::Utf8, farMessages, {301}},
       {"UTF-8 after ASCII",
        "ascii\r\n"

@@ -7,13 +7,11 @@
 #include "encodings/ansi.h"
 #include "encodings/reading_table.h"
 #include "encodings/utf8.h"
+#include "runtime/bits.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
 #define TEPO_LINES_SSE2 1
-#endif
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <intrin.h>
 #endif
 
 namespace tepo {
@@ -282,17 +280,6 @@ class ByteMarks {
     }
 #else
     for (unsigned i = 0; i < 64; ++i) bits_ |= std::uint64_t(marked(p_[at + i])) << i;
-#endif
-  }
-
-  static std::size_t lowestBit(std::uint64_t bits) {
-#if defined(_MSC_VER) && !defined(__clang__)
-    unsigned long index;
-    if (_BitScanForward(&index, static_cast<unsigned long>(bits))) return index;
-    _BitScanForward(&index, static_cast<unsigned long>(bits >> 32));
-    return 32 + index;
-#else
-    return static_cast<std::size_t>(__builtin_ctzll(bits));
 #endif
   }
 

@@ -6,9 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <intrin.h>
-#endif
+#include "runtime/bits.h"
 
 namespace tepo {
 
@@ -34,18 +32,6 @@ class FieldStops {
   }
 
  private:
-  // The index of the lowest bit set, which is not 0.
-  static std::size_t lowestBit(std::uint64_t bits) {
-#if defined(_MSC_VER) && !defined(__clang__)
-    unsigned long index;
-    if (_BitScanForward(&index, static_cast<unsigned long>(bits))) return index;
-    _BitScanForward(&index, static_cast<unsigned long>(bits >> 32));
-    return 32 + index;
-#else
-    return static_cast<std::size_t>(__builtin_ctzll(bits));
-#endif
-  }
-
   std::vector<std::uint64_t> words_;
   std::size_t size_ = 0;
 };

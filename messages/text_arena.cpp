@@ -65,6 +65,9 @@ void copyUnits(TextView text, void* to) {
     return;
   }
 #endif
+  // An empty text may have no storage at all, and the C library's copy
+  // must not be handed a null source even for no bytes.
+  if (text.empty()) return;
   std::memcpy(bytes, text.data(), text.size() * sizeof(char16_t));
 }
 

@@ -57,6 +57,9 @@ class KeptFile {
   // The stretch from the first line the rows do not hold wholly to the end
   // of the file, or none; its messages, if any, are the last the rows hold.
   int32_t rest() const { return rest_; }
+  // Room for this many stretches in all, so that adding them does not move
+  // those already added.
+  void reserve(std::size_t stretches) { stretches_.reserve(stretches); }
   // Adds a stretch behind the others; its number.
   int32_t add(const Stretch& stretch) {
     stretches_.push_back(stretch);

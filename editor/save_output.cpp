@@ -181,9 +181,11 @@ SaveOutput formatSave(const MenteRows& rows, const KeptFile& kept, FileEncoding 
   SaveOutput out;
   out.encoding = encoding;
   out.bytes = byteOrderMark(encoding);
-  // About the file's size, and a piece per row at most and the rest: the
-  // output does not move as it grows.
-  out.bytes.reserve(kept.bytes().size() + out.bytes.size());
+  // About the file's size with room for what was added or lengthened, and a
+  // piece per row at most and the rest: the output does not move as it
+  // grows, which would copy it whole into new pages.
+  const std::size_t room = kept.bytes().size() + std::max<std::size_t>(kept.bytes().size() / 16, 64 * 1024);
+  out.bytes.reserve(room + out.bytes.size());
   out.pieces.reserve(static_cast<std::size_t>(rows.count()) + 1);
   Formatter(rows, kept, out).format(anew);
   return out;

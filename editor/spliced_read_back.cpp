@@ -43,6 +43,11 @@ bool splice(const MenteRows& table, const SaveOutput& out, const std::vector<cha
   std::size_t skipped = 0;  // the bytes not read before the piece
   back.kept.clear();
   back.kept.setEncoding(read.encoding(), read.settledAt());
+  // A stretch for each piece left out and each one read: the table of a full
+  // file is not moved, page by page, as it grows.
+  std::size_t unreadCount = 0;
+  for (char unread : unreadPiece) unreadCount += unread ? 1 : 0;
+  back.kept.reserve(stretches.size() + unreadCount);
   back.rows.clear();
   back.rows.reserve(static_cast<std::size_t>(table.count()));
   back.same.clear();

@@ -1,5 +1,6 @@
 #include "editor/spliced_read_back.h"
 
+#include <algorithm>
 #include <string>
 
 #include "editor/table_reader.h"
@@ -45,9 +46,7 @@ bool splice(const MenteRows& table, const SaveOutput& out, const std::vector<cha
   back.kept.setEncoding(read.encoding(), read.settledAt());
   // A stretch for each piece left out and each one read: the table of a full
   // file is not moved, page by page, as it grows.
-  std::size_t unreadCount = 0;
-  for (char unread : unreadPiece) unreadCount += unread ? 1 : 0;
-  back.kept.reserve(stretches.size() + unreadCount);
+  back.kept.reserve(stretches.size() + static_cast<std::size_t>(std::count(unreadPiece.begin(), unreadPiece.end(), 1)));
   back.rows.clear();
   back.rows.reserve(static_cast<std::size_t>(table.count()));
   back.same.clear();

@@ -17,8 +17,12 @@ namespace tepo {
 class FieldStops {
  public:
   // The text is size units long now; its units from from on are new or
-  // changed, and their bits are found again.
-  void update(const char16_t* text, std::size_t from, std::size_t size);
+  // changed, and their bits are found again. Each "\n" that begins at or
+  // after fresh becomes a line break on the way, as the field rules make it
+  // (no two overlap), and is no stop: the rules meet a backslash only where
+  // it stays one, or where its n is yet to come. Before fresh the rules have
+  // passed already, and a line break made there reads as a line end.
+  void update(char16_t* text, std::size_t from, std::size_t fresh, std::size_t size);
   // The first stop at or after at, or size.
   std::size_t next(std::size_t at) const {
     std::size_t word = at / 64;

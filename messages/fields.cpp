@@ -49,7 +49,7 @@ void FieldParser::feed(const char16_t* chunk, std::size_t length, const std::vec
   const std::size_t at = buffer_.size();
   mark(at, length, bad, otherEncoding);
   buffer_.append(chunk, length);
-  stops_.update(buffer_.data(), moved ? 0 : at, buffer_.size());
+  stops_.update(&buffer_[0], moved ? 0 : at, at, buffer_.size());
 }
 
 void FieldParser::feed(Text&& chunk, const std::vector<std::size_t>* bad, bool otherEncoding) {
@@ -60,7 +60,7 @@ void FieldParser::feed(Text&& chunk, const std::vector<std::size_t>* bad, bool o
   dropConsumed();
   buffer_.swap(chunk);
   mark(0, buffer_.size(), bad, otherEncoding);
-  stops_.update(buffer_.data(), 0, buffer_.size());
+  stops_.update(&buffer_[0], 0, 0, buffer_.size());
 }
 
 void FieldParser::startNextField(std::size_t after) {
@@ -70,10 +70,10 @@ void FieldParser::startNextField(std::size_t after) {
   quotedCr_ = quotedLf_ = quotedPairs_ = 0;
 }
 
-void FieldParser::take(Field& field, std::size_t begin, std::size_t end, std::size_t after, bool changedByRules) {
+void FieldParser::take(Field& field, std::size_t begin, std::size_t end, std::size_t ended, std::size_t after,
+                       bool changedByRules) {
   field.changed = changedByRules || afterComma_ || bad_.any(pos_, after);
-  // What ended the field, if anything was consumed after it.
-  const char16_t delimiter = after > end ? buffer_[after - 1] : u'\0';
+  const char16_t delimiter = ended < after ? buffer_[ended] : u'\0';
   const bool lineEnd = delimiter == u'\n' || delimiter == u'\r';
   field.lines.lineEnds = quotedCr_ + quotedLf_ - quotedPairs_ + (lineEnd ? 1 : 0);
   field.lines.endsLine = delimiter != u',';
@@ -157,22 +157,49 @@ std::optional<Field> FieldParser::next(bool atEnd) {
   std::optional<Field> field;
   const std::size_t size = buffer_.size();
   if (pos_ >= size) return field;
+  if (start_ == Text::npos && takePlainLine(field)) return field;
   if (start_ == Text::npos && !findStart()) {
     // Only spaces remain: they make one empty field.
-    if (atEnd) take(field.emplace(), size, size, size, true);
+    if (atEnd) take(field.emplace(), size, size, size, size, true);
     return field;
   }
   const bool quoted = buffer_[start_] == u'"';
   if (quoted && close_ == Text::npos && !findClosingQuote(atEnd)) {
     if (atEnd) {
       // Never closed: the field runs to the end of the text.
-      take(field.emplace(), start_ + 1, size, size, true);
+      take(field.emplace(), start_ + 1, size, size, size, true);
       field->lines.unclosed = true;
     }
     return field;
   }
   endField(field, quoted, atEnd);
   return field;
+}
+
+bool FieldParser::takePlainLine(std::optional<Field>& field) {
+  const std::size_t size = buffer_.size();
+  const char16_t first = buffer_[pos_];
+  if (first == u' ' || first == u'"') return false;
+  std::size_t at = pos_;
+  for (;;) {
+    at = stops_.next(at);
+    if (at + 1 >= size) break;
+    const char16_t c = buffer_[at];
+    // A backslash here is no "\n": the stops made those line breaks. Only
+    // one at the end, whose n may be yet to come, goes to the rules.
+    if (c == u'\\' || c == u'"') {
+      ++at;
+      continue;
+    }
+    if (c == u',') break;
+    const std::size_t after = c == u'\r' && buffer_[at + 1] == u'\n' ? at + 2 : at + 1;
+    take(field.emplace(), pos_, at, at, after, false);
+    return true;
+  }
+  // The field rules go on from here.
+  start_ = pos_;
+  scan_ = at;
+  return false;
 }
 
 void FieldParser::endField(std::optional<Field>& field, bool quoted, bool atEnd) {
@@ -193,7 +220,7 @@ void FieldParser::endField(std::optional<Field>& field, bool quoted, bool atEnd)
   const bool trimmed = start_ > pos_;
   const bool dropped = quoted && close_ + 1 != delimiter;
   const bool splitAtComma = delimiter < size && buffer_[delimiter] == u',';
-  take(field.emplace(), quoted ? start_ + 1 : start_, quoted ? close_ : delimiter, after,
+  take(field.emplace(), quoted ? start_ + 1 : start_, quoted ? close_ : delimiter, delimiter, after,
        trimmed || dropped || lineEndInQuotes_ || splitAtComma);
 }
 

@@ -69,7 +69,9 @@ class FieldParser {
  public:
   // bad, when given, holds the positions in chunk of characters that stand
   // for bytes the decoder could not read; otherEncoding tells that the chunk
-  // was read in another encoding than the rest of the file.
+  // was read in another encoding than the rest of the file. A chunk comes
+  // once next has handed out every field it could: the text before it has
+  // been scanned, and the line breaks made in it are not looked at again.
   void feed(const Text& chunk, const std::vector<std::size_t>* bad = nullptr, bool otherEncoding = false) {
     feed(chunk.data(), chunk.size(), bad, otherEncoding);
   }
@@ -96,10 +98,16 @@ class FieldParser {
   // At the backslash at scan_: a "\n" there becomes a line break, and the
   // scan goes on after it; false when what follows is yet to come.
   bool passBackslash(bool atEnd);
+  // A field with no space or quote before it and no comma in it, ended by a
+  // line end within the text so far: taken at once. Otherwise false, and the
+  // rules go on from where the look stopped.
+  bool takePlainLine(std::optional<Field>& field);
   // Fills field in when the field is complete.
   void endField(std::optional<Field>& field, bool quoted, bool atEnd);
-  // Hands out the field and notes what the rules did to it.
-  void take(Field& field, std::size_t begin, std::size_t end, std::size_t after, bool changedByRules);
+  // Hands out the field and notes what the rules did to it: the unit at
+  // ended ended it, unless ended is after (the end of the text did).
+  void take(Field& field, std::size_t begin, std::size_t end, std::size_t ended, std::size_t after,
+            bool changedByRules);
 
   Text buffer_;
   FieldStops stops_;

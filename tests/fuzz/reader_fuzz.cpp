@@ -1,13 +1,17 @@
 // libFuzzer target for the message file reader: whatever the bytes, the load
 // ends, the table keeps its invariant, no message holds a "\n", and the
 // table gives back each message as the reader handed it over, before and
-// after it is packed.
+// after it is packed. The field rules also split the bytes, taken as text
+// of the characters they care about, the same whether the text comes whole
+// (looked at 64 units at a time) or a unit at a time.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "messages/fields.h"
 #include "messages/message_table.h"
 
 namespace {
@@ -33,6 +37,34 @@ class MemoryFile : public tepo::InputFile {
 
 void check(bool condition) {
   if (!condition) std::abort();
+}
+
+struct Split {
+  std::vector<tepo::Text> texts;
+  std::vector<int> notes;  // changed, line ends, ends its line, unclosed
+  bool operator==(const Split& other) const { return texts == other.texts && notes == other.notes; }
+};
+
+Split split(const tepo::Text& text, bool unitByUnit) {
+  tepo::FieldParser parser;
+  Split out;
+  auto take = [&](bool atEnd) {
+    while (std::optional<tepo::Field> field = parser.next(atEnd)) {
+      out.texts.emplace_back(field->text, field->length);
+      out.notes.push_back(field->changed + 2 * field->lines.endsLine + 4 * field->lines.unclosed +
+                          8 * static_cast<int>(field->lines.lineEnds));
+    }
+  };
+  if (unitByUnit) {
+    for (char16_t c : text) {
+      parser.feed(&c, 1);
+      take(false);
+    }
+  } else {
+    parser.feed(text);
+  }
+  take(true);
+  return out;
 }
 
 }  // namespace
@@ -64,5 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
       check(message.find(u"\\n") == tepo::Text::npos);
     }
   }
+  static const char16_t kUnits[] = u" ,\"\r\n\\nax";
+  tepo::Text text;
+  for (std::size_t i = 0; i < size; ++i) text.push_back(kUnits[data[i] % 9]);
+  check(split(text, false) == split(text, true));
   return 0;
 }

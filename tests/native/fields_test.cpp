@@ -141,5 +141,23 @@ TEST(LineBreaks, BackslashNBecomesCrLfEverywhere) {
   EXPECT_EQ(expandLineBreaks(u""), u"");
 }
 
+// The scan looks at 64 units at a time: a "\n" anywhere among them, its n
+// in the next 64 too, quoted or dropped after a quote, is a line break, in
+// any chunks.
+TEST(LineBreaks, WhereverTheyFallInALongText) {
+  Text input;
+  std::vector<Text> expected;
+  for (std::size_t i = 0; i < 300; ++i) {
+    const Text field = Text(i % 67, u'x') + u"\\n" + Text(i % 5, u'y');
+    if (i % 11 == 0) {
+      input += u"\"" + field + u"\"z\\n\r\n";
+    } else {
+      input += field + u"\r\n";
+    }
+    expected.push_back(expandLineBreaks(field));
+  }
+  for (std::size_t chunk : {0, 1, 63, 64, 65, 500}) EXPECT_EQ(parseAll(input, chunk), expected) << chunk;
+}
+
 }  // namespace
 }  // namespace tepo

@@ -240,73 +240,80 @@ bool goesWithCodePage(const char* bytes, std::size_t length) {
 
 namespace {
 
-// Where bytes has LFs, or bytes beyond ASCII, one bit each, found 64 at a
-// time and once each as the look moves on: a file's lines are short, and a
-// call to find each line's end would cost more than the line's own look.
-class ByteMarks {
- public:
-  enum Kind { kLf, kHigh };
-  ByteMarks(const unsigned char* p, std::size_t length, Kind kind) : p_(p), length_(length), kind_(kind) {}
-
-  // The first marked byte from at to before, or before.
-  std::size_t next(std::size_t at, std::size_t before) {
-    while (at < before) {
-      load(at / 64);
-      const std::uint64_t bits = bits_ & (~std::uint64_t(0) << (at % 64));
-      if (bits) return std::min(chunk_ * 64 + lowestBit(bits), before);
-      at = (at / 64 + 1) * 64;
-    }
-    return before;
-  }
-
- private:
-  bool marked(unsigned char c) const { return kind_ == kLf ? c == '\n' : c >= 0x80; }
-
-  void load(std::size_t chunk) {
-    if (chunk == chunk_) return;
-    chunk_ = chunk;
-    const std::size_t at = chunk * 64;
-    bits_ = 0;
-    if (at + 64 > length_) {
-      for (std::size_t i = at; i < length_; ++i) bits_ |= std::uint64_t(marked(p_[i])) << (i - at);
-      return;
-    }
-#ifdef TEPO_LINES_SSE2
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (unsigned i = 0; i < 64; i += 16) {
-      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + at + i));
-      if (kind_ == kLf) v = _mm_cmpeq_epi8(v, lf);
-      bits_ |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(v))) << i;
-    }
-#else
-    for (unsigned i = 0; i < 64; ++i) bits_ |= std::uint64_t(marked(p_[at + i])) << i;
-#endif
-  }
-
-  const unsigned char* p_;
-  std::size_t length_;
-  Kind kind_;
-  std::size_t chunk_ = static_cast<std::size_t>(-1);
-  std::uint64_t bits_ = 0;
+// The bytes of 64 at p (fewer at the end) that are LFs, beyond ASCII, and
+// among those the ones UTF-8 can begin a character of more than a byte with
+// (0xC2-0xF4), one bit each.
+struct ByteMasks {
+  std::uint64_t lf = 0;
+  std::uint64_t high = 0;
+  std::uint64_t utf8Lead = 0;
 };
+
+ByteMasks masksAt(const unsigned char* p, std::size_t available) {
+  ByteMasks m;
+#ifdef TEPO_LINES_SSE2
+  if (available >= 64) {
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i low = _mm_set1_epi8(static_cast<char>(0xC2));
+    const __m128i top = _mm_set1_epi8(static_cast<char>(0xF4));
+    for (unsigned i = 0; i < 64; i += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      const __m128i lead =
+          _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, low), v), _mm_cmpeq_epi8(_mm_min_epu8(v, top), v));
+      m.lf |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))) << i;
+      m.high |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(v))) << i;
+      m.utf8Lead |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(lead))) << i;
+    }
+    return m;
+  }
+#endif
+  for (std::size_t i = 0; i < available && i < 64; ++i) {
+    m.lf |= std::uint64_t(p[i] == '\n') << i;
+    m.high |= std::uint64_t(p[i] >= 0x80) << i;
+    m.utf8Lead |= std::uint64_t(p[i] >= 0xC2 && p[i] <= 0xF4) << i;
+  }
+  return m;
+}
 
 }  // namespace
 
 std::size_t codePageLines(const char* bytes, std::size_t length, std::size_t limit) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
-  ByteMarks lfs(p, length, ByteMarks::kLf);
-  ByteMarks high(p, length, ByteMarks::kHigh);
-  std::size_t taken = 0;
-  while (taken < limit) {
-    const std::size_t end = lfs.next(taken, length);
-    if (end == length) break;
-    const std::size_t i = high.next(taken, end);
-    // No UTF-8 begins with most bytes of the code page's characters. A
-    // whole line ends in an LF, so nothing in it is cut.
-    if (i < end && p[i] >= 0xC2 && p[i] <= 0xF4 && !goesWithCodePage(bytes + i, end + 1 - i)) break;
-    taken = end + 1;
+  if (limit == 0) return 0;
+  // A line's first byte beyond ASCII is found for all its lines at once: a
+  // carry let in at each line's start runs through its ASCII to the first
+  // such byte, and an LF ends it. Only a line whose first one may begin a
+  // UTF-8 character is looked at closer; most are no UTF-8 from there.
+  std::size_t afterLf = 0;    // after the last LF so far: where the line begins
+  std::uint64_t startIn = 1;  // a line begins at the chunk's first byte
+  std::uint64_t carry = 0;
+  for (std::size_t at = 0; at < length; at += 64) {
+    const ByteMasks m = masksAt(p + at, length - at);
+    const std::uint64_t open = ~(m.high | m.lf);
+    const std::uint64_t once = open + ((m.lf << 1) | startIn);
+    const std::uint64_t sum = once + carry;
+    carry = once < open || sum < once ? 1 : 0;
+    startIn = m.lf >> 63;
+    for (std::uint64_t doubtful = sum & m.utf8Lead; doubtful != 0; doubtful &= doubtful - 1) {
+      const std::size_t i = at + lowestBit(doubtful);
+      const std::uint64_t before = m.lf & ((std::uint64_t(1) << (i - at)) - 1);
+      const std::size_t begin = before ? at + highestBit(before) + 1 : afterLf;
+      if (begin >= limit) break;
+      const void* lf = std::memchr(bytes + i, '\n', length - i);
+      // A whole line ends in an LF, so nothing in it is cut; one without is
+      // not taken.
+      if (!lf) return begin;
+      const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lf) - bytes);
+      if (!goesWithCodePage(bytes + i, end + 1 - i)) return begin;
+    }
+    // Up to and including the line that reaches limit.
+    if (limit - 1 < at + 64) {
+      const std::uint64_t ends = m.lf & (~std::uint64_t(0) << (limit - 1 > at ? limit - 1 - at : 0));
+      if (ends) return at + lowestBit(ends) + 1;
+    }
+    if (m.lf) afterLf = at + highestBit(m.lf) + 1;
   }
-  return taken;
+  return afterLf;
 }
 
 std::int32_t utf8Evidence(const LineReadings& line) {

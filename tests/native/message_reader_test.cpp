@@ -205,6 +205,24 @@ TEST(Encoding, EveryLineReadsAsItWasWritten) {
                      FileEncoding::Ansi,
                      {u"ab", u"cd", text}});
   }
+  // A UTF-8 line appended after lines of the code page that run over 64
+  // bytes, its first kanji early or late among them.
+  for (std::size_t lines : {7u, 30u}) {
+    for (const std::string& lead : {std::string(), std::string(70, 'a')}) {
+      std::string bytes;
+      std::vector<Text> messages;
+      for (std::size_t i = 0; i < lines; ++i) {
+        bytes +=
+            "\x82\xA0\x82\xA2"
+            "abc\r\n";
+        messages.push_back(u"あいabc");
+      }
+      bytes += lead + u8"日本語\r\n\x82\xA0\r\n";
+      messages.push_back(Text(lead.begin(), lead.end()) + u"日本語");
+      messages.push_back(u"あ");
+      cases.push_back({"a UTF-8 line after long Shift-JIS", bytes, FileEncoding::Ansi, messages, {lines}});
+    }
+  }
   for (const Case& c : cases) {
     for (std::size_t chunk : {1u, 2u, 5u, 1024u}) {
       ChunkedFile file(c.bytes, chunk);
